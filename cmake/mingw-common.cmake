@@ -1,0 +1,16 @@
+# Shared part of the mingw-w64 toolchain files; VCX_TRIPLE names the target.
+set(CMAKE_C_COMPILER ${VCX_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VCX_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${VCX_TRIPLE}-windres)
+set(CMAKE_DLLTOOL ${VCX_TRIPLE}-dlltool)
+set(CMAKE_FIND_ROOT_PATH /usr/${VCX_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Programs built here run under Wine; ctest starts them through it.
+find_program(VCX_WINE NAMES wine)
+if(VCX_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${VCX_WINE})
+endif()

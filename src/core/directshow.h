@@ -1,0 +1,21 @@
+// DirectShow declarations the library needs beyond the toolchain's headers.
+#pragma once
+
+#include <windows.h>
+#include <dshow.h>
+#include <qedit.h>
+
+namespace vcx {
+
+// Class identifiers the toolchain's headers do not declare.
+extern const CLSID kClsidSampleGrabber; // {C1F400A0-3F08-11d3-9F0B-006008039E37}
+extern const CLSID kClsidNullRenderer;  // {C1F400A4-3F08-11d3-9F0B-006008039E37}
+
+// Frees what an AM_MEDIA_TYPE owns (format block and pUnk), not the
+// structure itself.
+void freeMediaTypeFields(AM_MEDIA_TYPE& type);
+
+// Frees an AM_MEDIA_TYPE the platform allocated, structure included.
+void deleteMediaType(AM_MEDIA_TYPE* type);
+
+} // namespace vcx

@@ -1,0 +1,35 @@
+#include "core/platform.h"
+
+namespace vcx {
+namespace {
+
+const Platform systemTable = {
+    .coInitialize = CoInitialize,
+    .coUninitialize = CoUninitialize,
+    .coCreateInstance = CoCreateInstance,
+    .coTaskMemFree = CoTaskMemFree,
+    .variantInit = VariantInit,
+    .variantClear = VariantClear,
+    .oleCreatePropertyFrame = OleCreatePropertyFrame,
+    .setDIBitsToDevice = SetDIBitsToDevice,
+    .setRect = SetRect,
+    .createFileA = CreateFileA,
+    .writeFile = WriteFile,
+    .closeHandle = CloseHandle,
+    .getProcessHeap = GetProcessHeap,
+    .heapAlloc = HeapAlloc,
+    .heapFree = HeapFree,
+    .wideCharToMultiByte = WideCharToMultiByte,
+};
+
+const Platform* current = &systemTable;
+
+} // namespace
+
+const Platform& platform() { return *current; }
+
+const Platform& systemPlatform() { return systemTable; }
+
+void installPlatform(const Platform* table) { current = table ? table : &systemTable; }
+
+} // namespace vcx

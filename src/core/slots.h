@@ -1,0 +1,76 @@
+// The slot table: 32 capture slots, the active slot and the library-wide
+// values, plus the state guard that slot-bound exports run first.
+#pragma once
+
+#include <windows.h>
+#include <dshow.h>
+
+#include <cstdint>
+
+#include "core/directshow.h"
+
+namespace vcx {
+
+constexpr int kSlotCount = 32;
+
+enum SlotState : int32_t {
+    kSlotClosed = 0,
+    kSlotOpen = 2,
+    kSlotRunning = 3,
+};
+
+// One capture slot. Every interface field holds one counted reference while
+// non-null; releaseSlot gives them back in a fixed order.
+struct CaptureSlot {
+    int32_t requestedWidth;
+    int32_t requestedHeight;
+    double requestedFrameRate;
+    int32_t outputMode;
+    int32_t state;
+    IGraphBuilder* graph;
+    ICaptureGraphBuilder2* captureBuilder;
+    IMediaControl* mediaControl;
+    IVideoWindow* videoWindow;
+    IBaseFilter* grabberFilter;
+    ISampleGrabber* grabber;
+    IBaseFilter* sourceFilter;
+    IBaseFilter* rendererFilter;
+    IBaseFilter* vmr7Filter;
+    IBaseFilter* vmr9Filter;
+    IBaseFilter* compressorFilter;
+    IAMVfwCompressDialogs* compressDialogs;
+    IBaseFilter* muxFilter;
+};
+
+struct Library {
+    CaptureSlot slots[kSlotCount];
+    int32_t activeSlot;
+    int32_t comInitialized;
+    int32_t grabEnabled;
+    // Whether vcx_Init's CoInitialize succeeded, so that vcx_Exit balances
+    // only a call that COM counted.
+    bool comNeedsUninitialize;
+};
+
+// The one library state, zeroed at load.
+Library& library();
+
+// The active slot.
+CaptureSlot& activeSlot();
+
+enum GuardKind : int32_t {
+    kGuardComInitialized = 0,
+    kGuardSlotClosed = 1,
+    kGuardSlotRunning = 2,
+    kGuardSlotOpen = 3,
+};
+
+// 0 when the check of the given kind passes on the active slot, else the
+// negative result the export returns unchanged.
+int32_t checkSlotState(int32_t kind);
+
+// Zeroes the whole library state, as at load. For test hosts only; the
+// interface fields must already have been released.
+void resetLibraryForTests();
+
+} // namespace vcx

@@ -1,0 +1,10 @@
+#pragma once
+
+namespace vcx {
+
+// Releases every interface the active slot holds, in the slot's fixed order,
+// and sets each field to null. Makes no other call on any object and changes
+// neither the slot's state nor its output mode.
+void releaseSlot();
+
+} // namespace vcx

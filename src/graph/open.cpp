@@ -1,0 +1,143 @@
+// vcx_Open: builds the capture graph of the active slot around the chosen
+// video capture device.
+#include "graph/open.h"
+
+#include "vcxcap.h"
+
+#include "core/com_ptr.h"
+#include "core/directshow.h"
+#include "core/platform.h"
+#include "core/teardown.h"
+
+namespace vcx {
+
+AM_MEDIA_TYPE grabberMediaType() {
+    AM_MEDIA_TYPE type{};
+    type.majortype = MEDIATYPE_Video;
+    type.subtype = MEDIASUBTYPE_RGB24;
+    type.formattype = FORMAT_VideoInfo;
+    return type;
+}
+
+bool formatRequested(const CaptureSlot& slot) {
+    // Written as a negated equality so that NaN counts as requested.
+    return slot.requestedWidth != 0 || slot.requestedHeight != 0 ||
+           !(slot.requestedFrameRate == 0.0);
+}
+
+namespace {
+
+// Filter Graph Manager, Sample Grabber and Capture Graph Builder 2, bound to
+// one another. 0 or the failing step's code.
+int32_t buildGraphCore(CaptureSlot& slot) {
+    const Platform& os = platform();
+    if (os.coCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC, IID_IGraphBuilder,
+                            reinterpret_cast<void**>(&slot.graph)) != S_OK) {
+        return -30;
+    }
+    if (os.coCreateInstance(kClsidSampleGrabber, nullptr, CLSCTX_INPROC, IID_IBaseFilter,
+                            reinterpret_cast<void**>(&slot.grabberFilter)) != S_OK) {
+        return -31;
+    }
+    if (slot.grabberFilter->QueryInterface(IID_ISampleGrabber,
+                                           reinterpret_cast<void**>(&slot.grabber)) != S_OK) {
+        return -32;
+    }
+    AM_MEDIA_TYPE type = grabberMediaType();
+    if (slot.grabber->SetMediaType(&type) != S_OK) {
+        return -33;
+    }
+    if (slot.graph->AddFilter(slot.grabberFilter, L"Sample Grabber") != S_OK) {
+        return -34;
+    }
+    if (os.coCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC,
+                            IID_ICaptureGraphBuilder2,
+                            reinterpret_cast<void**>(&slot.captureBuilder)) != S_OK) {
+        return -35;
+    }
+    if (slot.captureBuilder->SetFiltergraph(slot.graph) != S_OK) {
+        return -36;
+    }
+    if (slot.graph->QueryInterface(IID_IMediaControl,
+                                   reinterpret_cast<void**>(&slot.mediaControl)) != S_OK) {
+        return -37;
+    }
+    return 0;
+}
+
+// Walks the whole video input category, binding and adding the device at
+// deviceIndex. 0 or the failing step's code.
+int32_t chooseDevice(CaptureSlot& slot, int32_t deviceIndex) {
+    ComPtr<ICreateDevEnum> devices;
+    if (platform().coCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_ICreateDevEnum, devices.putVoid()) != S_OK) {
+        return -38;
+    }
+    ComPtr<IEnumMoniker> monikers;
+    // Only whether an enumerator came back counts: an empty category answers
+    // S_FALSE with none.
+    devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.put(), 0);
+    if (!monikers) {
+        return -3;
+    }
+    monikers->Reset();
+    int32_t position = 0;
+    ComPtr<IMoniker> moniker;
+    while (monikers->Next(1, moniker.put(), nullptr) == S_OK) {
+        if (position == deviceIndex) {
+            IBaseFilter* filter = nullptr;
+            moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
+                                  reinterpret_cast<void**>(&filter));
+            slot.sourceFilter = filter;
+            if (filter != nullptr) {
+                slot.graph->AddFilter(filter, L"Device Filter");
+            }
+        }
+        moniker.reset();
+        ++position;
+    }
+    return deviceIndex < position ? 0 : -4;
+}
+
+int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode) {
+    int32_t result = buildGraphCore(slot);
+    if (result == 0) {
+        result = chooseDevice(slot, deviceIndex);
+    }
+    if (result != 0) {
+        return result;
+    }
+    slot.outputMode = mode;
+    if (slot.graph->QueryInterface(IID_IVideoWindow,
+                                   reinterpret_cast<void**>(&slot.videoWindow)) != S_OK) {
+        return -58;
+    }
+    return 0;
+}
+
+} // namespace
+} // namespace vcx
+
+using namespace vcx;
+
+extern "C" int VCXAPI vcx_Open(int deviceIndex, int mode, int reserved,
+                               [[maybe_unused]] vcx_intptr fileOrRenderMode,
+                               [[maybe_unused]] vcx_intptr codecOrStreams) {
+    for (const int32_t kind : {kGuardComInitialized, kGuardSlotClosed}) {
+        const int32_t guard = checkSlotState(kind);
+        if (guard < 0) {
+            return guard;
+        }
+    }
+    if (deviceIndex < 0 || reserved < 0) {
+        return -6;
+    }
+    CaptureSlot& slot = activeSlot();
+    const int32_t result = openSlot(slot, deviceIndex, mode);
+    if (result != 0) {
+        releaseSlot();
+        return result;
+    }
+    slot.state = kSlotOpen;
+    return 0;
+}
