@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what building and testing vcxcap needs on a Debian 12 machine.
+# Safe to run again. Never installs wine32: with it, the wine launcher picks
+# the 32-bit loader, which this kind of machine cannot run.
+set -euo pipefail
+
+packages=(
+    cmake make
+    mingw-w64
+    wine wine64
+    xvfb xauth
+    googletest
+    llvm
+    clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The posix thread model gives std::thread and std::mutex to the cross compilers.
+for triple in x86_64-w64-mingw32 i686-w64-mingw32; do
+    command -v "$triple-g++-posix" >/dev/null || { echo "setup: $triple-g++-posix missing" >&2; exit 1; }
+done
+echo "setup: ready"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds both architectures and runs every test:
+# the export checks of both DLLs and the unit and integration tests under
+# Wine (through ctest, in a virtual X display for the windowed renderers).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" x86_64 i686
+
+for arch in x86_64 i686; do
+    for dll in vcxcap vcxcam; do
+        [ -f "$root/build/$arch/bin/$dll.dll" ] || continue
+        def="$root/src/vcxcap.def"
+        [ "$dll" = vcxcam ] && def="$root/vcxcam/src/vcxcam.def"
+        "$root/scripts/check-exports.sh" "$root/build/$arch/bin/$dll.dll" "$def" "$arch-w64-mingw32-objdump"
+    done
+done
+
+cd "$root/build/x86_64"
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@"
