@@ -39,7 +39,9 @@ extern "C" int VCXAPI vcx_Exit(void) {
     return 0;
 }
 
-extern "C" int VCXAPI vcx_Version(void) { return kVersion; }
+extern "C" int VCXAPI vcx_Version(void) {
+    return kVersion;
+}
 
 extern "C" int VCXAPI vcx_SetActiveSel(int index) {
     if (index < 0 || index >= kSlotCount) {
@@ -49,6 +51,10 @@ extern "C" int VCXAPI vcx_SetActiveSel(int index) {
     return 0;
 }
 
-extern "C" int VCXAPI vcx_GetActiveSel(void) { return library().activeSlot; }
+extern "C" int VCXAPI vcx_GetActiveSel(void) {
+    return library().activeSlot;
+}
 
-extern "C" int VCXAPI vcx_GetRef(void) { return activeSlot().state; }
+extern "C" int VCXAPI vcx_GetRef(void) {
+    return activeSlot().state;
+}

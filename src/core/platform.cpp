@@ -26,10 +26,16 @@ const Platform* current = &systemTable;
 
 } // namespace
 
-const Platform& platform() { return *current; }
+const Platform& platform() {
+    return *current;
+}
 
-const Platform& systemPlatform() { return systemTable; }
+const Platform& systemPlatform() {
+    return systemTable;
+}
 
-void installPlatform(const Platform* table) { current = table ? table : &systemTable; }
+void installPlatform(const Platform* table) {
+    current = table ? table : &systemTable;
+}
 
 } // namespace vcx

@@ -14,17 +14,16 @@ struct Platform {
     // COM runtime
     HRESULT(WINAPI* coInitialize)(LPVOID reserved);
     void(WINAPI* coUninitialize)();
-    HRESULT(WINAPI* coCreateInstance)(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
-                                      LPVOID* object);
+    HRESULT(WINAPI* coCreateInstance)
+    (REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* object);
     void(WINAPI* coTaskMemFree)(LPVOID memory);
 
     // OLE Automation
     void(WINAPI* variantInit)(VARIANTARG* variant);
     HRESULT(WINAPI* variantClear)(VARIANTARG* variant);
-    HRESULT(WINAPI* oleCreatePropertyFrame)(HWND owner, UINT x, UINT y, LPCOLESTR caption,
-                                            ULONG objectCount, LPUNKNOWN* objects,
-                                            ULONG pageCount, LPCLSID pages, LCID locale,
-                                            DWORD reserved, LPVOID reserved2);
+    HRESULT(WINAPI* oleCreatePropertyFrame)
+    (HWND owner, UINT x, UINT y, LPCOLESTR caption, ULONG objectCount, LPUNKNOWN* objects,
+     ULONG pageCount, LPCLSID pages, LCID locale, DWORD reserved, LPVOID reserved2);
 
     // GDI and USER
     int(WINAPI* setDIBitsToDevice)(HDC dc, int x, int y, DWORD width, DWORD height, int srcX,
@@ -33,11 +32,11 @@ struct Platform {
     BOOL(WINAPI* setRect)(LPRECT rect, int left, int top, int right, int bottom);
 
     // Kernel: files, heap, text conversion
-    HANDLE(WINAPI* createFileA)(LPCSTR name, DWORD access, DWORD share,
-                                LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
-                                HANDLE templateFile);
-    BOOL(WINAPI* writeFile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
-                            LPOVERLAPPED overlapped);
+    HANDLE(WINAPI* createFileA)
+    (LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+     DWORD flags, HANDLE templateFile);
+    BOOL(WINAPI* writeFile)
+    (HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
     BOOL(WINAPI* closeHandle)(HANDLE handle);
     HANDLE(WINAPI* getProcessHeap)();
     LPVOID(WINAPI* heapAlloc)(HANDLE heap, DWORD flags, SIZE_T size);

@@ -7,9 +7,13 @@ Library state{};
 
 } // namespace
 
-Library& library() { return state; }
+Library& library() {
+    return state;
+}
 
-CaptureSlot& activeSlot() { return state.slots[state.activeSlot]; }
+CaptureSlot& activeSlot() {
+    return state.slots[state.activeSlot];
+}
 
 int32_t checkSlotState(int32_t kind) {
     const int32_t slotState = activeSlot().state;
@@ -27,6 +31,8 @@ int32_t checkSlotState(int32_t kind) {
     }
 }
 
-void resetLibraryForTests() { state = Library{}; }
+void resetLibraryForTests() {
+    state = Library{};
+}
 
 } // namespace vcx

@@ -4,6 +4,8 @@
 
 #include "vcxcap.h"
 
+#include <cstring>
+
 #include "core/com_ptr.h"
 #include "core/directshow.h"
 #include "core/platform.h"
@@ -11,12 +13,11 @@
 
 namespace vcx {
 
-AM_MEDIA_TYPE grabberMediaType() {
-    AM_MEDIA_TYPE type{};
+void fillGrabberMediaType(AM_MEDIA_TYPE& type) {
+    std::memset(&type, 0, sizeof type);
     type.majortype = MEDIATYPE_Video;
     type.subtype = MEDIASUBTYPE_RGB24;
     type.formattype = FORMAT_VideoInfo;
-    return type;
 }
 
 bool formatRequested(const CaptureSlot& slot) {
@@ -43,7 +44,8 @@ int32_t buildGraphCore(CaptureSlot& slot) {
                                            reinterpret_cast<void**>(&slot.grabber)) != S_OK) {
         return -32;
     }
-    AM_MEDIA_TYPE type = grabberMediaType();
+    AM_MEDIA_TYPE type;
+    fillGrabberMediaType(type);
     if (slot.grabber->SetMediaType(&type) != S_OK) {
         return -33;
     }
@@ -108,8 +110,8 @@ int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode) {
         return result;
     }
     slot.outputMode = mode;
-    if (slot.graph->QueryInterface(IID_IVideoWindow,
-                                   reinterpret_cast<void**>(&slot.videoWindow)) != S_OK) {
+    if (slot.graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&slot.videoWindow)) !=
+        S_OK) {
         return -58;
     }
     return 0;

@@ -7,9 +7,10 @@
 
 namespace vcx {
 
-// The only type the Sample Grabber accepts: 24-bit RGB video with a
-// VIDEOINFOHEADER format, every other byte zero and no format block.
-AM_MEDIA_TYPE grabberMediaType();
+// Fills type with the only type the Sample Grabber accepts: 24-bit RGB video
+// with a VIDEOINFOHEADER format, every other byte zero (padding included) and
+// no format block.
+void fillGrabberMediaType(AM_MEDIA_TYPE& type);
 
 // Whether open applies the slot's requested format: any of width, height or
 // frame rate non-zero. A NaN frame rate counts as non-zero.

@@ -1,0 +1,54 @@
+// A complete fake capture platform for the library's graph code: the fake
+// platform table installed, the Filter Graph Manager, Sample Grabber, Capture
+// Graph Builder 2 and System Device Enumerator provided to CoCreateInstance,
+// and video input devices that the test adds. The library state is zeroed on
+// entry and exit, and COM counts as initialised.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/slots.h"
+#include "fakes/fake_directshow.h"
+#include "fakes/fake_platform.h"
+
+namespace fakes {
+
+struct FakeDevice {
+    Held<FakeMoniker> moniker;
+    Held<FakeFilter> filter;
+    Held<FakePropertyBag> bag;
+
+    FakeDevice(const std::string& name, const std::wstring& friendlyName);
+};
+
+class CaptureWorld : public ::testing::Test {
+  public:
+    CaptureWorld();
+    ~CaptureWorld() override;
+
+    // Adds a video input device; the first is "device0".
+    FakeDevice& addDevice(const std::wstring& friendlyName = L"Camera");
+
+    // Every fake of this world: graph objects, enumerators, devices.
+    std::vector<FakeCom*> everyFake() const;
+
+    // Expects every fake's reference count back at the test's own one.
+    void expectAllReleased() const;
+
+    // Expects every interface field of the slot null.
+    static void expectSlotEmpty(const vcx::CaptureSlot& slot);
+
+    FakePlatform platform;
+    Held<FakeFilterGraph> graph;
+    Held<FakeSampleGrabber> grabber;
+    Held<FakeCaptureGraphBuilder> builder;
+    Held<FakeDevEnum> devEnum;
+    Held<FakeEnumMoniker> videoDevices{"videoDevices"};
+    std::vector<std::unique_ptr<FakeDevice>> devices;
+};
+
+} // namespace fakes

@@ -1,0 +1,102 @@
+// Building blocks of the fake platform: a journal of every call the library
+// makes on a fake, and a base for fake COM objects whose reference count is
+// observable and whose every call can be made to return any HRESULT.
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fakes {
+
+// The calls made on fakes, in order, as "object.Method(arguments)".
+class Journal {
+  public:
+    void record(std::string entry) { entries_.push_back(std::move(entry)); }
+    void clear() { entries_.clear(); }
+    const std::vector<std::string>& entries() const { return entries_; }
+    // The entries that contain needle, in order.
+    std::vector<std::string> matching(std::string_view needle) const;
+    // Whether an entry equals text.
+    bool contains(std::string_view text) const;
+    // Position of the first entry equal to text, or -1.
+    int indexOf(std::string_view text) const;
+
+  private:
+    std::vector<std::string> entries_;
+};
+
+Journal& journal();
+
+// A readable name of a well-known GUID (class, interface, category, media
+// type), or its registry form.
+std::string guidName(REFGUID guid);
+
+// Narrows UTF-16 text for journal entries.
+std::string narrow(const wchar_t* text);
+
+// Reference counting, QueryInterface and result control shared by every fake.
+// A fake starts with one reference, owned by the test that made it.
+class FakeCom {
+  public:
+    explicit FakeCom(std::string name);
+    FakeCom(const FakeCom&) = delete;
+    FakeCom& operator=(const FakeCom&) = delete;
+    virtual ~FakeCom();
+
+    // Every fake alive, in order of creation.
+    static const std::vector<FakeCom*>& living();
+
+    const std::string& name() const { return name_; }
+    ULONG refs() const { return refs_; }
+
+    // Makes calls return hr: a key with parentheses, "AddFilter(Sample
+    // Grabber)", matches that exact call; a bare method name, "AddFilter",
+    // every call of the method. QueryInterface answers to
+    // "QueryInterface(IMediaControl)" and the like.
+    void setResult(const std::string& call, HRESULT hr) { results_[call] = hr; }
+
+    // The interface pointer for iid, or nullptr; no reference is added.
+    virtual void* find(REFIID iid) = 0;
+
+    // The object's IUnknown, without adding a reference.
+    IUnknown* unknown() { return static_cast<IUnknown*>(find(IID_IUnknown)); }
+
+    ULONG addRef() { return ++refs_; }
+    ULONG release();
+
+    // Hands out iid with a reference added, as a platform would on creation,
+    // without journaling. E_NOINTERFACE when the fake lacks iid.
+    HRESULT handOut(REFIID iid, void** out);
+
+  protected:
+    // Journals "name.call" and answers the configured result (S_OK unless set).
+    HRESULT call(const std::string& call);
+    // QueryInterface journaled as "name.QueryInterface(IID name)". A failing
+    // configured result hands out nothing; a success code hands out the
+    // interface with that code.
+    HRESULT query(REFIID iid, void** out);
+
+  private:
+    std::string name_;
+    ULONG refs_ = 1;
+    std::map<std::string, HRESULT> results_;
+};
+
+// The IUnknown methods of a fake class, forwarded to FakeCom.
+#define FAKE_IUNKNOWN                                                                              \
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {                    \
+        return query(iid, out);                                                                    \
+    }                                                                                              \
+    ULONG STDMETHODCALLTYPE AddRef() override {                                                    \
+        return addRef();                                                                           \
+    }                                                                                              \
+    ULONG STDMETHODCALLTYPE Release() override {                                                   \
+        return release();                                                                          \
+    }
+
+} // namespace fakes

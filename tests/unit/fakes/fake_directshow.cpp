@@ -1,0 +1,314 @@
+#include "fakes/fake_directshow.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace fakes {
+
+std::string describe(const void* iface) {
+    if (iface == nullptr) {
+        return "null";
+    }
+    static const IID* const interfaces[] = {
+        &IID_IUnknown,       &IID_IBaseFilter,           &IID_ISampleGrabber,
+        &IID_IGraphBuilder,  &IID_IMediaControl,         &IID_IVideoWindow,
+        &IID_IMoniker,       &IID_IPropertyBag,          &IID_IEnumMoniker,
+        &IID_ICreateDevEnum, &IID_ICaptureGraphBuilder2, &IID_IAMVfwCompressDialogs,
+    };
+    for (FakeCom* fake : FakeCom::living()) {
+        for (const IID* iid : interfaces) {
+            if (fake->find(*iid) == iface) {
+                return fake->name();
+            }
+        }
+    }
+    return "unknown";
+}
+
+// FakeFilter
+
+FakeFilter::FakeFilter(std::string name) : FakeCom(std::move(name)) {}
+
+FakeFilter::~FakeFilter() = default;
+
+void* FakeFilter::find(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IPersist || iid == IID_IMediaFilter ||
+        iid == IID_IBaseFilter) {
+        return static_cast<IBaseFilter*>(this);
+    }
+    return nullptr;
+}
+
+HRESULT FakeFilter::GetClassID(CLSID* id) {
+    *id = CLSID_NULL;
+    return call("GetClassID");
+}
+
+HRESULT FakeFilter::GetState(DWORD, FILTER_STATE* state) {
+    *state = State_Stopped;
+    return call("GetState");
+}
+
+HRESULT FakeFilter::EnumPins(IEnumPins** pins) {
+    *pins = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT FakeFilter::QueryFilterInfo(FILTER_INFO* info) {
+    std::memset(info, 0, sizeof *info);
+    return call("QueryFilterInfo");
+}
+
+// FakeSampleGrabber
+
+void* FakeSampleGrabber::find(REFIID iid) {
+    if (iid == IID_ISampleGrabber) {
+        return static_cast<ISampleGrabber*>(this);
+    }
+    return FakeFilter::find(iid);
+}
+
+HRESULT FakeSampleGrabber::SetOneShot(WINBOOL oneShot) {
+    return call(oneShot ? "SetOneShot(TRUE)" : "SetOneShot(FALSE)");
+}
+
+HRESULT FakeSampleGrabber::SetMediaType(const AM_MEDIA_TYPE* type) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(type);
+    mediaTypeBytes.assign(bytes, bytes + sizeof *type);
+    return call("SetMediaType");
+}
+
+HRESULT FakeSampleGrabber::GetConnectedMediaType(AM_MEDIA_TYPE* type) {
+    std::memset(type, 0, sizeof *type);
+    return call("GetConnectedMediaType");
+}
+
+HRESULT FakeSampleGrabber::SetBufferSamples(WINBOOL buffer) {
+    return call(buffer ? "SetBufferSamples(TRUE)" : "SetBufferSamples(FALSE)");
+}
+
+HRESULT FakeSampleGrabber::GetCurrentBuffer(LONG*, LONG*) {
+    return call("GetCurrentBuffer");
+}
+
+// FakeFilterGraph
+
+FakeFilterGraph::~FakeFilterGraph() = default;
+
+void* FakeFilterGraph::find(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IFilterGraph || iid == IID_IGraphBuilder) {
+        return static_cast<IGraphBuilder*>(this);
+    }
+    if (iid == IID_IMediaControl) {
+        return static_cast<IMediaControl*>(this);
+    }
+    if (iid == IID_IVideoWindow) {
+        return static_cast<IVideoWindow*>(this);
+    }
+    return nullptr;
+}
+
+HRESULT FakeFilterGraph::AddFilter(IBaseFilter* filter, LPCWSTR name) {
+    added.emplace_back(filter, name != nullptr ? name : L"");
+    return call("AddFilter(" + narrow(name) + ")");
+}
+
+HRESULT FakeFilterGraph::GetState(LONG timeout, OAFilterState* state) {
+    *state = filterState;
+    return call("GetState(" + std::to_string(timeout) + ")");
+}
+
+HRESULT FakeFilterGraph::put_Owner(OAHWND owner) {
+    return call("put_Owner(" + std::to_string(static_cast<long long>(owner)) + ")");
+}
+
+HRESULT FakeFilterGraph::put_WindowStyle(LONG style) {
+    char text[40];
+    std::snprintf(text, sizeof text, "put_WindowStyle(0x%08lX)", static_cast<unsigned long>(style));
+    return call(text);
+}
+
+HRESULT FakeFilterGraph::SetWindowPosition(LONG left, LONG top, LONG width, LONG height) {
+    return call("SetWindowPosition(" + std::to_string(left) + ", " + std::to_string(top) + ", " +
+                std::to_string(width) + ", " + std::to_string(height) + ")");
+}
+
+HRESULT FakeFilterGraph::SetWindowForeground(LONG focus) {
+    return call("SetWindowForeground(" + std::to_string(focus) + ")");
+}
+
+HRESULT FakeFilterGraph::put_Visible(LONG visible) {
+    return call("put_Visible(" + std::to_string(visible) + ")");
+}
+
+// FakeCaptureGraphBuilder
+
+void* FakeCaptureGraphBuilder::find(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_ICaptureGraphBuilder2) {
+        return static_cast<ICaptureGraphBuilder2*>(this);
+    }
+    return nullptr;
+}
+
+HRESULT FakeCaptureGraphBuilder::SetFiltergraph(IGraphBuilder* graph) {
+    filterGraph = graph;
+    return call("SetFiltergraph(" + describe(graph) + ")");
+}
+
+// FakePropertyBag
+
+void* FakePropertyBag::find(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IPropertyBag) {
+        return static_cast<IPropertyBag*>(this);
+    }
+    return nullptr;
+}
+
+HRESULT FakePropertyBag::Read(LPCOLESTR property, VARIANT* value, IErrorLog* log) {
+    const HRESULT hr = call("Read(" + narrow(property) + (log == nullptr ? ", no log)" : ", log)"));
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (std::wcscmp(property, L"FriendlyName") != 0) {
+        return E_INVALIDARG;
+    }
+    value->vt = VT_BSTR;
+    value->bstrVal = SysAllocString(friendlyName.c_str());
+    return hr;
+}
+
+// FakeMoniker
+
+void* FakeMoniker::find(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IPersist || iid == IID_IPersistStream ||
+        iid == IID_IMoniker) {
+        return static_cast<IMoniker*>(this);
+    }
+    return nullptr;
+}
+
+namespace {
+
+// A bind: journaled as "name.what(IID[, context][, left])", answering the
+// configured result; the target is handed out when the result succeeds.
+std::string bindCall(const char* what, REFIID iid, IBindCtx* context, IMoniker* left) {
+    std::string text = std::string(what) + "(" + guidName(iid);
+    if (context != nullptr) {
+        text += ", context";
+    }
+    if (left != nullptr) {
+        text += ", left";
+    }
+    return text + ")";
+}
+
+} // namespace
+
+HRESULT FakeMoniker::BindToObject(IBindCtx* context, IMoniker* left, REFIID iid, void** out) {
+    *out = nullptr;
+    const HRESULT hr = call(bindCall("BindToObject", iid, context, left));
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (object == nullptr) {
+        return E_NOINTERFACE;
+    }
+    const HRESULT handed = object->handOut(iid, out);
+    return handed == S_OK ? hr : handed;
+}
+
+HRESULT FakeMoniker::BindToStorage(IBindCtx* context, IMoniker* left, REFIID iid, void** out) {
+    *out = nullptr;
+    const HRESULT hr = call(bindCall("BindToStorage", iid, context, left));
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (storage == nullptr) {
+        return E_NOINTERFACE;
+    }
+    const HRESULT handed = storage->handOut(iid, out);
+    return handed == S_OK ? hr : handed;
+}
+
+// FakeEnumMoniker
+
+void* FakeEnumMoniker::find(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IEnumMoniker) {
+        return static_cast<IEnumMoniker*>(this);
+    }
+    return nullptr;
+}
+
+HRESULT FakeEnumMoniker::Next(ULONG count, IMoniker** out, ULONG* fetched) {
+    const HRESULT configured = call("Next(" + std::to_string(count) + ")");
+    if (fetched != nullptr) {
+        *fetched = 0;
+    }
+    *out = nullptr;
+    if (configured != S_OK) {
+        return configured;
+    }
+    if (static_cast<int>(position_) == failAt) {
+        return failure;
+    }
+    if (position_ >= monikers.size()) {
+        return S_FALSE;
+    }
+    monikers[position_++]->handOut(IID_IMoniker, reinterpret_cast<void**>(out));
+    if (fetched != nullptr) {
+        *fetched = 1;
+    }
+    return S_OK;
+}
+
+HRESULT FakeEnumMoniker::Reset() {
+    position_ = 0;
+    return call("Reset");
+}
+
+// FakeDevEnum
+
+void* FakeDevEnum::find(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_ICreateDevEnum) {
+        return static_cast<ICreateDevEnum*>(this);
+    }
+    return nullptr;
+}
+
+void FakeDevEnum::setCategory(REFCLSID category, FakeEnumMoniker* enumerator) {
+    for (auto& [id, existing] : categories_) {
+        if (id == category) {
+            existing = enumerator;
+            return;
+        }
+    }
+    categories_.emplace_back(category, enumerator);
+}
+
+HRESULT FakeDevEnum::CreateClassEnumerator(REFCLSID category, IEnumMoniker** out, DWORD flags) {
+    *out = nullptr;
+    const HRESULT hr =
+        call("CreateClassEnumerator(" + guidName(category) + ", " + std::to_string(flags) + ")");
+    for (const auto& [id, enumerator] : categories_) {
+        if (id == category && enumerator != nullptr) {
+            enumerator->handOut(IID_IEnumMoniker, reinterpret_cast<void**>(out));
+        }
+    }
+    return hr;
+}
+
+// FakeCompressDialogs
+
+void* FakeCompressDialogs::find(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IAMVfwCompressDialogs) {
+        return static_cast<IAMVfwCompressDialogs*>(this);
+    }
+    return nullptr;
+}
+
+HRESULT FakeCompressDialogs::ShowDialog(int dialog, HWND window) {
+    return call("ShowDialog(" + std::to_string(dialog) + ", " +
+                std::to_string(reinterpret_cast<long long>(window)) + ")");
+}
+
+} // namespace fakes

@@ -1,0 +1,347 @@
+// Fake DirectShow objects: the Filter Graph Manager, Sample Grabber, Capture
+// Graph Builder 2, System Device Enumerator with its moniker enumerator,
+// monikers and property bags, and plain filters. Each journals the calls the
+// library makes, answers any configured HRESULT (FakeCom::setResult) and keeps
+// an observable reference count. Fakes hold no references to one another, so
+// every count a test sees is the library's doing.
+#pragma once
+
+#include <windows.h>
+#include <dshow.h>
+#include <qedit.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fakes/fake_com.h"
+
+namespace fakes {
+
+// A test's own reference to a fake: made with one reference, released at the
+// end of the test.
+template <class T> class Held {
+  public:
+    template <class... Args>
+    explicit Held(Args&&... args) : ptr_(new T(std::forward<Args>(args)...)) {}
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held() { ptr_->release(); }
+    T* operator->() const { return ptr_; }
+    T& operator*() const { return *ptr_; }
+    T* get() const { return ptr_; }
+
+  private:
+    T* ptr_;
+};
+
+// The fake's name for an interface pointer a fake handed out, or "null", or
+// "unknown".
+std::string describe(const void* iface);
+
+// A filter with nothing but IBaseFilter.
+class FakeFilter : public FakeCom, public IBaseFilter {
+  public:
+    explicit FakeFilter(std::string name);
+    ~FakeFilter() override;
+    FAKE_IUNKNOWN
+    void* find(REFIID iid) override;
+
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override;
+    HRESULT STDMETHODCALLTYPE Stop() override { return call("Stop"); }
+    HRESULT STDMETHODCALLTYPE Pause() override { return call("Pause"); }
+    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override { return call("Run"); }
+    HRESULT STDMETHODCALLTYPE GetState(DWORD, FILTER_STATE* state) override;
+    HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumPins(IEnumPins** pins) override;
+    HRESULT STDMETHODCALLTYPE FindPin(LPCWSTR, IPin**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryFilterInfo(FILTER_INFO* info) override;
+    HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph*, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
+};
+
+// The Sample Grabber: IBaseFilter and ISampleGrabber on one object.
+class FakeSampleGrabber : public FakeFilter, public ISampleGrabber {
+  public:
+    explicit FakeSampleGrabber(std::string name = "grabber") : FakeFilter(std::move(name)) {}
+    FAKE_IUNKNOWN
+    void* find(REFIID iid) override;
+
+    // The bytes of the last media type given to SetMediaType.
+    std::vector<unsigned char> mediaTypeBytes;
+
+    HRESULT STDMETHODCALLTYPE SetOneShot(WINBOOL oneShot) override;
+    HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE* type) override;
+    HRESULT STDMETHODCALLTYPE GetConnectedMediaType(AM_MEDIA_TYPE* type) override;
+    HRESULT STDMETHODCALLTYPE SetBufferSamples(WINBOOL buffer) override;
+    HRESULT STDMETHODCALLTYPE GetCurrentBuffer(LONG* size, LONG* buffer) override;
+    HRESULT STDMETHODCALLTYPE GetCurrentSample(IMediaSample**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetCallback(ISampleGrabberCB*, LONG) override { return E_NOTIMPL; }
+};
+
+// The Filter Graph Manager: IGraphBuilder, IMediaControl and IVideoWindow on
+// one object.
+class FakeFilterGraph : public FakeCom,
+                        public IGraphBuilder,
+                        public IMediaControl,
+                        public IVideoWindow {
+  public:
+    explicit FakeFilterGraph(std::string name = "graph") : FakeCom(std::move(name)) {}
+    ~FakeFilterGraph() override;
+    FAKE_IUNKNOWN
+    void* find(REFIID iid) override;
+
+    // Filters added through AddFilter, with their names, in order.
+    std::vector<std::pair<IBaseFilter*, std::wstring>> added;
+    // What IMediaControl::GetState writes.
+    OAFilterState filterState = State_Stopped;
+
+    // IFilterGraph
+    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR name) override;
+    HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR, IBaseFilter**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ConnectDirect(IPin*, IPin*, const AM_MEDIA_TYPE*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Reconnect(IPin*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Disconnect(IPin*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetDefaultSyncSource() override { return E_NOTIMPL; }
+    // IGraphBuilder
+    HRESULT STDMETHODCALLTYPE Connect(IPin*, IPin*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Render(IPin*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AddSourceFilter(LPCWSTR, LPCWSTR, IBaseFilter**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetLogFile(DWORD_PTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Abort() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ShouldOperationContinue() override { return E_NOTIMPL; }
+    // IDispatch, shared by IMediaControl and IVideoWindow
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return E_NOTIMPL;
+    }
+    // IMediaControl
+    HRESULT STDMETHODCALLTYPE Run() override { return call("Run"); }
+    HRESULT STDMETHODCALLTYPE Pause() override { return call("Pause"); }
+    HRESULT STDMETHODCALLTYPE Stop() override { return call("Stop"); }
+    HRESULT STDMETHODCALLTYPE GetState(LONG timeout, OAFilterState* state) override;
+    HRESULT STDMETHODCALLTYPE RenderFile(BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AddSourceFilter(BSTR, IDispatch**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_FilterCollection(IDispatch**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_RegFilterCollection(IDispatch**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE StopWhenReady() override { return E_NOTIMPL; }
+    // IVideoWindow: the calls the library makes are journaled with their
+    // arguments; the rest answer E_NOTIMPL.
+    HRESULT STDMETHODCALLTYPE put_Owner(OAHWND owner) override;
+    HRESULT STDMETHODCALLTYPE put_WindowStyle(LONG style) override;
+    HRESULT STDMETHODCALLTYPE SetWindowPosition(LONG left, LONG top, LONG width,
+                                                LONG height) override;
+    HRESULT STDMETHODCALLTYPE SetWindowForeground(LONG focus) override;
+    HRESULT STDMETHODCALLTYPE put_Visible(LONG visible) override;
+    HRESULT STDMETHODCALLTYPE put_Caption(BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Caption(BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_WindowStyle(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_WindowStyleEx(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_WindowStyleEx(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_AutoShow(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_AutoShow(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_WindowState(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_WindowState(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_BackgroundPalette(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_BackgroundPalette(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Visible(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_Left(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Left(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_Width(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Width(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_Top(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Top(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_Height(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Height(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Owner(OAHWND*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_MessageDrain(OAHWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_MessageDrain(OAHWND*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_BorderColor(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_BorderColor(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_FullScreenMode(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_FullScreenMode(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE NotifyOwnerMessage(OAHWND, LONG, LONG_PTR, LONG_PTR) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetWindowPosition(LONG*, LONG*, LONG*, LONG*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetMinIdealImageSize(LONG*, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMaxIdealImageSize(LONG*, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRestorePosition(LONG*, LONG*, LONG*, LONG*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE HideCursor(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE IsCursorHidden(LONG*) override { return E_NOTIMPL; }
+};
+
+// Capture Graph Builder 2.
+class FakeCaptureGraphBuilder : public FakeCom, public ICaptureGraphBuilder2 {
+  public:
+    explicit FakeCaptureGraphBuilder(std::string name = "builder") : FakeCom(std::move(name)) {}
+    FAKE_IUNKNOWN
+    void* find(REFIID iid) override;
+
+    // The graph SetFiltergraph was given (no reference is kept).
+    IGraphBuilder* filterGraph = nullptr;
+
+    HRESULT STDMETHODCALLTYPE SetFiltergraph(IGraphBuilder* graph) override;
+    HRESULT STDMETHODCALLTYPE GetFiltergraph(IGraphBuilder**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetOutputFileName(const GUID*, LPCOLESTR, IBaseFilter**,
+                                                IFileSinkFilter**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindInterface(const GUID*, const GUID*, IBaseFilter*, REFIID,
+                                            void**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE RenderStream(const GUID*, const GUID*, IUnknown*, IBaseFilter*,
+                                           IBaseFilter*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ControlStream(const GUID*, const GUID*, IBaseFilter*, REFERENCE_TIME*,
+                                            REFERENCE_TIME*, WORD, WORD) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE AllocCapFile(LPCOLESTR, DWORDLONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CopyCaptureFile(LPOLESTR, LPOLESTR, int,
+                                              IAMCopyCaptureFileProgress*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindPin(IUnknown*, PIN_DIRECTION, const GUID*, const GUID*, WINBOOL,
+                                      int, IPin**) override {
+        return E_NOTIMPL;
+    }
+};
+
+// A property bag whose "FriendlyName" reads as a BSTR.
+class FakePropertyBag : public FakeCom, public IPropertyBag {
+  public:
+    FakePropertyBag(std::string name, std::wstring friendlyName)
+        : FakeCom(std::move(name)), friendlyName(std::move(friendlyName)) {}
+    FAKE_IUNKNOWN
+    void* find(REFIID iid) override;
+
+    std::wstring friendlyName;
+
+    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR property, VARIANT* value, IErrorLog* log) override;
+    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+};
+
+// A device moniker: binds to its object (a filter) and to its property bag.
+class FakeMoniker : public FakeCom, public IMoniker {
+  public:
+    explicit FakeMoniker(std::string name) : FakeCom(std::move(name)) {}
+    FAKE_IUNKNOWN
+    void* find(REFIID iid) override;
+
+    // What BindToObject and BindToStorage hand out; not owned.
+    FakeCom* object = nullptr;
+    FakeCom* storage = nullptr;
+
+    HRESULT STDMETHODCALLTYPE BindToObject(IBindCtx* context, IMoniker* left, REFIID iid,
+                                           void** out) override;
+    HRESULT STDMETHODCALLTYPE BindToStorage(IBindCtx* context, IMoniker* left, REFIID iid,
+                                            void** out) override;
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE IsDirty() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Load(IStream*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Save(IStream*, WINBOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reduce(IBindCtx*, DWORD, IMoniker**, IMoniker**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ComposeWith(IMoniker*, WINBOOL, IMoniker**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Enum(WINBOOL, IEnumMoniker**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE IsEqual(IMoniker*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Hash(DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE IsRunning(IBindCtx*, IMoniker*, IMoniker*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetTimeOfLastChange(IBindCtx*, IMoniker*, FILETIME*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Inverse(IMoniker**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CommonPrefixWith(IMoniker*, IMoniker**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RelativePathTo(IMoniker*, IMoniker**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDisplayName(IBindCtx*, IMoniker*, LPOLESTR*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(IBindCtx*, IMoniker*, LPOLESTR, ULONG*,
+                                               IMoniker**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE IsSystemMoniker(DWORD*) override { return E_NOTIMPL; }
+};
+
+// A moniker enumerator over monikers the test owns.
+class FakeEnumMoniker : public FakeCom, public IEnumMoniker {
+  public:
+    explicit FakeEnumMoniker(std::string name) : FakeCom(std::move(name)) {}
+    FAKE_IUNKNOWN
+    void* find(REFIID iid) override;
+
+    std::vector<FakeMoniker*> monikers;
+    // Next answers this failure instead of the moniker at failAt; -1: never.
+    int failAt = -1;
+    HRESULT failure = E_FAIL;
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, IMoniker** out, ULONG* fetched) override;
+    HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reset() override;
+    HRESULT STDMETHODCALLTYPE Clone(IEnumMoniker**) override { return E_NOTIMPL; }
+
+  private:
+    std::size_t position_ = 0;
+};
+
+// The System Device Enumerator: one moniker enumerator per category.
+class FakeDevEnum : public FakeCom, public ICreateDevEnum {
+  public:
+    FakeDevEnum() : FakeCom("devenum") {}
+    FAKE_IUNKNOWN
+    void* find(REFIID iid) override;
+
+    // Hands out enumerator for category whatever the configured result;
+    // a category without one (or set to nullptr) gets nothing.
+    void setCategory(REFCLSID category, FakeEnumMoniker* enumerator);
+
+    HRESULT STDMETHODCALLTYPE CreateClassEnumerator(REFCLSID category, IEnumMoniker** out,
+                                                    DWORD flags) override;
+
+  private:
+    std::vector<std::pair<CLSID, FakeEnumMoniker*>> categories_;
+};
+
+// A compressor's dialog interface.
+class FakeCompressDialogs : public FakeCom, public IAMVfwCompressDialogs {
+  public:
+    explicit FakeCompressDialogs(std::string name) : FakeCom(std::move(name)) {}
+    FAKE_IUNKNOWN
+    void* find(REFIID iid) override;
+
+    HRESULT STDMETHODCALLTYPE ShowDialog(int dialog, HWND window) override;
+    HRESULT STDMETHODCALLTYPE GetState(LPVOID, int*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetState(LPVOID, int) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SendDriverMessage(int, LONG, LONG) override { return E_NOTIMPL; }
+};
+
+} // namespace fakes

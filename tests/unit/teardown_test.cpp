@@ -1,0 +1,206 @@
+// The fixed-order release of a slot's objects, and vcx_Close.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "vcxcap.h"
+
+#include "core/slots.h"
+#include "core/teardown.h"
+#include "fakes/fake_directshow.h"
+#include "fakes/fake_platform.h"
+
+using namespace fakes;
+using ::testing::ElementsAre;
+
+namespace {
+
+// A slot whose thirteen fields each hold one reference to a distinct fake
+// named after the field.
+class Teardown : public ::testing::Test {
+  protected:
+    Teardown() {
+        vcx::resetLibraryForTests();
+        vcx::library().comInitialized = 1;
+        journal().clear();
+    }
+    ~Teardown() override {
+        for (int index = 0; index < vcx::kSlotCount; ++index) {
+            vcx::library().activeSlot = index;
+            vcx::releaseSlot();
+        }
+        vcx::resetLibraryForTests();
+        journal().clear();
+    }
+
+    template <class I> static I* take(FakeCom& fake, REFIID iid) {
+        I* iface = nullptr;
+        fake.handOut(iid, reinterpret_cast<void**>(&iface));
+        return iface;
+    }
+
+    void fill(vcx::CaptureSlot& slot, int32_t state) {
+        slot.videoWindow = take<IVideoWindow>(*videoWindow, IID_IVideoWindow);
+        slot.compressDialogs =
+            take<IAMVfwCompressDialogs>(*compressDialogs, IID_IAMVfwCompressDialogs);
+        slot.compressorFilter = take<IBaseFilter>(*compressorFilter, IID_IBaseFilter);
+        slot.muxFilter = take<IBaseFilter>(*muxFilter, IID_IBaseFilter);
+        slot.rendererFilter = take<IBaseFilter>(*rendererFilter, IID_IBaseFilter);
+        slot.vmr7Filter = take<IBaseFilter>(*vmr7Filter, IID_IBaseFilter);
+        slot.vmr9Filter = take<IBaseFilter>(*vmr9Filter, IID_IBaseFilter);
+        slot.sourceFilter = take<IBaseFilter>(*sourceFilter, IID_IBaseFilter);
+        slot.mediaControl = take<IMediaControl>(*mediaControl, IID_IMediaControl);
+        slot.captureBuilder =
+            take<ICaptureGraphBuilder2>(*captureBuilder, IID_ICaptureGraphBuilder2);
+        slot.grabber = take<ISampleGrabber>(*grabber, IID_ISampleGrabber);
+        slot.grabberFilter = take<IBaseFilter>(*grabberFilter, IID_IBaseFilter);
+        slot.graph = take<IGraphBuilder>(*graph, IID_IGraphBuilder);
+        slot.state = state;
+        slot.outputMode = 300;
+        slot.requestedWidth = 640;
+        slot.requestedHeight = 480;
+        slot.requestedFrameRate = 15.0;
+        journal().clear();
+    }
+
+    std::vector<FakeCom*> fakesOfSlot() const {
+        return {videoWindow.get(),    compressDialogs.get(), compressorFilter.get(),
+                muxFilter.get(),      rendererFilter.get(),  vmr7Filter.get(),
+                vmr9Filter.get(),     sourceFilter.get(),    mediaControl.get(),
+                captureBuilder.get(), grabber.get(),         grabberFilter.get(),
+                graph.get()};
+    }
+
+    std::vector<std::string> releases() const { return journal().matching(".Release"); }
+
+    FakePlatform platform;
+    Held<FakeFilterGraph> videoWindow{"videoWindow"};
+    Held<FakeCompressDialogs> compressDialogs{"compressDialogs"};
+    Held<FakeFilter> compressorFilter{"compressorFilter"};
+    Held<FakeFilter> muxFilter{"muxFilter"};
+    Held<FakeFilter> rendererFilter{"rendererFilter"};
+    Held<FakeFilter> vmr7Filter{"vmr7Filter"};
+    Held<FakeFilter> vmr9Filter{"vmr9Filter"};
+    Held<FakeFilter> sourceFilter{"sourceFilter"};
+    Held<FakeFilterGraph> mediaControl{"mediaControl"};
+    Held<FakeCaptureGraphBuilder> captureBuilder{"captureBuilder"};
+    Held<FakeSampleGrabber> grabber{"grabber"};
+    Held<FakeSampleGrabber> grabberFilter{"grabberFilter"};
+    Held<FakeFilterGraph> graph{"graph"};
+};
+
+const std::vector<std::string> kReleaseOrder = {
+    "videoWindow.Release",    "compressDialogs.Release", "compressorFilter.Release",
+    "muxFilter.Release",      "rendererFilter.Release",  "vmr7Filter.Release",
+    "vmr9Filter.Release",     "sourceFilter.Release",    "mediaControl.Release",
+    "captureBuilder.Release", "grabber.Release",         "grabberFilter.Release",
+    "graph.Release"};
+
+TEST_F(Teardown, ReleaseSlotReleasesEveryFieldOnceInFixedOrder) {
+    vcx::CaptureSlot& slot = vcx::activeSlot();
+    fill(slot, vcx::kSlotRunning);
+    vcx::releaseSlot();
+    // Only releases: no Stop, no RemoveFilter, no window call.
+    EXPECT_EQ(journal().entries(), kReleaseOrder);
+    for (FakeCom* fake : fakesOfSlot()) {
+        EXPECT_EQ(fake->refs(), 1u) << fake->name();
+    }
+    EXPECT_EQ(slot.videoWindow, nullptr);
+    EXPECT_EQ(slot.compressDialogs, nullptr);
+    EXPECT_EQ(slot.graph, nullptr);
+    EXPECT_EQ(slot.sourceFilter, nullptr);
+    // State, mode and requested format are not its business.
+    EXPECT_EQ(slot.state, vcx::kSlotRunning);
+    EXPECT_EQ(slot.outputMode, 300);
+    EXPECT_EQ(slot.requestedWidth, 640);
+    EXPECT_EQ(slot.requestedHeight, 480);
+    EXPECT_EQ(slot.requestedFrameRate, 15.0);
+}
+
+TEST_F(Teardown, ReleaseSlotSkipsNullFields) {
+    vcx::releaseSlot();
+    EXPECT_TRUE(journal().entries().empty());
+
+    vcx::CaptureSlot& slot = vcx::activeSlot();
+    fill(slot, vcx::kSlotOpen);
+    // Leave only the grabber filter and the graph, as a failed open would.
+    std::vector<std::string> expected;
+    for (IUnknown** field : {reinterpret_cast<IUnknown**>(&slot.videoWindow),
+                             reinterpret_cast<IUnknown**>(&slot.compressDialogs),
+                             reinterpret_cast<IUnknown**>(&slot.compressorFilter),
+                             reinterpret_cast<IUnknown**>(&slot.muxFilter),
+                             reinterpret_cast<IUnknown**>(&slot.rendererFilter),
+                             reinterpret_cast<IUnknown**>(&slot.vmr7Filter),
+                             reinterpret_cast<IUnknown**>(&slot.vmr9Filter),
+                             reinterpret_cast<IUnknown**>(&slot.sourceFilter),
+                             reinterpret_cast<IUnknown**>(&slot.mediaControl),
+                             reinterpret_cast<IUnknown**>(&slot.captureBuilder),
+                             reinterpret_cast<IUnknown**>(&slot.grabber)}) {
+        (*field)->Release();
+        *field = nullptr;
+    }
+    journal().clear();
+    vcx::releaseSlot();
+    EXPECT_THAT(journal().entries(), ElementsAre("grabberFilter.Release", "graph.Release"));
+}
+
+TEST_F(Teardown, CloseOnAClosedSlotFailsAndTouchesNothing) {
+    EXPECT_EQ(vcx_Close(), -1);
+    EXPECT_TRUE(journal().entries().empty());
+}
+
+TEST_F(Teardown, CloseStopsARunningGraphBeforeReleasing) {
+    fill(vcx::activeSlot(), vcx::kSlotRunning);
+    EXPECT_EQ(vcx_Close(), 0);
+    std::vector<std::string> expected = {"mediaControl.Stop"};
+    expected.insert(expected.end(), kReleaseOrder.begin(), kReleaseOrder.end());
+    EXPECT_EQ(journal().entries(), expected);
+    EXPECT_EQ(vcx_GetRef(), 0);
+    EXPECT_EQ(vcx::activeSlot().outputMode, 0);
+    EXPECT_EQ(vcx::activeSlot().requestedWidth, 640);
+    for (FakeCom* fake : fakesOfSlot()) {
+        EXPECT_EQ(fake->refs(), 1u) << fake->name();
+    }
+    EXPECT_EQ(vcx_Close(), -1);
+}
+
+TEST_F(Teardown, CloseOfAnOpenSlotMakesNoStopCall) {
+    fill(vcx::activeSlot(), vcx::kSlotOpen);
+    EXPECT_EQ(vcx_Close(), 0);
+    EXPECT_EQ(journal().entries(), kReleaseOrder);
+    EXPECT_EQ(vcx_GetRef(), 0);
+}
+
+TEST_F(Teardown, FailingStopStillClosesTheSlot) {
+    fill(vcx::activeSlot(), vcx::kSlotRunning);
+    mediaControl->setResult("Stop", E_FAIL);
+    EXPECT_EQ(vcx_Close(), 0);
+    EXPECT_EQ(vcx_GetRef(), 0);
+    EXPECT_EQ(releases(), kReleaseOrder);
+}
+
+TEST_F(Teardown, RunningSlotWithoutMediaControlClosesWithoutStop) {
+    vcx::CaptureSlot& slot = vcx::activeSlot();
+    fill(slot, vcx::kSlotRunning);
+    slot.mediaControl->Release();
+    slot.mediaControl = nullptr;
+    journal().clear();
+    EXPECT_EQ(vcx_Close(), 0);
+    EXPECT_TRUE(journal().matching("Stop").empty());
+    EXPECT_EQ(vcx_GetRef(), 0);
+}
+
+TEST_F(Teardown, CloseLeavesOtherSlotsAlone) {
+    ASSERT_EQ(vcx_SetActiveSel(7), 0);
+    fill(vcx::activeSlot(), vcx::kSlotRunning);
+    vcx::CaptureSlot& other = vcx::library().slots[8];
+    other.state = vcx::kSlotOpen;
+    other.outputMode = 6;
+    EXPECT_EQ(vcx_Close(), 0);
+    EXPECT_EQ(other.state, vcx::kSlotOpen);
+    EXPECT_EQ(other.outputMode, 6);
+    EXPECT_EQ(vcx_GetActiveSel(), 7);
+    ASSERT_EQ(vcx_SetActiveSel(8), 0);
+    EXPECT_EQ(vcx_GetRef(), 2);
+}
+
+} // namespace
