@@ -7,7 +7,7 @@ def=${2:?}
 objdump=${3:?}
 
 expected=$(sed -n '/^EXPORTS/,$p' "$def" | tail -n +2 | awk 'NF {print $1}' | sort)
-actual=$("$objdump" -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {t=1; next} t && /^\s*\[/ {print $NF} t && /^$/ {t=0}' | sort)
+actual=$("$objdump" -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {t=1; next} t && /^[ \t]*\[/ {print $NF} t && /^$/ {t=0}' | sort)
 if [ "$expected" != "$actual" ]; then
     echo "check-exports: $dll exports differ from $def" >&2
     diff <(echo "$expected") <(echo "$actual") >&2 || true

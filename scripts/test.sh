@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds both architectures and runs every test:
-# the export checks of both DLLs and the unit and integration tests under
+# the export checks of both DLLs, the installed package as a host project
+# uses it, and the unit and integration tests under
 # Wine (through ctest, in a virtual X display for the windowed renderers).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +16,12 @@ for arch in x86_64 i686; do
         [ "$dll" = vcxcam ] && def="$root/vcxcam/src/vcxcam.def"
         "$root/scripts/check-exports.sh" "$root/build/$arch/bin/$dll.dll" "$def" "$arch-w64-mingw32-objdump"
     done
+done
+
+export WINEDEBUG=-all WINEPREFIX="$root/build/x86_64/wineprefix"
+"$root/scripts/wineprefix.sh" "$WINEPREFIX"
+for arch in x86_64 i686; do
+    "$root/scripts/check-package.sh" "$root/build/$arch" "$arch"
 done
 
 cd "$root/build/x86_64"
