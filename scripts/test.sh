@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds both architectures and runs every test:
+# Sets up the machine, checks formatting, builds both architectures and runs
+# every test:
 # the export checks of both DLLs, the installed package as a host project
 # uses it, and the unit and integration tests under
 # Wine (through ctest, in a virtual X display for the windowed renderers).
@@ -7,6 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 "$root/scripts/setup.sh"
+"$root/scripts/check-format.sh"
 "$root/scripts/build.sh" x86_64 i686
 
 for arch in x86_64 i686; do
