@@ -87,13 +87,11 @@ int32_t chooseDevice(CaptureSlot& slot, int32_t deviceIndex) {
     ComPtr<IMoniker> moniker;
     while (monikers->Next(1, moniker.put(), nullptr) == S_OK) {
         if (position == deviceIndex) {
-            IBaseFilter* filter = nullptr;
+            // Neither result decides: a failed bind leaves sourceFilter null,
+            // and the graph answers E_POINTER to adding it.
             moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
-                                  reinterpret_cast<void**>(&filter));
-            slot.sourceFilter = filter;
-            if (filter != nullptr) {
-                slot.graph->AddFilter(filter, L"Device Filter");
-            }
+                                  reinterpret_cast<void**>(&slot.sourceFilter));
+            slot.graph->AddFilter(slot.sourceFilter, L"Device Filter");
         }
         moniker.reset();
         ++position;
