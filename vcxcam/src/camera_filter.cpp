@@ -1,0 +1,221 @@
+#include "camera_filter.h"
+
+#include "camera_pin.h"
+#include "ids.h"
+#include "picture.h"
+#include "video_type.h"
+
+#include "core/com_ptr.h"
+
+#include <vfwmsgs.h>
+#include <uuids.h>
+
+#include <new>
+
+namespace vcxcam {
+
+HRESULT CameraFilter::create(int index, REFIID iid, void** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    *out = nullptr;
+    CameraFilter* filter = nullptr;
+    try {
+        filter = new CameraFilter(readCameraConfig(index));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    const HRESULT hr = filter->QueryInterface(iid, out);
+    filter->Release();
+    return hr;
+}
+
+CameraFilter::CameraFilter(CameraConfig config)
+    : FilterBase(cameraClsid(config.index)), config_(std::move(config)) {
+    pins_.push_back(std::make_unique<CameraPin>(*this, L"Capture", PIN_CATEGORY_CAPTURE,
+                                                !config_.noStreamConfig));
+    if (config_.previewPin) {
+        pins_.push_back(
+            std::make_unique<CameraPin>(*this, L"Preview", PIN_CATEGORY_PREVIEW, false));
+    }
+}
+
+CameraFilter::~CameraFilter() {
+    Stop();
+}
+
+STDMETHODIMP CameraFilter::QueryInterface(REFIID iid, void** out) {
+    return FilterBase::QueryInterface(iid, out);
+}
+
+STDMETHODIMP_(ULONG) CameraFilter::AddRef() {
+    return FilterBase::AddRef();
+}
+
+STDMETHODIMP_(ULONG) CameraFilter::Release() {
+    return FilterBase::Release();
+}
+
+HRESULT CameraFilter::queryExtraInterface(REFIID iid, void** out) {
+    if (iid == kIidStreamStats) {
+        *out = static_cast<IStreamStats*>(this);
+        AddRef();
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP CameraFilter::GetStreamStats(StreamStats* stats) {
+    if (stats == nullptr) {
+        return E_POINTER;
+    }
+    *stats = stream_.stats();
+    return S_OK;
+}
+
+ULONG CameraFilter::miscFlags() const {
+    return AM_FILTER_MISC_FLAGS_IS_SOURCE;
+}
+
+ULONG CameraFilter::pinCount() const {
+    return static_cast<ULONG>(pins_.size());
+}
+
+IPin* CameraFilter::pinAt(ULONG index) const {
+    return index < pins_.size() ? static_cast<IPin*>(pins_[index].get()) : nullptr;
+}
+
+std::vector<Capability> CameraFilter::offeredFormats() const {
+    if (chosen_) {
+        return {*chosen_};
+    }
+    return config_.formats;
+}
+
+bool CameraFilter::acceptsType(const AM_MEDIA_TYPE& type) const {
+    DWORD imageSize = 0;
+    const std::optional<Capability> format = readVideoType(type, &imageSize);
+    if (!format || (imageSize != 0 && imageSize != frameSize(format->width, format->height))) {
+        return false;
+    }
+    for (const Capability& offered : offeredFormats()) {
+        if (offered == *format) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CameraFilter::hasCapabilitySize(const Capability& cap) const {
+    for (const Capability& configured : config_.formats) {
+        if (configured.width == cap.width && configured.height == cap.height &&
+            (configured.videoInfo2 || !cap.videoInfo2)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
+    if (type == nullptr) {
+        return E_POINTER;
+    }
+    if (config_.refuseFormats) {
+        return VFW_E_INVALIDMEDIATYPE;
+    }
+    const std::optional<Capability> format = readVideoType(*type);
+    if (!format || format->frameInterval <= 0 || !hasCapabilitySize(*format)) {
+        return VFW_E_INVALIDMEDIATYPE;
+    }
+    // The type as this camera writes it: sample and image sizes are ours.
+    MediaType chosenType;
+    HRESULT hr = makeVideoType(*format, chosenType);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    std::vector<IPin*> connected;
+    vcx::ComPtr<IFilterGraph> graphRef;
+    {
+        Locked lock(controlLock());
+        if (state() != State_Stopped) {
+            return VFW_E_NOT_STOPPED;
+        }
+        for (const auto& pin : pins_) {
+            if (pin->isConnected()) {
+                if (pin->peer()->QueryAccept(&chosenType.get()) != S_OK) {
+                    return VFW_E_INVALIDMEDIATYPE;
+                }
+                connected.push_back(pin.get());
+            }
+        }
+        if (!connected.empty()) {
+            if (graph() == nullptr) {
+                return VFW_E_NOT_IN_GRAPH;
+            }
+            graph()->AddRef();
+            *graphRef.put() = graph();
+        }
+        chosen_ = *format;
+    }
+    // Connected pins move to the new format through the graph, outside the
+    // lock: the graph disconnects and reconnects them.
+    for (IPin* pin : connected) {
+        hr = graphRef->Reconnect(pin);
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT CameraFilter::getFormat(AM_MEDIA_TYPE** type) {
+    if (type == nullptr) {
+        return E_POINTER;
+    }
+    *type = nullptr;
+    Locked lock(controlLock());
+    const CameraPin& capture = *pins_.front();
+    if (capture.isConnected()) {
+        *type = createMediaTypeCopy(capture.connectionType());
+        return *type != nullptr ? S_OK : E_OUTOFMEMORY;
+    }
+    MediaType current;
+    const HRESULT hr = makeVideoType(offeredFormats().front(), current);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    *type = createMediaTypeCopy(current.get());
+    return *type != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CameraFilter::activate() {
+    std::vector<OutputPin*> pins;
+    for (const auto& pin : pins_) {
+        const HRESULT hr = pin->commitAllocator();
+        if (FAILED(hr)) {
+            return hr;
+        }
+        pins.push_back(pin.get());
+    }
+    return stream_.start(pins);
+}
+
+void CameraFilter::run(REFERENCE_TIME start) {
+    vcx::ComPtr<IReferenceClock> clock;
+    *clock.put() = clockRef();
+    stream_.run(start, clock.get());
+}
+
+void CameraFilter::pauseRunning() {
+    stream_.pause();
+}
+
+void CameraFilter::deactivate() {
+    // Decommitting first releases a streaming thread waiting for a buffer.
+    for (const auto& pin : pins_) {
+        pin->decommitAllocator();
+    }
+    stream_.stop();
+}
+
+} // namespace vcxcam

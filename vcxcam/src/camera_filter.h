@@ -1,0 +1,68 @@
+// The vcxcam camera: a live source filter with a capture pin (and a preview
+// pin when configured) that streams the test picture in one of the camera's
+// configured formats.
+#pragma once
+
+#include "camera_stream.h"
+#include "config.h"
+#include "filter_base.h"
+#include "media_type.h"
+#include "stream_stats.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vcxcam {
+
+class CameraPin;
+
+class CameraFilter final : public FilterBase, public IStreamStats {
+  public:
+    // Makes the filter of camera index, configured as the registry says now.
+    static HRESULT create(int index, REFIID iid, void** out);
+
+    // IUnknown, shared with FilterBase
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IStreamStats
+    STDMETHODIMP GetStreamStats(StreamStats* stats) override;
+
+    // For the pins. Formats: the configured capabilities, or the one
+    // IAMStreamConfig::SetFormat chose. Call with controlLock() held.
+    const CameraConfig& config() const { return config_; }
+    std::vector<Capability> offeredFormats() const;
+    bool acceptsType(const AM_MEDIA_TYPE& type) const;
+    // IAMStreamConfig::SetFormat and GetFormat of the capture pin; the chosen
+    // format holds for both pins.
+    HRESULT setFormat(const AM_MEDIA_TYPE* type);
+    HRESULT getFormat(AM_MEDIA_TYPE** type);
+
+  protected:
+    ULONG pinCount() const override;
+    IPin* pinAt(ULONG index) const override;
+    HRESULT activate() override;
+    void run(REFERENCE_TIME start) override;
+    void pauseRunning() override;
+    void deactivate() override;
+    bool isLiveSource() const override { return true; }
+    ULONG miscFlags() const override;
+    HRESULT queryExtraInterface(REFIID iid, void** out) override;
+
+  private:
+    explicit CameraFilter(CameraConfig config);
+    ~CameraFilter() override;
+
+    // Whether the camera has a capability of cap's size that can be offered
+    // with cap's format type.
+    bool hasCapabilitySize(const Capability& cap) const;
+
+    const CameraConfig config_;
+    std::vector<std::unique_ptr<CameraPin>> pins_;
+    std::optional<Capability> chosen_;
+    CameraStream stream_;
+};
+
+} // namespace vcxcam

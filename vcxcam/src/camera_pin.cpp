@@ -1,0 +1,134 @@
+#include "camera_pin.h"
+
+#include "camera_filter.h"
+#include "picture.h"
+#include "video_type.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace vcxcam {
+
+namespace {
+
+// Fills the capabilities block GetStreamCaps reports for cap: one fixed size
+// at the configured frame interval.
+void describeCapability(const Capability& cap, const MediaType& type,
+                        VIDEO_STREAM_CONFIG_CAPS& out) {
+    out = VIDEO_STREAM_CONFIG_CAPS{};
+    out.guid = type->formattype;
+    out.VideoStandard = 0;
+    const SIZE size{cap.width, std::abs(cap.height)};
+    out.InputSize = size;
+    out.MinCroppingSize = size;
+    out.MaxCroppingSize = size;
+    out.CropGranularityX = 1;
+    out.CropGranularityY = 1;
+    out.CropAlignX = 1;
+    out.CropAlignY = 1;
+    out.MinOutputSize = size;
+    out.MaxOutputSize = size;
+    out.MinFrameInterval = cap.frameInterval;
+    out.MaxFrameInterval = cap.frameInterval;
+    const double bits = static_cast<double>(frameSize(cap.width, cap.height)) * 8.0 * 1e7 /
+                        static_cast<double>(cap.frameInterval);
+    const LONG bitsPerSecond = bits >= 2147483647.0 ? 2147483647 : static_cast<LONG>(bits);
+    out.MinBitsPerSecond = bitsPerSecond;
+    out.MaxBitsPerSecond = bitsPerSecond;
+}
+
+} // namespace
+
+CameraPin::CameraPin(CameraFilter& camera, const wchar_t* name, const GUID& category,
+                     bool streamConfig)
+    : OutputPin(camera, name, category), camera_(camera), streamConfig_(streamConfig) {}
+
+STDMETHODIMP CameraPin::QueryInterface(REFIID iid, void** out) {
+    return OutputPin::QueryInterface(iid, out);
+}
+
+STDMETHODIMP_(ULONG) CameraPin::AddRef() {
+    return OutputPin::AddRef();
+}
+
+STDMETHODIMP_(ULONG) CameraPin::Release() {
+    return OutputPin::Release();
+}
+
+HRESULT CameraPin::queryExtraInterface(REFIID iid, void** out) {
+    if (streamConfig_ && iid == IID_IAMStreamConfig) {
+        *out = static_cast<IAMStreamConfig*>(this);
+        AddRef();
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+HRESULT CameraPin::offeredTypes(std::vector<MediaType>& types) {
+    const std::vector<Capability> formats = camera_.offeredFormats();
+    types.clear();
+    types.resize(formats.size());
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        const HRESULT hr = makeVideoType(formats[i], types[i]);
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    return S_OK;
+}
+
+bool CameraPin::acceptsType(const AM_MEDIA_TYPE& type) {
+    return camera_.acceptsType(type);
+}
+
+long CameraPin::sampleBytes(const AM_MEDIA_TYPE& type) {
+    const std::optional<Capability> format = readVideoType(type);
+    return format ? static_cast<long>(frameSize(format->width, format->height)) : 0;
+}
+
+STDMETHODIMP CameraPin::SetFormat(AM_MEDIA_TYPE* type) {
+    return camera_.setFormat(type);
+}
+
+STDMETHODIMP CameraPin::GetFormat(AM_MEDIA_TYPE** type) {
+    return camera_.getFormat(type);
+}
+
+STDMETHODIMP CameraPin::GetNumberOfCapabilities(int* count, int* size) {
+    if (count == nullptr || size == nullptr) {
+        return E_POINTER;
+    }
+    *count = static_cast<int>(camera_.config().formats.size());
+    *size = sizeof(VIDEO_STREAM_CONFIG_CAPS);
+    return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* caps) {
+    if (type == nullptr || caps == nullptr) {
+        return E_POINTER;
+    }
+    *type = nullptr;
+    const std::vector<Capability>& formats = camera_.config().formats;
+    if (index < 0) {
+        return E_INVALIDARG;
+    }
+    if (static_cast<std::size_t>(index) >= formats.size()) {
+        return S_FALSE;
+    }
+    const Capability& cap = formats[static_cast<std::size_t>(index)];
+    MediaType media;
+    const HRESULT hr = makeVideoType(cap, media);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    *type = createMediaTypeCopy(media.get());
+    if (*type == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    VIDEO_STREAM_CONFIG_CAPS description;
+    describeCapability(cap, media, description);
+    std::memcpy(caps, &description, sizeof(description));
+    return S_OK;
+}
+
+} // namespace vcxcam

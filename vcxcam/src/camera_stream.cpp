@@ -1,0 +1,287 @@
+#include "camera_stream.h"
+
+#include "picture.h"
+#include "video_type.h"
+
+#include "core/com_ptr.h"
+
+#include <vfwmsgs.h>
+#include <cstring>
+
+namespace vcxcam {
+
+namespace {
+
+constexpr REFERENCE_TIME kUnitsPerMs = 10'000;
+
+ULONGLONG fileTimeUnits(const FILETIME& time) {
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+} // namespace
+
+HRESULT CameraStream::start(const std::vector<OutputPin*>& pins) {
+    stop();
+    targets_.clear();
+    for (OutputPin* pin : pins) {
+        if (!pin->isConnected()) {
+            continue;
+        }
+        const std::optional<Capability> format = readVideoType(pin->connectionType());
+        if (!format || format->frameInterval <= 0) {
+            return VFW_E_INVALIDMEDIATYPE;
+        }
+        if (targets_.empty()) {
+            interval_ = format->frameInterval;
+        }
+        targets_.push_back(Target{pin, format->width, format->height,
+                                  frameSize(format->width, format->height), true});
+    }
+    if (targets_.empty()) {
+        return S_OK;
+    }
+    wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (wake_ == nullptr) {
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    Locked lock(lock_);
+    mode_ = Mode::Idle;
+    framesDelivered_ = 0;
+    framesSkipped_ = 0;
+    thread_ = CreateThread(nullptr, 0, &CameraStream::threadMain, this, 0, nullptr);
+    if (thread_ == nullptr) {
+        const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
+        CloseHandle(wake_);
+        wake_ = nullptr;
+        return hr;
+    }
+    return S_OK;
+}
+
+void CameraStream::run(REFERENCE_TIME start, IReferenceClock* clock) {
+    Locked lock(lock_);
+    if (thread_ == nullptr) {
+        return;
+    }
+    if (clock != nullptr) {
+        clock->AddRef();
+    }
+    if (clock_ != nullptr) {
+        clock_->Release();
+    }
+    clock_ = clock;
+    start_ = start;
+    ++generation_;
+    mode_ = Mode::Running;
+    SetEvent(wake_);
+}
+
+void CameraStream::pause() {
+    Locked lock(lock_);
+    if (thread_ != nullptr) {
+        mode_ = Mode::Idle;
+        SetEvent(wake_);
+    }
+}
+
+void CameraStream::stop() {
+    HANDLE thread = nullptr;
+    {
+        Locked lock(lock_);
+        thread = thread_;
+        if (thread != nullptr) {
+            mode_ = Mode::Quit;
+            SetEvent(wake_);
+        }
+    }
+    if (thread != nullptr) {
+        WaitForSingleObject(thread, INFINITE);
+    }
+    Locked lock(lock_);
+    if (thread_ != nullptr) {
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    if (wake_ != nullptr) {
+        CloseHandle(wake_);
+        wake_ = nullptr;
+    }
+    if (clock_ != nullptr) {
+        clock_->Release();
+        clock_ = nullptr;
+    }
+    mode_ = Mode::Idle;
+}
+
+StreamStats CameraStream::stats() {
+    Locked lock(lock_);
+    StreamStats stats{};
+    stats.framesDelivered =
+        static_cast<ULONGLONG>(InterlockedCompareExchange64(&framesDelivered_, 0, 0));
+    stats.framesSkipped =
+        static_cast<ULONGLONG>(InterlockedCompareExchange64(&framesSkipped_, 0, 0));
+    stats.streaming = thread_ != nullptr;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (thread_ != nullptr && GetThreadTimes(thread_, &created, &exited, &kernel, &user)) {
+        stats.threadCpuTime = fileTimeUnits(kernel) + fileTimeUnits(user);
+    }
+    return stats;
+}
+
+DWORD WINAPI CameraStream::threadMain(void* self) {
+    static_cast<CameraStream*>(self)->streamLoop();
+    return 0;
+}
+
+bool CameraStream::waitForRun(std::uint64_t& generation, REFERENCE_TIME& start,
+                              IReferenceClock*& clock) {
+    Locked lock(lock_);
+    while (mode_ == Mode::Idle) {
+        lock_.unlock();
+        WaitForSingleObject(wake_, INFINITE);
+        lock_.lock();
+    }
+    if (mode_ == Mode::Quit) {
+        return false;
+    }
+    generation = generation_;
+    start = start_;
+    clock = clock_;
+    if (clock != nullptr) {
+        clock->AddRef();
+    }
+    return true;
+}
+
+bool CameraStream::runChanged(std::uint64_t generation) {
+    Locked lock(lock_);
+    return mode_ != Mode::Running || generation_ != generation;
+}
+
+REFERENCE_TIME CameraStream::now(IReferenceClock* clock) const {
+    REFERENCE_TIME time = 0;
+    if (clock != nullptr && SUCCEEDED(clock->GetTime(&time))) {
+        return time;
+    }
+    LARGE_INTEGER counter{}, frequency{};
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<REFERENCE_TIME>(static_cast<double>(counter.QuadPart) * 1e7 /
+                                       static_cast<double>(frequency.QuadPart));
+}
+
+void CameraStream::streamLoop() {
+    std::uint64_t generation = 0;
+    REFERENCE_TIME start = 0;
+    IReferenceClock* clock = nullptr;
+    while (waitForRun(generation, start, clock)) {
+        for (Target& target : targets_) {
+            target.active = true;
+        }
+        // Frame n is due n intervals after the run begins (never before the
+        // graph's start time), whatever the time spent delivering.
+        const bool timed = clock != nullptr;
+        REFERENCE_TIME origin = now(clock);
+        if (timed && origin < start) {
+            origin = start;
+        }
+        std::uint32_t frame = 0;
+        std::int64_t slot = 0;
+        bool anyActive = true;
+        while (!runChanged(generation)) {
+            if (!anyActive) {
+                WaitForSingleObject(wake_, INFINITE);
+                continue;
+            }
+            const REFERENCE_TIME due = origin + slot * interval_;
+            const REFERENCE_TIME current = now(clock);
+            if (current < due) {
+                WaitForSingleObject(
+                    wake_, static_cast<DWORD>((due - current + kUnitsPerMs - 1) / kUnitsPerMs));
+                continue;
+            }
+            if (deliverFrame(frame, timed, due - start) > 0) {
+                ++frame;
+                InterlockedIncrement64(&framesDelivered_);
+            }
+            ++slot;
+            anyActive = false;
+            for (const Target& target : targets_) {
+                anyActive = anyActive || target.active;
+            }
+            // When a whole frame time has passed unused, skip to the present
+            // rather than deliver a burst of late frames.
+            const REFERENCE_TIME after = now(clock);
+            const std::int64_t currentSlot = (after - origin) / interval_;
+            if (currentSlot > slot) {
+                InterlockedAdd64(&framesSkipped_, currentSlot - slot);
+                slot = currentSlot;
+            }
+        }
+        if (clock != nullptr) {
+            clock->Release();
+            clock = nullptr;
+        }
+    }
+}
+
+int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME streamTime) {
+    // Fill every buffer before delivering any, so that what one downstream
+    // filter does to its sample cannot reach the others.
+    std::vector<vcx::ComPtr<IMediaSample>> samples(targets_.size());
+    const std::uint8_t* drawn = nullptr;
+    const Target* drawnTarget = nullptr;
+    for (std::size_t i = 0; i < targets_.size(); ++i) {
+        Target& target = targets_[i];
+        if (!target.active) {
+            continue;
+        }
+        vcx::ComPtr<IMediaSample> sample;
+        BYTE* bits = nullptr;
+        HRESULT hr = target.pin->allocator()->GetBuffer(sample.put(), nullptr, nullptr, 0);
+        if (SUCCEEDED(hr)) {
+            hr = sample->GetPointer(&bits);
+        }
+        if (SUCCEEDED(hr) && static_cast<std::size_t>(sample->GetSize()) < target.bytes) {
+            hr = VFW_E_BUFFER_OVERFLOW;
+        }
+        if (FAILED(hr)) {
+            target.active = false;
+            continue;
+        }
+        if (drawn != nullptr && drawnTarget->width == target.width &&
+            drawnTarget->height == target.height) {
+            std::memcpy(bits, drawn, target.bytes);
+        } else {
+            drawFrame(bits, target.width, target.height, frame);
+            drawn = bits;
+            drawnTarget = &target;
+        }
+        sample->SetActualDataLength(static_cast<long>(target.bytes));
+        sample->SetSyncPoint(TRUE);
+        sample->SetDiscontinuity(frame == 0);
+        if (timed) {
+            REFERENCE_TIME begin = streamTime;
+            REFERENCE_TIME end = streamTime + interval_;
+            sample->SetTime(&begin, &end);
+        } else {
+            sample->SetTime(nullptr, nullptr);
+        }
+        samples[i] = std::move(sample);
+    }
+    int delivered = 0;
+    for (std::size_t i = 0; i < targets_.size(); ++i) {
+        if (!samples[i]) {
+            continue;
+        }
+        // S_FALSE: downstream wants no more of this run.
+        if (targets_[i].pin->inputPin()->Receive(samples[i].get()) == S_OK) {
+            ++delivered;
+        } else {
+            targets_[i].active = false;
+        }
+    }
+    return delivered;
+}
+
+} // namespace vcxcam

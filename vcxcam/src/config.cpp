@@ -1,0 +1,66 @@
+#include "config.h"
+
+#include "ids.h"
+#include "registry.h"
+
+namespace vcxcam {
+
+namespace {
+
+// Friendly names longer than this are not used.
+constexpr std::size_t kMaxFriendlyName = 255;
+
+std::wstring cameraKeyPath(int index) {
+    return std::wstring(kConfigKey) + L"\\Cameras\\" + std::to_wstring(index);
+}
+
+CameraConfig readFrom(const RegKey& key, int index) {
+    CameraConfig config;
+    config.index = index;
+    const std::optional<std::wstring> name = key ? key.readString(L"FriendlyName") : std::nullopt;
+    config.friendlyName = name && !name->empty() && name->size() <= kMaxFriendlyName
+                              ? *name
+                              : defaultFriendlyName(index);
+    if (key) {
+        if (const auto lines = key.readMultiString(L"Formats")) {
+            config.formats = parseCapabilities(*lines);
+        }
+        config.previewPin = key.readDword(L"PreviewPin").value_or(0) == 1;
+        config.refuseFormats = key.readDword(L"RefuseFormats").value_or(0) == 1;
+        config.noStreamConfig = key.readDword(L"NoStreamConfig").value_or(0) == 1;
+    }
+    if (config.formats.empty()) {
+        config.formats = defaultCapabilities();
+    }
+    return config;
+}
+
+} // namespace
+
+std::wstring defaultFriendlyName(int index) {
+    std::wstring name = kDefaultFriendlyName;
+    if (index > 0) {
+        name += L" " + std::to_wstring(index + 1);
+    }
+    return name;
+}
+
+std::vector<CameraConfig> readCameraConfigs() {
+    std::vector<CameraConfig> cameras;
+    for (int index = 0; index < kMaxCameras; ++index) {
+        const RegKey key = RegKey::open(HKEY_CURRENT_USER, cameraKeyPath(index));
+        if (key) {
+            cameras.push_back(readFrom(key, index));
+        }
+    }
+    if (cameras.empty()) {
+        cameras.push_back(readFrom(RegKey(), 0));
+    }
+    return cameras;
+}
+
+CameraConfig readCameraConfig(int index) {
+    return readFrom(RegKey::open(HKEY_CURRENT_USER, cameraKeyPath(index)), index);
+}
+
+} // namespace vcxcam

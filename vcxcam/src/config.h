@@ -1,0 +1,32 @@
+// The camera configuration under HKEY_CURRENT_USER\Software\vcxcam, read
+// when the DLL registers and whenever a camera filter is created.
+#pragma once
+
+#include "capability.h"
+
+#include <string>
+#include <vector>
+
+namespace vcxcam {
+
+struct CameraConfig {
+    int index = 0; // N of Cameras\N, which picks the class identifier
+    std::wstring friendlyName;
+    std::vector<Capability> formats;
+    bool previewPin = false;
+    bool refuseFormats = false;
+    bool noStreamConfig = false;
+};
+
+// The configured cameras in index order; the default camera when the
+// configuration has none.
+std::vector<CameraConfig> readCameraConfigs();
+
+// Camera index's configuration, with defaults for whatever is not set (all
+// defaults when the camera is not configured at all).
+CameraConfig readCameraConfig(int index);
+
+// The name a camera without a usable FriendlyName gets.
+std::wstring defaultFriendlyName(int index);
+
+} // namespace vcxcam

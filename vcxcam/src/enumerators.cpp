@@ -1,0 +1,199 @@
+#include "enumerators.h"
+
+#include <new>
+#include <utility>
+
+namespace vcxcam {
+
+namespace {
+
+// Reference count, position, Skip and Reset of an enumerator over a fixed
+// list of items.
+template <class Interface, class Item> class SnapshotEnumerator : public Interface {
+  public:
+    SnapshotEnumerator(const SnapshotEnumerator&) = delete;
+    SnapshotEnumerator& operator=(const SnapshotEnumerator&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        if (iid == IID_IUnknown || iid == __uuidof(Interface)) {
+            *out = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG left = InterlockedDecrement(&references_);
+        if (left == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+    STDMETHODIMP Skip(ULONG count) override {
+        if (count > items_.size() - position_) {
+            position_ = items_.size();
+            return S_FALSE;
+        }
+        position_ += count;
+        return S_OK;
+    }
+    STDMETHODIMP Reset() override {
+        position_ = 0;
+        return S_OK;
+    }
+
+  protected:
+    SnapshotEnumerator() = default;
+    virtual ~SnapshotEnumerator() = default;
+
+    // Hands out up to count items through handOut(item, slot), which
+    // returns false when it cannot.
+    template <class Slot, class HandOut>
+    HRESULT next(ULONG count, Slot* slots, ULONG* fetched, HandOut handOut) {
+        if (slots == nullptr) {
+            return E_POINTER;
+        }
+        ULONG done = 0;
+        HRESULT hr = S_OK;
+        while (done < count && position_ < items_.size()) {
+            if (!handOut(items_[position_], slots[done])) {
+                hr = E_OUTOFMEMORY;
+                break;
+            }
+            ++position_;
+            ++done;
+        }
+        if (fetched != nullptr) {
+            *fetched = done;
+        }
+        if (FAILED(hr)) {
+            return hr;
+        }
+        return done == count ? S_OK : S_FALSE;
+    }
+
+    std::vector<Item> items_;
+    std::size_t position_ = 0;
+
+  private:
+    ModuleReference moduleReference_;
+    LONG references_ = 1;
+};
+
+class PinEnumerator final : public SnapshotEnumerator<IEnumPins, IPin*> {
+  public:
+    explicit PinEnumerator(const std::vector<IPin*>& pins) {
+        items_ = pins;
+        for (IPin* pin : items_) {
+            pin->AddRef();
+        }
+    }
+
+    STDMETHODIMP Next(ULONG count, IPin** pins, ULONG* fetched) override {
+        return next(count, pins, fetched, [](IPin* pin, IPin*& slot) {
+            pin->AddRef();
+            slot = pin;
+            return true;
+        });
+    }
+
+    STDMETHODIMP Clone(IEnumPins** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        auto* clone = new (std::nothrow) PinEnumerator(items_);
+        if (clone == nullptr) {
+            *out = nullptr;
+            return E_OUTOFMEMORY;
+        }
+        clone->position_ = position_;
+        *out = clone;
+        return S_OK;
+    }
+
+  private:
+    ~PinEnumerator() override {
+        for (IPin* pin : items_) {
+            pin->Release();
+        }
+    }
+};
+
+class MediaTypeEnumerator final : public SnapshotEnumerator<IEnumMediaTypes, MediaType> {
+  public:
+    // Takes copies of types; check valid() afterwards.
+    explicit MediaTypeEnumerator(const std::vector<MediaType>& types) {
+        items_.resize(types.size());
+        for (std::size_t i = 0; i < types.size(); ++i) {
+            if (FAILED(items_[i].copyFrom(types[i].get()))) {
+                valid_ = false;
+            }
+        }
+    }
+
+    bool valid() const { return valid_; }
+
+    STDMETHODIMP Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) override {
+        return next(count, types, fetched, [](const MediaType& type, AM_MEDIA_TYPE*& slot) {
+            slot = createMediaTypeCopy(type.get());
+            return slot != nullptr;
+        });
+    }
+
+    STDMETHODIMP Clone(IEnumMediaTypes** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        auto* clone = new (std::nothrow) MediaTypeEnumerator(items_);
+        if (clone == nullptr) {
+            return E_OUTOFMEMORY;
+        }
+        if (!clone->valid()) {
+            clone->Release();
+            return E_OUTOFMEMORY;
+        }
+        clone->position_ = position_;
+        *out = clone;
+        return S_OK;
+    }
+
+  private:
+    ~MediaTypeEnumerator() override = default;
+    bool valid_ = true;
+};
+
+} // namespace
+
+HRESULT createPinEnumerator(const std::vector<IPin*>& pins, IEnumPins** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    *out = new (std::nothrow) PinEnumerator(pins);
+    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT createMediaTypeEnumerator(const std::vector<MediaType>& types, IEnumMediaTypes** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    *out = nullptr;
+    auto* enumerator = new (std::nothrow) MediaTypeEnumerator(types);
+    if (enumerator == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    if (!enumerator->valid()) {
+        enumerator->Release();
+        return E_OUTOFMEMORY;
+    }
+    *out = enumerator;
+    return S_OK;
+}
+
+} // namespace vcxcam

@@ -1,0 +1,110 @@
+#include "video_type.h"
+
+#include "picture.h"
+
+#include <amvideo.h>
+#include <dvdmedia.h>
+#include <uuids.h>
+
+#include <cstdlib>
+#include <numeric>
+
+namespace vcxcam {
+
+namespace {
+
+void fillBitmapHeader(BITMAPINFOHEADER& header, const Capability& cap) {
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = cap.width;
+    header.biHeight = cap.height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(frameSize(cap.width, cap.height));
+}
+
+DWORD bitRate(const Capability& cap) {
+    const double bits = static_cast<double>(frameSize(cap.width, cap.height)) * 8.0 * 1e7 /
+                        static_cast<double>(cap.frameInterval);
+    return bits >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<DWORD>(bits);
+}
+
+template <class Header> Header* allocFormat(AM_MEDIA_TYPE& type) {
+    auto* header = static_cast<Header*>(CoTaskMemAlloc(sizeof(Header)));
+    if (header != nullptr) {
+        *header = Header{};
+        type.pbFormat = reinterpret_cast<BYTE*>(header);
+        type.cbFormat = sizeof(Header);
+    }
+    return header;
+}
+
+} // namespace
+
+HRESULT makeVideoType(const Capability& cap, MediaType& out) {
+    AM_MEDIA_TYPE type{};
+    type.majortype = MEDIATYPE_Video;
+    type.subtype = MEDIASUBTYPE_RGB24;
+    type.bFixedSizeSamples = TRUE;
+    type.bTemporalCompression = FALSE;
+    type.lSampleSize = static_cast<ULONG>(frameSize(cap.width, cap.height));
+    if (cap.videoInfo2) {
+        type.formattype = FORMAT_VideoInfo2;
+        auto* header = allocFormat<VIDEOINFOHEADER2>(type);
+        if (header == nullptr) {
+            return E_OUTOFMEMORY;
+        }
+        header->dwBitRate = bitRate(cap);
+        header->AvgTimePerFrame = cap.frameInterval;
+        const int rows = std::abs(cap.height);
+        const int divisor = std::gcd(cap.width, rows);
+        header->dwPictAspectRatioX = static_cast<DWORD>(cap.width / divisor);
+        header->dwPictAspectRatioY = static_cast<DWORD>(rows / divisor);
+        fillBitmapHeader(header->bmiHeader, cap);
+    } else {
+        type.formattype = FORMAT_VideoInfo;
+        auto* header = allocFormat<VIDEOINFOHEADER>(type);
+        if (header == nullptr) {
+            return E_OUTOFMEMORY;
+        }
+        header->dwBitRate = bitRate(cap);
+        header->AvgTimePerFrame = cap.frameInterval;
+        fillBitmapHeader(header->bmiHeader, cap);
+    }
+    out.adopt(type);
+    return S_OK;
+}
+
+std::optional<Capability> readVideoType(const AM_MEDIA_TYPE& type, DWORD* imageSize) {
+    if (type.majortype != MEDIATYPE_Video || type.subtype != MEDIASUBTYPE_RGB24 ||
+        type.pbFormat == nullptr) {
+        return std::nullopt;
+    }
+    Capability cap;
+    const BITMAPINFOHEADER* header = nullptr;
+    if (type.formattype == FORMAT_VideoInfo && type.cbFormat >= sizeof(VIDEOINFOHEADER)) {
+        const auto* info = reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
+        cap.frameInterval = info->AvgTimePerFrame;
+        header = &info->bmiHeader;
+    } else if (type.formattype == FORMAT_VideoInfo2 && type.cbFormat >= sizeof(VIDEOINFOHEADER2)) {
+        const auto* info = reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat);
+        cap.frameInterval = info->AvgTimePerFrame;
+        cap.videoInfo2 = true;
+        header = &info->bmiHeader;
+    } else {
+        return std::nullopt;
+    }
+    if (header->biBitCount != 24 || header->biCompression != BI_RGB || header->biWidth <= 0 ||
+        header->biWidth > kMaxDimension || header->biHeight == 0 ||
+        std::abs(header->biHeight) > kMaxDimension) {
+        return std::nullopt;
+    }
+    cap.width = header->biWidth;
+    cap.height = header->biHeight;
+    if (imageSize != nullptr) {
+        *imageSize = header->biSizeImage;
+    }
+    return cap;
+}
+
+} // namespace vcxcam
