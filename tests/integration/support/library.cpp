@@ -1,0 +1,19 @@
+#include "library.h"
+
+#include "vcxcap.h"
+
+namespace harness {
+
+void resetLibrary() {
+    constexpr int kSlots = 32;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        vcx_SetActiveSel(slot);
+        if (vcx_GetRef() != 0) {
+            vcx_Close();
+        }
+    }
+    vcx_SetActiveSel(0);
+    vcx_Exit();
+}
+
+} // namespace harness
