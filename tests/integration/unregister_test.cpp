@@ -1,0 +1,151 @@
+// "regsvr32 /u vcxcam.dll" takes every camera out of the registry, whatever
+// was registered and whatever the configuration says at the time.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "ids.h"
+#include "registry.h"
+
+#include <dshow.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The video input category and the category IFilterMapper2 uses when given
+// none, where a registration could also land.
+const CLSID* const kCategories[] = {&CLSID_VideoInputDeviceCategory, &CLSID_LegacyAmFilterCategory};
+
+std::wstring instancesKey(const CLSID& category) {
+    return L"CLSID\\" + harness::guidString(category) + L"\\Instance";
+}
+
+// Every HKCR key through which camera `index` could still be found: its COM
+// server key, its instance in either category, and the old IFilterMapper
+// filter key.
+std::vector<std::wstring> cameraKeys(int index) {
+    const std::wstring clsid = harness::guidString(vcxcam::cameraClsid(index));
+    std::vector<std::wstring> keys = {L"CLSID\\" + clsid, L"Filter\\" + clsid};
+    for (const CLSID* category : kCategories) {
+        keys.push_back(instancesKey(*category) + L"\\" + clsid);
+    }
+    return keys;
+}
+
+bool isCameraClsid(const std::wstring& text) {
+    CLSID clsid;
+    if (FAILED(CLSIDFromString(text.c_str(), &clsid))) {
+        return false;
+    }
+    for (int index = 0; index < vcxcam::kMaxCameras; ++index) {
+        if (clsid == vcxcam::cameraClsid(index)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The keys of all eight possible cameras that exist, plus any category
+// instance, whatever its key name, whose CLSID value names a camera.
+std::vector<std::wstring> cameraKeysPresent() {
+    std::vector<std::wstring> present;
+    for (int index = 0; index < vcxcam::kMaxCameras; ++index) {
+        for (const std::wstring& key : cameraKeys(index)) {
+            if (harness::keyExists(HKEY_CLASSES_ROOT, key)) {
+                present.push_back(key);
+            }
+        }
+    }
+    for (const CLSID* category : kCategories) {
+        const std::wstring parent = instancesKey(*category);
+        for (const std::wstring& name : harness::subkeyNames(HKEY_CLASSES_ROOT, parent)) {
+            const std::wstring key = parent + L"\\" + name;
+            const auto clsid = harness::readString(HKEY_CLASSES_ROOT, key, L"CLSID");
+            if (clsid && isCameraClsid(*clsid) && !isCameraClsid(name)) {
+                present.push_back(key);
+            }
+        }
+    }
+    return present;
+}
+
+std::vector<harness::CameraConfig> camerasNamed(const std::vector<std::wstring>& names) {
+    std::vector<harness::CameraConfig> cameras(names.size());
+    for (size_t index = 0; index < names.size(); ++index) {
+        cameras[index].friendlyName = names[index];
+    }
+    return cameras;
+}
+
+std::string listed(const std::vector<std::wstring>& keys) {
+    std::string text;
+    for (const std::wstring& key : keys) {
+        text += "\n  HKCR\\" + harness::narrow(key);
+    }
+    return text;
+}
+
+const std::vector<std::wstring> kThreeNames = {L"Left", L"Middle", L"Right"};
+
+class Unregistration : public ::testing::Test {
+  protected:
+    // Later tests find the default camera registered.
+    void TearDown() override { harness::restoreDefaultCameras(); }
+
+    static void expectRegistered(int cameras) {
+        for (int index = 0; index < vcxcam::kMaxCameras; ++index) {
+            const std::wstring clsid = harness::guidString(vcxcam::cameraClsid(index));
+            EXPECT_EQ(harness::keyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid), index < cameras)
+                << "camera " << index;
+            EXPECT_EQ(
+                harness::keyExists(HKEY_CLASSES_ROOT,
+                                   instancesKey(CLSID_VideoInputDeviceCategory) + L"\\" + clsid),
+                index < cameras)
+                << "camera " << index;
+        }
+    }
+
+    static void unregisterWithRegsvr32() {
+        const std::wstring command = L"regsvr32 /s /u \"" + harness::vcxcamPath() + L"\"";
+        ASSERT_EQ(harness::runProgram(command), 0u) << harness::narrow(command);
+    }
+
+    static void expectNothingLeft() {
+        const std::vector<std::wstring> left = cameraKeysPresent();
+        EXPECT_TRUE(left.empty()) << "left behind:" << listed(left);
+        EXPECT_TRUE(harness::videoInputDeviceNames().empty());
+    }
+};
+
+TEST_F(Unregistration, RemovesThreeConfiguredCameras) {
+    ASSERT_NO_FATAL_FAILURE(harness::configureCameras(camerasNamed(kThreeNames)));
+    ASSERT_EQ(harness::videoInputDeviceNames(), kThreeNames);
+    ASSERT_NO_FATAL_FAILURE(expectRegistered(3));
+
+    ASSERT_NO_FATAL_FAILURE(unregisterWithRegsvr32());
+    expectNothingLeft();
+}
+
+TEST_F(Unregistration, RemovesTheDefaultCamera) {
+    ASSERT_NO_FATAL_FAILURE(harness::restoreDefaultCameras());
+    ASSERT_EQ(harness::videoInputDeviceNames(),
+              std::vector<std::wstring>{vcxcam::kDefaultFriendlyName});
+    ASSERT_NO_FATAL_FAILURE(expectRegistered(1));
+
+    ASSERT_NO_FATAL_FAILURE(unregisterWithRegsvr32());
+    expectNothingLeft();
+}
+
+TEST_F(Unregistration, RemovesCamerasTheConfigurationNoLongerNames) {
+    ASSERT_NO_FATAL_FAILURE(harness::configureCameras(camerasNamed(kThreeNames)));
+    ASSERT_NO_FATAL_FAILURE(expectRegistered(3));
+    // Back to the default configuration without registering again: the
+    // registry still holds three cameras, the configuration names one.
+    harness::deleteTree(HKEY_CURRENT_USER, vcxcam::kConfigKey);
+
+    ASSERT_NO_FATAL_FAILURE(unregisterWithRegsvr32());
+    expectNothingLeft();
+}
+
+} // namespace
