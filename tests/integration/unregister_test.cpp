@@ -114,7 +114,7 @@ class Unregistration : public ::testing::Test {
     static void expectNothingLeft() {
         const std::vector<std::wstring> left = cameraKeysPresent();
         EXPECT_TRUE(left.empty()) << "left behind:" << listed(left);
-        EXPECT_TRUE(harness::videoInputDeviceNames().empty());
+        EXPECT_EQ(harness::videoInputDeviceNames(), std::vector<std::wstring>{});
     }
 };
 
