@@ -12,12 +12,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" x86_64 i686
 
 for arch in x86_64 i686; do
-    for dll in vcxcap vcxcam; do
-        [ -f "$root/build/$arch/bin/$dll.dll" ] || continue
-        def="$root/src/vcxcap.def"
-        [ "$dll" = vcxcam ] && def="$root/vcxcam/src/vcxcam.def"
-        "$root/scripts/check-exports.sh" "$root/build/$arch/bin/$dll.dll" "$def" "$arch-w64-mingw32-objdump"
-    done
+    objdump="$arch-w64-mingw32-objdump"
+    "$root/scripts/check-exports.sh" "$root/build/$arch/bin/vcxcap.dll" "$root/src/vcxcap.def" "$objdump"
+    "$root/scripts/check-exports.sh" "$root/build/$arch/bin/vcxcam.dll" "$root/vcxcam/src/vcxcam.def" "$objdump"
 done
 
 export WINEDEBUG=-all WINEPREFIX="$root/build/x86_64/wineprefix"
