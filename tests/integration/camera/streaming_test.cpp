@@ -1,0 +1,352 @@
+// The camera streaming into camera -> Sample Grabber -> Null Renderer graphs
+// built by Capture Graph Builder 2: the exact picture in every format and
+// orientation, with and without a preview pin, at the format's rate, across
+// run / pause / stop cycles and filter releases.
+#include "camera_support.h"
+
+#include "stream_stats.h"
+
+#include <tlhelp32.h>
+
+#include <set>
+#include <tuple>
+
+namespace camtest {
+namespace {
+
+constexpr CLSID kClsidSmartTee = {
+    0xcc58e280, 0x8aa1, 0x11d1, {0xb3, 0xf1, 0x00, 0xaa, 0x00, 0x37, 0x61, 0xc5}};
+
+using StreamingTest = CameraTest;
+
+// Frames of this shape reach the grabber and each is the test picture.
+void expectPictureFrames(PreviewGraph& graph, long width, long height) {
+    ASSERT_TRUE(SUCCEEDED(graph.control->Run()));
+    const std::vector<std::uint8_t> frame = waitForFrame(graph.grabber.get());
+    ASSERT_EQ(frame.size(), rgb24FrameBytes(width, height));
+    EXPECT_TRUE(matchPicture(frame, width, height).has_value())
+        << "the frame is not the test picture at " << width << "x" << height;
+    ASSERT_EQ(graph.control->Stop(), S_OK);
+}
+
+// Format line, preview pin.
+class PictureTest : public CameraTest,
+                    public testing::WithParamInterface<std::tuple<const wchar_t*, DWORD>> {};
+
+TEST_P(PictureTest, GrabbedFrameIsExactlyThePicture) {
+    const auto [format, previewPin] = GetParam();
+    harness::configureCameras(
+        {harness::CameraConfig{L"Picture camera", {format}, previewPin, 0, 0}});
+    ComPtr<IBaseFilter> camera = bindCamera(L"Picture camera");
+    auto graph = buildPreviewGraph(camera.get());
+    if (previewPin) {
+        EXPECT_EQ(graph->renderResult, S_OK);
+        EXPECT_FALSE(graphHas(graph->graph.get(), kClsidSmartTee));
+    } else {
+        // Only a capture pin: Wine splits it with a Smart Tee.
+        EXPECT_EQ(graph->renderResult, VFW_S_NOPREVIEWPIN);
+        EXPECT_TRUE(graphHas(graph->graph.get(), kClsidSmartTee));
+    }
+    const VideoShape shape = grabberShape(graph->grabber.get());
+    EXPECT_EQ(shape.width, 320);
+    EXPECT_EQ(std::labs(shape.height), 240);
+    expectPictureFrames(*graph, shape.width, shape.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orientations, PictureTest,
+                         testing::Combine(testing::Values(L"320x240@30", L"320x-240@30"),
+                                          testing::Values(DWORD{0}, DWORD{1})));
+
+TEST_F(StreamingTest, Vi2CapabilityStreamsAsVideoInfo2) {
+    harness::configureCameras(
+        {harness::CameraConfig{L"Vi2 camera", {L"vi2:176x-144@30"}, 1, 0, 0}});
+    ComPtr<IBaseFilter> camera = createCamera(0);
+    auto graph = buildPreviewGraph(camera.get());
+    AM_MEDIA_TYPE type{};
+    ASSERT_EQ(graph->grabber->GetConnectedMediaType(&type), S_OK);
+    EXPECT_EQ(type.formattype, FORMAT_VideoInfo2);
+    CoTaskMemFree(type.pbFormat);
+    expectPictureFrames(*graph, 176, -144);
+}
+
+TEST_F(StreamingTest, SetFormatToEachCapabilityChangesTheDeliveredSize) {
+    harness::restoreDefaultCameras();
+    int count = 0;
+    int size = 0;
+    ASSERT_EQ(streamConfig(createCamera(0).get())->GetNumberOfCapabilities(&count, &size), S_OK);
+    ASSERT_EQ(count, 4);
+    for (int index = 0; index < count; ++index) {
+        ComPtr<IBaseFilter> camera = createCamera(0);
+        ComPtr<IAMStreamConfig> config = streamConfig(camera.get());
+        OwnedType type;
+        VIDEO_STREAM_CONFIG_CAPS caps{};
+        ASSERT_EQ(config->GetStreamCaps(index, type.put(), reinterpret_cast<BYTE*>(&caps)), S_OK);
+        ASSERT_EQ(config->SetFormat(type.get()), S_OK);
+        const VideoShape wanted = shapeOf(*type.get());
+        auto graph = buildPreviewGraph(camera.get());
+        EXPECT_EQ(grabberShape(graph->grabber.get()), wanted) << "capability " << index;
+        expectPictureFrames(*graph, wanted.width, wanted.height);
+    }
+}
+
+TEST_F(StreamingTest, SetFormatOnTheCapturePinSizesThePreviewPinToo) {
+    harness::configureCameras(
+        {harness::CameraConfig{L"Two pins", {L"320x240@30", L"160x-120@30"}, 1, 0, 0}});
+    ComPtr<IBaseFilter> camera = createCamera(0);
+    ASSERT_EQ(streamConfig(camera.get())->SetFormat(VideoInfoType(160, -120, 333333).get()), S_OK);
+    auto graph = buildPreviewGraph(camera.get());
+    EXPECT_EQ(grabberShape(graph->grabber.get()), (VideoShape{160, -120, 333333, 160 * 3 * 120}));
+    expectPictureFrames(*graph, 160, -120);
+}
+
+TEST_F(StreamingTest, SetFormatWhileConnectedReconnectsThePin) {
+    harness::configureCameras(
+        {harness::CameraConfig{L"Reconnect", {L"320x240@30", L"160x-120@30"}, 1, 0, 0}});
+    ComPtr<IBaseFilter> camera = createCamera(0);
+    auto graph = buildPreviewGraph(camera.get());
+    ASSERT_EQ(grabberShape(graph->grabber.get()).width, 320);
+    ASSERT_EQ(streamConfig(camera.get())->SetFormat(VideoInfoType(160, -120, 333333).get()), S_OK);
+    EXPECT_EQ(grabberShape(graph->grabber.get()), (VideoShape{160, -120, 333333, 160 * 3 * 120}));
+    expectPictureFrames(*graph, 160, -120);
+    // Not while the graph runs.
+    ASSERT_TRUE(SUCCEEDED(graph->control->Run()));
+    EXPECT_EQ(streamConfig(camera.get())->SetFormat(VideoInfoType(320, 240, 333333).get()),
+              VFW_E_NOT_STOPPED);
+}
+
+TEST_F(StreamingTest, BothPinsDeliverTheSamePicture) {
+    harness::configureCameras({harness::CameraConfig{L"Both pins", {L"320x240@15"}, 1, 0, 0}});
+    ComPtr<IBaseFilter> camera = createCamera(0);
+    auto preview = buildPreviewGraph(camera.get(), PIN_CATEGORY_PREVIEW);
+    // The capture pin into a second grabber of the same graph.
+    ComPtr<IBaseFilter> grabberFilter;
+    ComPtr<IBaseFilter> renderer;
+    ComPtr<ISampleGrabber> grabber;
+    ASSERT_EQ(CoCreateInstance(harness::kClsidSampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IBaseFilter, grabberFilter.putVoid()),
+              S_OK);
+    ASSERT_EQ(CoCreateInstance(harness::kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IBaseFilter, renderer.putVoid()),
+              S_OK);
+    ASSERT_EQ(grabberFilter->QueryInterface(IID_ISampleGrabber, grabber.putVoid()), S_OK);
+    ASSERT_EQ(grabber->SetBufferSamples(TRUE), S_OK);
+    ASSERT_EQ(preview->graph->AddFilter(grabberFilter.get(), L"Capture grabber"), S_OK);
+    ASSERT_EQ(preview->graph->AddFilter(renderer.get(), L"Capture renderer"), S_OK);
+    ASSERT_EQ(preview->builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.get(),
+                                             grabberFilter.get(), renderer.get()),
+              S_OK);
+    ASSERT_TRUE(SUCCEEDED(preview->control->Run()));
+    const std::vector<std::uint8_t> captured = waitForFrame(grabber.get());
+    const std::vector<std::uint8_t> previewed = waitForFrame(preview->grabber.get());
+    ASSERT_EQ(preview->control->Stop(), S_OK);
+    EXPECT_TRUE(matchPicture(captured, 320, 240).has_value());
+    EXPECT_TRUE(matchPicture(previewed, 320, 240).has_value());
+}
+
+TEST_F(StreamingTest, FramesComeFromOneThreadAtTheFormatRateStampedFromTheClock) {
+    harness::configureCameras({harness::CameraConfig{L"Timed", {L"160x120@30"}, 0, 0, 0}});
+    ComPtr<IBaseFilter> camera = createCamera(0);
+    SampleRecorder recorder(3);
+    // The capture pin straight into the grabber: the Smart Tee would drop
+    // the time stamps of its preview output.
+    auto graph = buildPreviewGraph(camera.get(), PIN_CATEGORY_CAPTURE, &recorder);
+    ASSERT_TRUE(SUCCEEDED(graph->control->Run()));
+    ComPtr<IReferenceClock> graphClock;
+    ComPtr<IMediaFilter> graphFilter;
+    ASSERT_EQ(graph->graph->QueryInterface(IID_IMediaFilter, graphFilter.putVoid()), S_OK);
+    ASSERT_EQ(graphFilter->GetSyncSource(graphClock.put()), S_OK);
+    ComPtr<IReferenceClock> cameraClock;
+    ASSERT_EQ(camera->GetSyncSource(cameraClock.put()), S_OK);
+    EXPECT_EQ(cameraClock.get(), graphClock.get());
+    ASSERT_TRUE(recorder.waitFor(45));
+    ASSERT_EQ(graph->control->Stop(), S_OK);
+
+    const std::vector<SampleRecorder::Sample> samples = recorder.samples();
+    constexpr REFERENCE_TIME kInterval = 333333;
+    std::set<DWORD> threads;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const SampleRecorder::Sample& sample = samples[i];
+        threads.insert(sample.threadId);
+        ASSERT_TRUE(sample.timed) << "sample " << i;
+        EXPECT_EQ(sample.stop - sample.start, kInterval) << "sample " << i;
+        EXPECT_EQ(sample.discontinuity, i == 0) << "sample " << i;
+        if (i > 0) {
+            const REFERENCE_TIME step = sample.start - samples[i - 1].start;
+            EXPECT_GT(step, 0) << "sample " << i;
+            EXPECT_EQ(step % kInterval, 0) << "sample " << i;
+        }
+    }
+    EXPECT_GE(samples.front().start, 0);
+    ASSERT_EQ(threads.size(), 1u);
+    EXPECT_NE(*threads.begin(), GetCurrentThreadId());
+    // 45 or more frames span 1.5 s of stream time at 30 frames a second,
+    // with hardly a frame time passed over.
+    const REFERENCE_TIME span = samples.back().start - samples.front().start;
+    EXPECT_GE(span, static_cast<REFERENCE_TIME>(samples.size() - 1) * kInterval);
+    EXPECT_LE(span, static_cast<REFERENCE_TIME>(samples.size() + 2) * kInterval);
+    // The first frames of the run are pictures 0, 1, 2.
+    for (std::uint32_t f = 0; f < 3; ++f) {
+        EXPECT_EQ(matchPicture(samples[f].bits, 160, 120), f);
+    }
+}
+
+TEST_F(StreamingTest, EveryRunStartsAtPictureZeroAndNothingMovesWhenNotRunning) {
+    harness::configureCameras({harness::CameraConfig{L"Cycles", {L"160x-120@60"}, 1, 0, 0}});
+    ComPtr<IBaseFilter> camera = createCamera(0);
+    ComPtr<vcxcam::IStreamStats> stats;
+    ASSERT_EQ(camera->QueryInterface(vcxcam::kIidStreamStats, stats.putVoid()), S_OK);
+    SampleRecorder recorder(2);
+    auto graph = buildPreviewGraph(camera.get(), PIN_CATEGORY_PREVIEW, &recorder);
+    vcxcam::StreamStats state{};
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        recorder.clear();
+        ASSERT_TRUE(SUCCEEDED(graph->control->Run())) << "cycle " << cycle;
+        ASSERT_TRUE(recorder.waitFor(2)) << "cycle " << cycle;
+        if (cycle % 2 == 1) {
+            // Paused, the camera sends nothing; running again starts over.
+            ASSERT_TRUE(SUCCEEDED(graph->control->Pause()));
+            FILTER_STATE filterState{};
+            EXPECT_EQ(camera->GetState(0, &filterState), VFW_S_CANT_CUE);
+            Sleep(50);
+            recorder.clear();
+            Sleep(100);
+            EXPECT_EQ(recorder.count(), 0u) << "cycle " << cycle;
+            ASSERT_TRUE(SUCCEEDED(graph->control->Run()));
+            ASSERT_TRUE(recorder.waitFor(2)) << "cycle " << cycle;
+        }
+        ASSERT_EQ(graph->control->Stop(), S_OK);
+        const std::vector<SampleRecorder::Sample> samples = recorder.samples();
+        EXPECT_EQ(matchPicture(samples[0].bits, 160, -120), 0u) << "cycle " << cycle;
+        EXPECT_EQ(matchPicture(samples[1].bits, 160, -120), 1u) << "cycle " << cycle;
+        ASSERT_EQ(stats->GetStreamStats(&state), S_OK);
+        EXPECT_FALSE(state.streaming) << "cycle " << cycle;
+        const std::size_t stopped = recorder.count();
+        Sleep(100);
+        EXPECT_EQ(recorder.count(), stopped) << "cycle " << cycle;
+    }
+}
+
+std::size_t processThreadCount() {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        throw harness::Failure("CreateToolhelp32Snapshot failed");
+    }
+    std::size_t threads = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        threads += entry.th32OwnerProcessID == GetCurrentProcessId();
+    }
+    CloseHandle(snapshot);
+    return threads;
+}
+
+// Handles the process holds, from the system's handle list: Wine's
+// GetProcessHandleCount always answers 0.
+std::size_t processHandleCount() {
+    struct HandleEntry {
+        USHORT processId;
+        USHORT creatorBackTraceIndex;
+        UCHAR objectType;
+        UCHAR attributes;
+        USHORT handle;
+        void* object;
+        ACCESS_MASK access;
+    };
+    struct HandleList {
+        ULONG count;
+        HandleEntry entries[1];
+    };
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    using QuerySystemInformation = LONG(NTAPI*)(ULONG, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) {
+        throw harness::Failure("ntdll has no NtQuerySystemInformation");
+    }
+    std::vector<std::uint64_t> buffer(1 << 16);
+    LONG status = 0;
+    ULONG needed = 0;
+    while ((status = query(kSystemHandleInformation, buffer.data(),
+                           static_cast<ULONG>(buffer.size() * sizeof(buffer[0])), &needed)) ==
+           kInfoLengthMismatch) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0) {
+        throw harness::Failure("NtQuerySystemInformation(handles) failed");
+    }
+    const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
+    const auto self = static_cast<USHORT>(GetCurrentProcessId());
+    std::size_t handles = 0;
+    for (ULONG i = 0; i < list->count; ++i) {
+        handles += list->entries[i].processId == self;
+    }
+    return handles;
+}
+
+// One camera's life: made, streamed into a graph, stopped, released.
+void streamOnce(int frames) {
+    ComPtr<IBaseFilter> camera = createCamera(0);
+    SampleRecorder recorder(0);
+    auto graph = buildPreviewGraph(camera.get(), PIN_CATEGORY_PREVIEW, &recorder);
+    ASSERT_TRUE(SUCCEEDED(graph->control->Run()));
+    ASSERT_TRUE(recorder.waitFor(static_cast<std::size_t>(frames)));
+    ASSERT_TRUE(SUCCEEDED(graph->control->Pause()));
+    ASSERT_TRUE(SUCCEEDED(graph->control->Run()));
+    ASSERT_EQ(graph->control->Stop(), S_OK);
+}
+
+// Each Wine filter graph made and released leaves one handle behind (seen
+// with a bare graph), so a camera's cycles are measured against the same
+// number of bare graphs.
+void bareGraph() {
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                               graph.putVoid()),
+              S_OK);
+}
+
+struct Growth {
+    std::ptrdiff_t threads;
+    std::ptrdiff_t handles;
+};
+
+template <class Step> Growth growthOver(int cycles, Step step) {
+    // Once first, so that what Wine makes once per process exists.
+    step();
+    Sleep(200);
+    const std::size_t threads = processThreadCount();
+    const std::size_t handles = processHandleCount();
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+        step();
+    }
+    Sleep(200);
+    return Growth{static_cast<std::ptrdiff_t>(processThreadCount() - threads),
+                  static_cast<std::ptrdiff_t>(processHandleCount() - handles)};
+}
+
+TEST_F(StreamingTest, NoThreadHandleOrObjectOutlivesTheCamera) {
+    harness::configureCameras({harness::CameraConfig{L"Leaks", {L"320x240@60"}, 0, 0, 0}});
+    // Holds the DLL so that DllCanUnloadNow can be asked at the end.
+    const HMODULE dll = LoadLibraryW(harness::vcxcamPath().c_str());
+    ASSERT_NE(dll, nullptr);
+    using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+    const auto canUnloadNow = reinterpret_cast<CanUnloadNow>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
+    ASSERT_NE(canUnloadNow, nullptr);
+
+    constexpr int kCycles = 12;
+    const Growth graphs = growthOver(kCycles, bareGraph);
+    const Growth cameras = growthOver(kCycles, [] { streamOnce(3); });
+    // A thread or handle left per camera would add kCycles of them; Wine's
+    // own threads may come and go by a few.
+    EXPECT_LE(cameras.threads, 3);
+    EXPECT_LE(cameras.handles, graphs.handles + 3)
+        << "bare graphs left " << graphs.handles << " handles";
+    EXPECT_EQ(canUnloadNow(), S_OK);
+    FreeLibrary(dll);
+}
+
+} // namespace
+} // namespace camtest

@@ -1,0 +1,114 @@
+// The RGB24 media types the camera offers, and reading a type back.
+#include "video_type.h"
+
+#include "picture.h"
+
+#include <gtest/gtest.h>
+
+#include <amvideo.h>
+#include <dvdmedia.h>
+#include <uuids.h>
+
+#include <cstring>
+
+namespace {
+
+using vcxcam::Capability;
+using vcxcam::MediaType;
+
+TEST(VideoType, VideoInfoTypeDescribesTheCapabilityExactly) {
+    MediaType type;
+    ASSERT_EQ(vcxcam::makeVideoType(Capability{641, -479, 333667, false}, type), S_OK);
+    EXPECT_EQ(type->majortype, MEDIATYPE_Video);
+    EXPECT_EQ(type->subtype, MEDIASUBTYPE_RGB24);
+    EXPECT_EQ(type->formattype, FORMAT_VideoInfo);
+    EXPECT_TRUE(type->bFixedSizeSamples);
+    EXPECT_FALSE(type->bTemporalCompression);
+    EXPECT_EQ(type->lSampleSize, vcxcam::frameSize(641, 479));
+    ASSERT_EQ(type->cbFormat, sizeof(VIDEOINFOHEADER));
+    const auto* info = reinterpret_cast<const VIDEOINFOHEADER*>(type->pbFormat);
+    EXPECT_EQ(info->AvgTimePerFrame, 333667);
+    EXPECT_EQ(info->bmiHeader.biSize, sizeof(BITMAPINFOHEADER));
+    EXPECT_EQ(info->bmiHeader.biWidth, 641);
+    EXPECT_EQ(info->bmiHeader.biHeight, -479);
+    EXPECT_EQ(info->bmiHeader.biPlanes, 1);
+    EXPECT_EQ(info->bmiHeader.biBitCount, 24);
+    EXPECT_EQ(info->bmiHeader.biCompression, static_cast<DWORD>(BI_RGB));
+    // 641 * 3 = 1923 bytes, padded to 1924.
+    EXPECT_EQ(info->bmiHeader.biSizeImage, 1924u * 479u);
+    EXPECT_EQ(info->dwBitRate, static_cast<DWORD>(1924.0 * 479 * 8 * 1e7 / 333667));
+}
+
+TEST(VideoType, Vi2CapabilityGetsVideoInfo2WithPictureAspectRatio) {
+    MediaType type;
+    ASSERT_EQ(vcxcam::makeVideoType(Capability{1280, 720, 166667, true}, type), S_OK);
+    EXPECT_EQ(type->formattype, FORMAT_VideoInfo2);
+    ASSERT_EQ(type->cbFormat, sizeof(VIDEOINFOHEADER2));
+    const auto* info = reinterpret_cast<const VIDEOINFOHEADER2*>(type->pbFormat);
+    EXPECT_EQ(info->AvgTimePerFrame, 166667);
+    EXPECT_EQ(info->dwPictAspectRatioX, 16u);
+    EXPECT_EQ(info->dwPictAspectRatioY, 9u);
+    EXPECT_EQ(info->bmiHeader.biWidth, 1280);
+    EXPECT_EQ(info->bmiHeader.biHeight, 720);
+    EXPECT_EQ(info->bmiHeader.biSizeImage, 1280u * 3 * 720);
+}
+
+TEST(VideoType, ReadsBackWhatItMakes) {
+    for (const Capability& cap :
+         {Capability{320, 240, 333333, false}, Capability{7, -3, 1, true}}) {
+        MediaType type;
+        ASSERT_EQ(vcxcam::makeVideoType(cap, type), S_OK);
+        DWORD imageSize = 0;
+        const auto read = vcxcam::readVideoType(type.get(), &imageSize);
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(*read, cap);
+        EXPECT_EQ(imageSize, vcxcam::frameSize(cap.width, cap.height));
+    }
+}
+
+TEST(VideoType, RefusesTypesItCannotDescribe) {
+    MediaType good;
+    ASSERT_EQ(vcxcam::makeVideoType(Capability{320, 240, 333333, false}, good), S_OK);
+    const auto variant = [&](auto change) {
+        MediaType copy;
+        EXPECT_EQ(copy.copyFrom(good.get()), S_OK);
+        AM_MEDIA_TYPE type = copy.get();
+        auto* info = reinterpret_cast<VIDEOINFOHEADER*>(type.pbFormat);
+        change(type, *info);
+        return vcxcam::readVideoType(type).has_value();
+    };
+    EXPECT_TRUE(variant([](AM_MEDIA_TYPE&, VIDEOINFOHEADER&) {}));
+    EXPECT_FALSE(
+        variant([](AM_MEDIA_TYPE& t, VIDEOINFOHEADER&) { t.majortype = MEDIATYPE_Audio; }));
+    EXPECT_FALSE(
+        variant([](AM_MEDIA_TYPE& t, VIDEOINFOHEADER&) { t.subtype = MEDIASUBTYPE_RGB32; }));
+    EXPECT_FALSE(
+        variant([](AM_MEDIA_TYPE& t, VIDEOINFOHEADER&) { t.formattype = FORMAT_VideoInfo2; }));
+    EXPECT_FALSE(variant(
+        [](AM_MEDIA_TYPE& t, VIDEOINFOHEADER&) { t.cbFormat = sizeof(VIDEOINFOHEADER) - 1; }));
+    EXPECT_FALSE(variant([](AM_MEDIA_TYPE& t, VIDEOINFOHEADER&) { t.pbFormat = nullptr; }));
+    EXPECT_FALSE(variant([](AM_MEDIA_TYPE&, VIDEOINFOHEADER& i) { i.bmiHeader.biBitCount = 32; }));
+    EXPECT_FALSE(variant(
+        [](AM_MEDIA_TYPE&, VIDEOINFOHEADER& i) { i.bmiHeader.biCompression = BI_BITFIELDS; }));
+    EXPECT_FALSE(variant([](AM_MEDIA_TYPE&, VIDEOINFOHEADER& i) { i.bmiHeader.biWidth = 0; }));
+    EXPECT_FALSE(variant([](AM_MEDIA_TYPE&, VIDEOINFOHEADER& i) { i.bmiHeader.biWidth = -320; }));
+    EXPECT_FALSE(variant([](AM_MEDIA_TYPE&, VIDEOINFOHEADER& i) { i.bmiHeader.biHeight = 0; }));
+    EXPECT_FALSE(variant([](AM_MEDIA_TYPE&, VIDEOINFOHEADER& i) { i.bmiHeader.biHeight = 9000; }));
+}
+
+TEST(MediaTypeCopy, CopiesOwnFormatBlocks) {
+    MediaType original;
+    ASSERT_EQ(vcxcam::makeVideoType(Capability{320, 240, 333333, false}, original), S_OK);
+    AM_MEDIA_TYPE* copy = vcxcam::createMediaTypeCopy(original.get());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy->pbFormat, original->pbFormat);
+    ASSERT_EQ(copy->cbFormat, original->cbFormat);
+    EXPECT_EQ(std::memcmp(copy->pbFormat, original->pbFormat, copy->cbFormat), 0);
+    vcxcam::deleteMediaType(copy);
+
+    MediaType moved = std::move(original);
+    EXPECT_TRUE(original.empty());
+    EXPECT_FALSE(moved.empty());
+}
+
+} // namespace
