@@ -40,6 +40,7 @@ HRESULT CameraStream::start(const std::vector<OutputPin*>& pins) {
     if (targets_.empty()) {
         return S_OK;
     }
+    samples_.resize(targets_.size());
     wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (wake_ == nullptr) {
         return HRESULT_FROM_WIN32(GetLastError());
@@ -228,7 +229,6 @@ void CameraStream::streamLoop() {
 int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME streamTime) {
     // Fill every buffer before delivering any, so that what one downstream
     // filter does to its sample cannot reach the others.
-    std::vector<vcx::ComPtr<IMediaSample>> samples(targets_.size());
     const std::uint8_t* drawn = nullptr;
     const Target* drawnTarget = nullptr;
     for (std::size_t i = 0; i < targets_.size(); ++i) {
@@ -267,15 +267,17 @@ int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME s
         } else {
             sample->SetTime(nullptr, nullptr);
         }
-        samples[i] = std::move(sample);
+        samples_[i] = std::move(sample);
     }
     int delivered = 0;
     for (std::size_t i = 0; i < targets_.size(); ++i) {
-        if (!samples[i]) {
+        if (!samples_[i]) {
             continue;
         }
         // S_FALSE: downstream wants no more of this run.
-        if (targets_[i].pin->inputPin()->Receive(samples[i].get()) == S_OK) {
+        const HRESULT hr = targets_[i].pin->inputPin()->Receive(samples_[i].get());
+        samples_[i].reset();
+        if (hr == S_OK) {
             ++delivered;
         } else {
             targets_[i].active = false;

@@ -8,6 +8,8 @@
 #include "stream_stats.h"
 #include "sync.h"
 
+#include "core/com_ptr.h"
+
 #include <windows.h>
 #include <strmif.h>
 
@@ -61,6 +63,7 @@ class CameraStream {
 
     CriticalSection lock_;
     std::vector<Target> targets_;
+    std::vector<vcx::ComPtr<IMediaSample>> samples_; // one per target, filled per frame
     REFERENCE_TIME interval_ = 0;
     HANDLE thread_ = nullptr;
     HANDLE wake_ = nullptr; // auto-reset: set on every change of mode

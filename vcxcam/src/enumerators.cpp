@@ -107,14 +107,11 @@ class PinEnumerator final : public SnapshotEnumerator<IEnumPins, IPin*> {
         if (out == nullptr) {
             return E_POINTER;
         }
-        auto* clone = new (std::nothrow) PinEnumerator(items_);
-        if (clone == nullptr) {
-            *out = nullptr;
-            return E_OUTOFMEMORY;
+        const HRESULT hr = createPinEnumerator(items_, out);
+        if (SUCCEEDED(hr)) {
+            static_cast<PinEnumerator*>(*out)->position_ = position_;
         }
-        clone->position_ = position_;
-        *out = clone;
-        return S_OK;
+        return hr;
     }
 
   private:
@@ -150,18 +147,11 @@ class MediaTypeEnumerator final : public SnapshotEnumerator<IEnumMediaTypes, Med
         if (out == nullptr) {
             return E_POINTER;
         }
-        *out = nullptr;
-        auto* clone = new (std::nothrow) MediaTypeEnumerator(items_);
-        if (clone == nullptr) {
-            return E_OUTOFMEMORY;
+        const HRESULT hr = createMediaTypeEnumerator(items_, out);
+        if (SUCCEEDED(hr)) {
+            static_cast<MediaTypeEnumerator*>(*out)->position_ = position_;
         }
-        if (!clone->valid()) {
-            clone->Release();
-            return E_OUTOFMEMORY;
-        }
-        clone->position_ = position_;
-        *out = clone;
-        return S_OK;
+        return hr;
     }
 
   private:
@@ -175,8 +165,13 @@ HRESULT createPinEnumerator(const std::vector<IPin*>& pins, IEnumPins** out) {
     if (out == nullptr) {
         return E_POINTER;
     }
-    *out = new (std::nothrow) PinEnumerator(pins);
-    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    try {
+        *out = new PinEnumerator(pins);
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        *out = nullptr;
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT createMediaTypeEnumerator(const std::vector<MediaType>& types, IEnumMediaTypes** out) {
@@ -184,8 +179,10 @@ HRESULT createMediaTypeEnumerator(const std::vector<MediaType>& types, IEnumMedi
         return E_POINTER;
     }
     *out = nullptr;
-    auto* enumerator = new (std::nothrow) MediaTypeEnumerator(types);
-    if (enumerator == nullptr) {
+    MediaTypeEnumerator* enumerator = nullptr;
+    try {
+        enumerator = new MediaTypeEnumerator(types);
+    } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
     if (!enumerator->valid()) {
