@@ -98,7 +98,10 @@ bool CameraFilter::acceptsType(const AM_MEDIA_TYPE& type) const {
     if (!format || (imageSize != 0 && imageSize != frameSize(format->width, format->height))) {
         return false;
     }
-    for (const Capability& offered : offeredFormats()) {
+    if (chosen_) {
+        return *chosen_ == *format;
+    }
+    for (const Capability& offered : config_.formats) {
         if (offered == *format) {
             return true;
         }
@@ -133,7 +136,9 @@ HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
     if (FAILED(hr)) {
         return hr;
     }
-    std::vector<IPin*> connected;
+    // At most one of each pin.
+    IPin* connected[2] = {};
+    std::size_t connectedCount = 0;
     vcx::ComPtr<IFilterGraph> graphRef;
     {
         Locked lock(controlLock());
@@ -145,10 +150,10 @@ HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
                 if (pin->peer()->QueryAccept(&chosenType.get()) != S_OK) {
                     return VFW_E_INVALIDMEDIATYPE;
                 }
-                connected.push_back(pin.get());
+                connected[connectedCount++] = pin.get();
             }
         }
-        if (!connected.empty()) {
+        if (connectedCount != 0) {
             if (graph() == nullptr) {
                 return VFW_E_NOT_IN_GRAPH;
             }
@@ -159,8 +164,8 @@ HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
     }
     // Connected pins move to the new format through the graph, outside the
     // lock: the graph disconnects and reconnects them.
-    for (IPin* pin : connected) {
-        hr = graphRef->Reconnect(pin);
+    for (std::size_t i = 0; i < connectedCount; ++i) {
+        hr = graphRef->Reconnect(connected[i]);
         if (FAILED(hr)) {
             return hr;
         }
@@ -180,7 +185,7 @@ HRESULT CameraFilter::getFormat(AM_MEDIA_TYPE** type) {
         return *type != nullptr ? S_OK : E_OUTOFMEMORY;
     }
     MediaType current;
-    const HRESULT hr = makeVideoType(offeredFormats().front(), current);
+    const HRESULT hr = makeVideoType(chosen_ ? *chosen_ : config_.formats.front(), current);
     if (FAILED(hr)) {
         return hr;
     }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace vcxcam {
 
@@ -65,16 +66,20 @@ HRESULT CameraPin::queryExtraInterface(REFIID iid, void** out) {
 }
 
 HRESULT CameraPin::offeredTypes(std::vector<MediaType>& types) {
-    const std::vector<Capability> formats = camera_.offeredFormats();
-    types.clear();
-    types.resize(formats.size());
-    for (std::size_t i = 0; i < formats.size(); ++i) {
-        const HRESULT hr = makeVideoType(formats[i], types[i]);
-        if (FAILED(hr)) {
-            return hr;
+    try {
+        const std::vector<Capability> formats = camera_.offeredFormats();
+        types.clear();
+        types.resize(formats.size());
+        for (std::size_t i = 0; i < formats.size(); ++i) {
+            const HRESULT hr = makeVideoType(formats[i], types[i]);
+            if (FAILED(hr)) {
+                return hr;
+            }
         }
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
     }
-    return S_OK;
 }
 
 bool CameraPin::acceptsType(const AM_MEDIA_TYPE& type) {

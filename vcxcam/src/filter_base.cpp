@@ -66,7 +66,11 @@ STDMETHODIMP FilterBase::Stop() {
 STDMETHODIMP FilterBase::Pause() {
     Locked lock(controlLock_);
     if (state_ == State_Stopped) {
-        const HRESULT hr = activate();
+        HRESULT hr = E_OUTOFMEMORY;
+        try {
+            hr = activate();
+        } catch (const std::bad_alloc&) {
+        }
         if (FAILED(hr)) {
             deactivate();
             return hr;
@@ -132,11 +136,15 @@ IReferenceClock* FilterBase::clockRef() const {
 }
 
 STDMETHODIMP FilterBase::EnumPins(IEnumPins** pins) {
-    std::vector<IPin*> all;
-    for (ULONG i = 0; i < pinCount(); ++i) {
-        all.push_back(pinAt(i));
+    try {
+        std::vector<IPin*> all;
+        for (ULONG i = 0; i < pinCount(); ++i) {
+            all.push_back(pinAt(i));
+        }
+        return createPinEnumerator(all, pins);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
     }
-    return createPinEnumerator(all, pins);
 }
 
 STDMETHODIMP FilterBase::FindPin(LPCWSTR id, IPin** pin) {
