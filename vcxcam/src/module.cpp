@@ -42,9 +42,10 @@ bool moduleInUse() {
 } // namespace vcxcam
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    // Thread notifications stay on: the statically linked runtime cleans up
+    // per-thread state through them.
     if (reason == DLL_PROCESS_ATTACH) {
         vcxcam::g_module = instance;
-        DisableThreadLibraryCalls(instance);
     }
     return TRUE;
 }
