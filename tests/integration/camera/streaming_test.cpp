@@ -6,6 +6,7 @@
 
 #include "stream_stats.h"
 
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <set>
@@ -307,9 +308,20 @@ void bareGraph() {
               S_OK);
 }
 
+// Memory in use, as the working set: Wine's PrivateUsage is always 0.
+std::size_t workingSetBytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) {
+        throw harness::Failure("GetProcessMemoryInfo failed");
+    }
+    return counters.WorkingSetSize;
+}
+
 struct Growth {
     std::ptrdiff_t threads;
     std::ptrdiff_t handles;
+    std::ptrdiff_t bytes;
 };
 
 template <class Step> Growth growthOver(int cycles, Step step) {
@@ -318,16 +330,19 @@ template <class Step> Growth growthOver(int cycles, Step step) {
     Sleep(200);
     const std::size_t threads = processThreadCount();
     const std::size_t handles = processHandleCount();
+    const std::size_t bytes = workingSetBytes();
     for (int cycle = 0; cycle < cycles; ++cycle) {
         step();
     }
     Sleep(200);
     return Growth{static_cast<std::ptrdiff_t>(processThreadCount() - threads),
-                  static_cast<std::ptrdiff_t>(processHandleCount() - handles)};
+                  static_cast<std::ptrdiff_t>(processHandleCount() - handles),
+                  static_cast<std::ptrdiff_t>(workingSetBytes() - bytes)};
 }
 
 TEST_F(StreamingTest, NoThreadHandleOrObjectOutlivesTheCamera) {
-    harness::configureCameras({harness::CameraConfig{L"Leaks", {L"320x240@60"}, 0, 0, 0}});
+    // Big frames, so that buffers left behind would show: 2.7 MB each.
+    harness::configureCameras({harness::CameraConfig{L"Leaks", {L"1280x720@60"}, 0, 0, 0}});
     // Holds the DLL so that DllCanUnloadNow can be asked at the end.
     const HMODULE dll = LoadLibraryW(harness::vcxcamPath().c_str());
     ASSERT_NE(dll, nullptr);
@@ -344,6 +359,9 @@ TEST_F(StreamingTest, NoThreadHandleOrObjectOutlivesTheCamera) {
     EXPECT_LE(cameras.threads, 3);
     EXPECT_LE(cameras.handles, graphs.handles + 3)
         << "bare graphs left " << graphs.handles << " handles";
+    // One camera's four buffers are 11 MB; a camera's worth left per cycle
+    // would be 130 MB.
+    EXPECT_LT(cameras.bytes, 24 << 20) << "bare graphs grew by " << graphs.bytes << " bytes";
     EXPECT_EQ(canUnloadNow(), S_OK);
     FreeLibrary(dll);
 }
