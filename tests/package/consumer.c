@@ -3,8 +3,7 @@
 
 #include "vcxcap.h"
 
-int main(void)
-{
+int main(void) {
     int version = vcx_Version();
     printf("%d\n", version);
     return version == 210 ? 0 : 1;
