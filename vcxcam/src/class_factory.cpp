@@ -2,6 +2,7 @@
 
 #include "camera_filter.h"
 #include "module.h"
+#include "single_interface.h"
 
 #include <new>
 
@@ -9,32 +10,9 @@ namespace vcxcam {
 
 namespace {
 
-class CameraClassFactory final : public IClassFactory {
+class CameraClassFactory final : public SingleInterfaceObject<IClassFactory> {
   public:
     explicit CameraClassFactory(int index) : index_(index) {}
-    CameraClassFactory(const CameraClassFactory&) = delete;
-    CameraClassFactory& operator=(const CameraClassFactory&) = delete;
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(left);
-    }
 
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         if (out == nullptr) {
@@ -56,10 +34,9 @@ class CameraClassFactory final : public IClassFactory {
     }
 
   private:
-    ~CameraClassFactory() = default;
+    ~CameraClassFactory() override = default;
 
     ModuleReference moduleReference_;
-    LONG references_ = 1;
     const int index_;
 };
 

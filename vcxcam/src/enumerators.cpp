@@ -1,5 +1,7 @@
 #include "enumerators.h"
 
+#include "single_interface.h"
+
 #include <new>
 #include <utility>
 
@@ -9,32 +11,9 @@ namespace {
 
 // Reference count, position, Skip and Reset of an enumerator over a fixed
 // list of items.
-template <class Interface, class Item> class SnapshotEnumerator : public Interface {
+template <class Interface, class Item>
+class SnapshotEnumerator : public SingleInterfaceObject<Interface> {
   public:
-    SnapshotEnumerator(const SnapshotEnumerator&) = delete;
-    SnapshotEnumerator& operator=(const SnapshotEnumerator&) = delete;
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == __uuidof(Interface)) {
-            *out = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(left);
-    }
-
     STDMETHODIMP Skip(ULONG count) override {
         if (count > items_.size() - position_) {
             position_ = items_.size();
@@ -50,7 +29,7 @@ template <class Interface, class Item> class SnapshotEnumerator : public Interfa
 
   protected:
     SnapshotEnumerator() = default;
-    virtual ~SnapshotEnumerator() = default;
+    ~SnapshotEnumerator() override = default;
 
     // Hands out up to count items through handOut(item, slot), which
     // returns false when it cannot.
@@ -83,7 +62,6 @@ template <class Interface, class Item> class SnapshotEnumerator : public Interfa
 
   private:
     ModuleReference moduleReference_;
-    LONG references_ = 1;
 };
 
 class PinEnumerator final : public SnapshotEnumerator<IEnumPins, IPin*> {
