@@ -8,6 +8,7 @@
 #include "ids.h"
 #include "picture.h"
 #include "stream_stats.h"
+#include "video_type.h"
 
 #include <windows.h>
 #include <dshow.h>
@@ -100,21 +101,12 @@ HRESULT setFormat(ICaptureGraphBuilder2* builder, IBaseFilter* camera) {
     if (FAILED(hr)) {
         return hr;
     }
-    VIDEOINFOHEADER info{};
-    info.AvgTimePerFrame = kInterval;
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    AM_MEDIA_TYPE type{};
-    type.majortype = MEDIATYPE_Video;
-    type.subtype = MEDIASUBTYPE_RGB24;
-    type.formattype = FORMAT_VideoInfo;
-    type.cbFormat = sizeof(info);
-    type.pbFormat = reinterpret_cast<BYTE*>(&info);
-    return config->SetFormat(&type);
+    vcxcam::MediaType type;
+    hr = vcxcam::makeVideoType(vcxcam::Capability{kWidth, kHeight, kInterval, false}, type);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return config->SetFormat(const_cast<AM_MEDIA_TYPE*>(&type.get()));
 }
 
 Snapshot snapshot(const FrameCounter& counter, vcxcam::IStreamStats* stats) {
