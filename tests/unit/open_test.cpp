@@ -373,7 +373,7 @@ TEST_F(Open, FailureAfterGraphAndGrabberReleasesExactlyThoseGrabberFirst) {
     grabber->setResult("QueryInterface(ISampleGrabber)", E_NOINTERFACE);
     EXPECT_EQ(vcx_Open(0, 6, 0, 0, 0), -32);
     EXPECT_THAT(entriesAfter("grabber.QueryInterface(ISampleGrabber)"),
-                ElementsAre("grabber.Release", "graph.Release"));
+                ElementsAre("grabber.Release(IBaseFilter)", "graph.Release(IGraphBuilder)"));
 }
 
 TEST_F(Open, FailedOpenCanBeRetriedAtOnce) {

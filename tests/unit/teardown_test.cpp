@@ -88,12 +88,20 @@ class Teardown : public ::testing::Test {
     Held<FakeFilterGraph> graph{"graph"};
 };
 
-const std::vector<std::string> kReleaseOrder = {
-    "videoWindow.Release",    "compressDialogs.Release", "compressorFilter.Release",
-    "muxFilter.Release",      "rendererFilter.Release",  "vmr7Filter.Release",
-    "vmr9Filter.Release",     "sourceFilter.Release",    "mediaControl.Release",
-    "captureBuilder.Release", "grabber.Release",         "grabberFilter.Release",
-    "graph.Release"};
+// Each field released once, through the interface it holds.
+const std::vector<std::string> kReleaseOrder = {"videoWindow.Release(IVideoWindow)",
+                                                "compressDialogs.Release",
+                                                "compressorFilter.Release",
+                                                "muxFilter.Release",
+                                                "rendererFilter.Release",
+                                                "vmr7Filter.Release",
+                                                "vmr9Filter.Release",
+                                                "sourceFilter.Release",
+                                                "mediaControl.Release(IMediaControl)",
+                                                "captureBuilder.Release",
+                                                "grabber.Release(ISampleGrabber)",
+                                                "grabberFilter.Release(IBaseFilter)",
+                                                "graph.Release(IGraphBuilder)"};
 
 TEST_F(Teardown, ReleaseSlotReleasesEveryFieldOnceInFixedOrder) {
     vcx::CaptureSlot& slot = vcx::activeSlot();
@@ -125,7 +133,8 @@ TEST_F(Teardown, ReleaseSlotSkipsNullFields) {
     slot.grabberFilter = take<IBaseFilter>(*grabberFilter, IID_IBaseFilter);
     slot.graph = take<IGraphBuilder>(*graph, IID_IGraphBuilder);
     vcx::releaseSlot();
-    EXPECT_THAT(journal().entries(), ElementsAre("grabberFilter.Release", "graph.Release"));
+    EXPECT_THAT(journal().entries(),
+                ElementsAre("grabberFilter.Release(IBaseFilter)", "graph.Release(IGraphBuilder)"));
 }
 
 TEST_F(Teardown, CloseOnAClosedSlotFailsAndTouchesNothing) {

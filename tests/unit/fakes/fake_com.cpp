@@ -120,8 +120,8 @@ const std::vector<FakeCom*>& FakeCom::living() {
     return registry();
 }
 
-ULONG FakeCom::release() {
-    journal().record(name_ + ".Release");
+ULONG FakeCom::release(const char* via) {
+    journal().record(name_ + (via != nullptr ? std::string(".Release(") + via + ")" : ".Release"));
     const ULONG left = --refs_;
     if (left == 0) {
         delete this;

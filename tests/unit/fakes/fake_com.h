@@ -67,7 +67,9 @@ class FakeCom {
     IUnknown* unknown() { return static_cast<IUnknown*>(find(IID_IUnknown)); }
 
     ULONG addRef() { return ++refs_; }
-    ULONG release();
+    // Drops a reference, journaled as "name.Release", or "name.Release(via)"
+    // when the object tells its interfaces' releases apart.
+    ULONG release(const char* via = nullptr);
 
     // Hands out iid with a reference added, as a platform would on creation,
     // without journaling. E_NOINTERFACE when the fake lacks iid.
@@ -98,5 +100,34 @@ class FakeCom {
     ULONG STDMETHODCALLTYPE Release() override {                                                   \
         return release();                                                                          \
     }
+
+// Gives interface I a Release of its own, journaled as "name.Release(Name)",
+// for objects whose interfaces a test must tell apart in the release order.
+// The object derives from SeparateRelease<I, Name> instead of I, declares
+// QueryInterface and AddRef itself (FAKE_QUERY_AND_ADDREF), and no Release.
+template <class I, const char* Name> class SeparateRelease : public I {
+  public:
+    ULONG STDMETHODCALLTYPE Release() final { return releaseVia(Name); }
+
+  protected:
+    virtual ULONG releaseVia(const char* via) = 0;
+};
+
+#define FAKE_QUERY_AND_ADDREF                                                                      \
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {                    \
+        return query(iid, out);                                                                    \
+    }                                                                                              \
+    ULONG STDMETHODCALLTYPE AddRef() override {                                                    \
+        return addRef();                                                                           \
+    }                                                                                              \
+    ULONG releaseVia(const char* via) override {                                                   \
+        return release(via);                                                                       \
+    }
+
+inline constexpr char kIBaseFilterName[] = "IBaseFilter";
+inline constexpr char kISampleGrabberName[] = "ISampleGrabber";
+inline constexpr char kIGraphBuilderName[] = "IGraphBuilder";
+inline constexpr char kIMediaControlName[] = "IMediaControl";
+inline constexpr char kIVideoWindowName[] = "IVideoWindow";
 
 } // namespace fakes

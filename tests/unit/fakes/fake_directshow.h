@@ -45,8 +45,16 @@ class FakeFilter : public FakeCom, public IBaseFilter {
   public:
     explicit FakeFilter(std::string name);
     ~FakeFilter() override;
-    FAKE_IUNKNOWN
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        return query(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return release(filterReleaseName()); }
     void* find(REFIID iid) override;
+
+    // How releases through IBaseFilter are journaled: "name.Release" unless
+    // a filter kind with more interfaces names it.
+    virtual const char* filterReleaseName() const { return nullptr; }
 
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override;
     HRESULT STDMETHODCALLTYPE Stop() override { return call("Stop"); }
@@ -62,12 +70,16 @@ class FakeFilter : public FakeCom, public IBaseFilter {
     HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
 };
 
-// The Sample Grabber: IBaseFilter and ISampleGrabber on one object.
-class FakeSampleGrabber : public FakeFilter, public ISampleGrabber {
+// The Sample Grabber: IBaseFilter and ISampleGrabber on one object, whose
+// releases are journaled apart ("grabber.Release(IBaseFilter)",
+// "grabber.Release(ISampleGrabber)").
+class FakeSampleGrabber : public FakeFilter,
+                          public SeparateRelease<ISampleGrabber, kISampleGrabberName> {
   public:
     explicit FakeSampleGrabber(std::string name = "grabber") : FakeFilter(std::move(name)) {}
-    FAKE_IUNKNOWN
+    FAKE_QUERY_AND_ADDREF
     void* find(REFIID iid) override;
+    const char* filterReleaseName() const override { return kIBaseFilterName; }
 
     // The bytes of the last media type given to SetMediaType.
     std::vector<unsigned char> mediaTypeBytes;
@@ -82,15 +94,16 @@ class FakeSampleGrabber : public FakeFilter, public ISampleGrabber {
 };
 
 // The Filter Graph Manager: IGraphBuilder, IMediaControl and IVideoWindow on
-// one object.
+// one object, whose releases are journaled apart ("graph.Release(IMediaControl)"
+// and so on).
 class FakeFilterGraph : public FakeCom,
-                        public IGraphBuilder,
-                        public IMediaControl,
-                        public IVideoWindow {
+                        public SeparateRelease<IGraphBuilder, kIGraphBuilderName>,
+                        public SeparateRelease<IMediaControl, kIMediaControlName>,
+                        public SeparateRelease<IVideoWindow, kIVideoWindowName> {
   public:
     explicit FakeFilterGraph(std::string name = "graph") : FakeCom(std::move(name)) {}
     ~FakeFilterGraph() override;
-    FAKE_IUNKNOWN
+    FAKE_QUERY_AND_ADDREF
     void* find(REFIID iid) override;
 
     // Filters added through AddFilter, with their names, in order.

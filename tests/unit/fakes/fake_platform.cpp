@@ -1,11 +1,37 @@
 #include "fakes/fake_platform.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
+#include <type_traits>
 
 namespace fakes {
 namespace {
 
-FakePlatform* current = nullptr;
+FakePlatform* installed = nullptr;
+
+// The name of a platform entry, for the failure a loud entry reports.
+template <auto Entry> const char* entryName = "";
+
+// An entry no test has set: calling it fails the running test and answers
+// zero (a null pointer, FALSE, S_OK), which the failure already makes moot.
+template <auto Entry, class Function> struct Loud;
+template <auto Entry, class Result, class... Args> struct Loud<Entry, Result(WINAPI*)(Args...)> {
+    static Result WINAPI call(Args...) {
+        ADD_FAILURE() << "the library called the platform entry "
+                      << entryName<Entry> << ", which this test has not faked";
+        if constexpr (!std::is_void_v<Result>) {
+            return Result{};
+        }
+    }
+};
+
+template <auto Entry> void makeLoud(vcx::Platform& table, const char* name) {
+    entryName<Entry> = name;
+    table.*Entry = &Loud<Entry, std::remove_reference_t<decltype(table.*Entry)>>::call;
+}
+
+#define VCX_LOUD(entry) makeLoud<&vcx::Platform::entry>(table_, #entry)
 
 } // namespace
 
@@ -14,13 +40,33 @@ FakePlatform::FakePlatform() : table_(vcx::systemPlatform()) {
     table_.coUninitialize = coUninitialize;
     table_.coCreateInstance = coCreateInstance;
     table_.coTaskMemFree = coTaskMemFree;
-    current = this;
+    table_.variantInit = variantInit;
+    table_.variantClear = variantClear;
+    VCX_LOUD(oleCreatePropertyFrame);
+    VCX_LOUD(setDIBitsToDevice);
+    VCX_LOUD(setRect);
+    VCX_LOUD(createFileA);
+    VCX_LOUD(writeFile);
+    VCX_LOUD(closeHandle);
+    VCX_LOUD(getProcessHeap);
+    VCX_LOUD(heapAlloc);
+    VCX_LOUD(heapFree);
+    VCX_LOUD(wideCharToMultiByte);
+    static_assert(sizeof(vcx::Platform) == 16 * sizeof(void*),
+                  "a new platform entry needs a fake or a VCX_LOUD line here");
+    installed = this;
     vcx::installPlatform(&table_);
 }
 
+#undef VCX_LOUD
+
 FakePlatform::~FakePlatform() {
     vcx::installPlatform(nullptr);
-    current = nullptr;
+    installed = nullptr;
+}
+
+FakePlatform* FakePlatform::current() {
+    return installed;
 }
 
 long FakePlatform::contextOf(REFCLSID clsid) const {
@@ -30,13 +76,13 @@ long FakePlatform::contextOf(REFCLSID clsid) const {
 
 HRESULT WINAPI FakePlatform::coInitialize(LPVOID reserved) {
     journal().record(reserved == nullptr ? "CoInitialize(null)" : "CoInitialize(non-null)");
-    ++current->coInitializeCalls;
-    return current->coInitializeResult;
+    ++installed->coInitializeCalls;
+    return installed->coInitializeResult;
 }
 
 void WINAPI FakePlatform::coUninitialize() {
     journal().record("CoUninitialize");
-    ++current->coUninitializeCalls;
+    ++installed->coUninitializeCalls;
 }
 
 HRESULT WINAPI FakePlatform::coCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context,
@@ -47,17 +93,17 @@ HRESULT WINAPI FakePlatform::coCreateInstance(REFCLSID clsid, LPUNKNOWN outer, D
                   outer == nullptr ? "null" : "outer", guidName(iid).c_str(),
                   static_cast<unsigned long>(context));
     journal().record(entry);
-    current->contexts_[name] = context;
+    installed->contexts_[name] = context;
     *object = nullptr;
     HRESULT hr = S_OK;
-    if (auto set = current->createResults_.find(name); set != current->createResults_.end()) {
+    if (auto set = installed->createResults_.find(name); set != installed->createResults_.end()) {
         hr = set->second;
     }
     if (FAILED(hr)) {
         return hr;
     }
-    auto found = current->objects_.find(name);
-    if (found == current->objects_.end()) {
+    auto found = installed->objects_.find(name);
+    if (found == installed->objects_.end()) {
         return REGDB_E_CLASSNOTREG;
     }
     const HRESULT handed = found->second->handOut(iid, object);
@@ -66,8 +112,20 @@ HRESULT WINAPI FakePlatform::coCreateInstance(REFCLSID clsid, LPUNKNOWN outer, D
 
 void WINAPI FakePlatform::coTaskMemFree(LPVOID memory) {
     journal().record(memory == nullptr ? "CoTaskMemFree(null)" : "CoTaskMemFree");
-    ++current->taskMemFrees;
+    ++installed->taskMemFrees;
     CoTaskMemFree(memory);
+}
+
+void WINAPI FakePlatform::variantInit(VARIANTARG* variant) {
+    journal().record("VariantInit");
+    ++installed->variantInits;
+    VariantInit(variant);
+}
+
+HRESULT WINAPI FakePlatform::variantClear(VARIANTARG* variant) {
+    journal().record("VariantClear");
+    ++installed->variantClears;
+    return VariantClear(variant);
 }
 
 } // namespace fakes

@@ -1,6 +1,8 @@
-// A platform table for unit tests: COM start-up and object creation are
-// answered by the test, and every call is journaled. Creating a FakePlatform
-// installs it; destroying it restores the system table.
+// A platform table for unit tests: COM start-up, object creation, task memory
+// and variants are answered by the fake and journaled; every other entry fails
+// the test that calls it, naming the entry, until the test (or a fake of its
+// own) sets it through table(). Creating a FakePlatform installs it;
+// destroying it restores the system table.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +21,13 @@ class FakePlatform {
     ~FakePlatform();
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;
+
+    // The table in force. A test sets the entries its code reaches beyond
+    // COM; an entry left alone fails the test when called.
+    vcx::Platform& table() { return table_; }
+
+    // The FakePlatform in force, or nullptr.
+    static FakePlatform* current();
 
     // What CoInitialize answers.
     HRESULT coInitializeResult = S_OK;
@@ -40,12 +49,19 @@ class FakePlatform {
     // Memory given to CoTaskMemFree, by count.
     int taskMemFrees = 0;
 
+    // VariantInit and VariantClear calls, by count (both reach the system's
+    // own, so a BSTR a fake put in a VARIANT is freed).
+    int variantInits = 0;
+    int variantClears = 0;
+
   private:
     static HRESULT WINAPI coInitialize(LPVOID reserved);
     static void WINAPI coUninitialize();
     static HRESULT WINAPI coCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context,
                                            REFIID iid, LPVOID* object);
     static void WINAPI coTaskMemFree(LPVOID memory);
+    static void WINAPI variantInit(VARIANTARG* variant);
+    static HRESULT WINAPI variantClear(VARIANTARG* variant);
 
     vcx::Platform table_;
     std::map<std::string, FakeCom*> objects_;
