@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "core/com_ptr.h"
+#include "core/device_category.h"
 #include "core/directshow.h"
 #include "core/platform.h"
 #include "core/teardown.h"
@@ -70,22 +70,17 @@ int32_t buildGraphCore(CaptureSlot& slot) {
 // Walks the whole video input category, binding and adding the device at
 // deviceIndex. 0 or the failing step's code.
 int32_t chooseDevice(CaptureSlot& slot, int32_t deviceIndex) {
-    ComPtr<ICreateDevEnum> devices;
-    if (platform().coCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_ICreateDevEnum, devices.putVoid()) != S_OK) {
+    CategoryWalk walk;
+    switch (walk.open(CLSID_VideoInputDeviceCategory)) {
+    case CategoryOpen::kNoDeviceEnumerator:
         return -38;
-    }
-    ComPtr<IEnumMoniker> monikers;
-    // Only whether an enumerator came back counts: an empty category answers
-    // S_FALSE with none.
-    devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.put(), 0);
-    if (!monikers) {
+    case CategoryOpen::kNoCategoryEnumerator:
         return -3;
+    case CategoryOpen::kOpened:
+        break;
     }
-    monikers->Reset();
     int32_t position = 0;
-    ComPtr<IMoniker> moniker;
-    while (monikers->Next(1, moniker.put(), nullptr) == S_OK) {
+    walk.forEach([&](IMoniker* moniker) {
         if (position == deviceIndex) {
             // Neither result decides: a failed bind leaves sourceFilter null,
             // and the graph answers E_POINTER to adding it.
@@ -93,9 +88,8 @@ int32_t chooseDevice(CaptureSlot& slot, int32_t deviceIndex) {
                                   reinterpret_cast<void**>(&slot.sourceFilter));
             slot.graph->AddFilter(slot.sourceFilter, L"Device Filter");
         }
-        moniker.reset();
         ++position;
-    }
+    });
     return deviceIndex < position ? 0 : -4;
 }
 
