@@ -95,6 +95,103 @@ int VCXAPI vcx_Close(void);
 int VCXAPI vcx_Open(int deviceIndex, int mode, int reserved, vcx_intptr fileOrRenderMode,
                     vcx_intptr codecOrStreams);
 
+/* --- Name lists ------------------------------------------------------------ */
+
+/*
+ * Every list export appends a name list to the NUL-terminated text already in
+ * the caller's buffer, starting at its first NUL byte (a buffer whose first
+ * byte is 0 receives the list alone): each entry is the name in the system
+ * ANSI code page followed by CR LF ("\r\n"), and one NUL follows the last
+ * entry. Entries come in the platform's order. With no entries, and on every
+ * failure, the buffer is left as it was.
+ *
+ * Each list has a size query answering 1 + the sum of (entry length + 2): the
+ * bytes the list writes into an empty buffer, the NUL included. The buffer
+ * needs the length of the text already in it plus that size; the list exports
+ * take no buffer length. The list and its size query treat every entry alike.
+ *
+ * A name that cannot be read, or whose ANSI form does not fit its conversion
+ * buffer (1023 bytes for device names, 255 for compressor and filter names,
+ * the NUL excluded), is listed as an empty entry (CR LF alone), so that
+ * position n of the video device list stays device index n of vcx_Open.
+ */
+
+/* --- Device and compressor lists ------------------------------------------ */
+
+/*
+ * Appends the FriendlyName of every video capture device (audio 0) or audio
+ * capture device (any other audio value) to buffer, as a name list; line n
+ * of the video device list names device index n of vcx_Open. A device without
+ * a property bag or a string FriendlyName gets an empty entry.
+ * Returns the number of entries appended (0 or more), or:
+ *  -1 vcx_Init not called, or the System Device Enumerator not created
+ *  -2 no device in the category (no enumerator for it)
+ *  -3 buffer is null (nothing written)
+ */
+int VCXAPI vcx_GetDeviceList(char* buffer, int audio);
+
+/*
+ * The size of the list vcx_GetDeviceList writes for the same audio value,
+ * in bytes, NUL included (1 + the sum of entry length + 2), or -1 / -2 as
+ * for vcx_GetDeviceList.
+ */
+int VCXAPI vcx_GetDeviceListSize(int audio);
+
+/*
+ * Appends the FriendlyName of every video compressor (audio 0) or audio
+ * compressor (any other audio value) to buffer, as a name list; a video
+ * compressor's name, as UTF-16, is the compressor name vcx_Open takes.
+ * A compressor without a property bag or a string FriendlyName gets an empty
+ * entry.
+ * Returns the number of entries appended (0 or more), or:
+ *  -1 vcx_Init not called     -2 System Device Enumerator not created
+ *  -3 no compressor in the category (no enumerator for it)
+ *  -4 buffer is null (nothing written)
+ */
+int VCXAPI vcx_GetCodecList(char* buffer, int audio);
+
+/*
+ * The size of the list vcx_GetCodecList writes for the same audio value, in
+ * bytes, NUL included, or -1 / -2 / -3 as for vcx_GetCodecList.
+ */
+int VCXAPI vcx_GetCodecListSize(int audio);
+
+/*
+ * Runs the size query that bufferType selects and returns its result
+ * unchanged, failures included:
+ *  0 vcx_GetDeviceListSize(0)   video capture device list
+ *  1 vcx_GetDeviceListSize(1)   audio capture device list
+ *  2 vcx_GetStreamFilterListSize()   graph filter list of the active slot
+ *  3 vcx_GetCodecListSize(0)    video compressor list
+ *  4 vcx_GetCodecListSize(1)    audio compressor list
+ * -1 for any other bufferType, without running anything.
+ */
+int VCXAPI vcx_GetBufferSize(int bufferType);
+
+/* --- Graph filter list ------------------------------------------------------ */
+
+/*
+ * Appends the name of every filter in the active slot's graph, as the graph
+ * knows it ("Device Filter", "Sample Grabber", the output's filters and those
+ * the platform added), to buffer as a name list, in the graph's order.
+ * A filter whose QueryFilterInfo fails gets an empty entry; a graph that
+ * hands out no filter enumerator lists nothing.
+ * Returns the number of entries appended (0 or more), or:
+ *  -1 the active slot is not open or running
+ *  -2 the active slot has no graph
+ *  -3 buffer is null (nothing written)
+ */
+int VCXAPI vcx_StreamFilterList(char* buffer);
+
+/* The same as vcx_StreamFilterList, under a second name. */
+int VCXAPI vcx_GetStreamFilterList(char* buffer);
+
+/*
+ * The size of the list vcx_StreamFilterList writes, in bytes, NUL included,
+ * or -1 / -2 as for vcx_StreamFilterList.
+ */
+int VCXAPI vcx_GetStreamFilterListSize(void);
+
 #ifdef __cplusplus
 }
 #endif

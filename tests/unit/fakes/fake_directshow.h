@@ -93,6 +93,8 @@ class FakeSampleGrabber : public FakeFilter,
     HRESULT STDMETHODCALLTYPE SetCallback(ISampleGrabberCB*, LONG) override { return E_NOTIMPL; }
 };
 
+class FakeEnumFilters;
+
 // The Filter Graph Manager: IGraphBuilder, IMediaControl and IVideoWindow on
 // one object, whose releases are journaled apart ("graph.Release(IMediaControl)"
 // and so on).
@@ -114,7 +116,10 @@ class FakeFilterGraph : public FakeCom,
     // IFilterGraph
     HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR name) override;
     HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters**) override { return E_NOTIMPL; }
+    // What EnumFilters hands out, restarted as a new enumerator would be (not
+    // owned); nullptr: nothing, E_NOTIMPL. Defined in fake_filter_enum.cpp.
+    FakeEnumFilters* filterEnum = nullptr;
+    HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters** out) override;
     HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR, IBaseFilter**) override {
         return E_NOTIMPL;
     }

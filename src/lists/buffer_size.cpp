@@ -1,0 +1,34 @@
+// vcx_GetBufferSize: every size query of the library behind one export,
+// chosen by a buffer type.
+#include "vcxcap.h"
+
+#include <cstdint>
+
+namespace vcx {
+namespace {
+
+struct SizeRow {
+    int32_t bufferType;
+    int (*query)();
+};
+
+// One row per buffer type; a type without a row answers -1. Each query runs
+// its own checks. Types 5 and 6 (the grabbed frame's bits and header) and 7
+// to 9 (the capture format lists) join as their exports are built.
+constexpr SizeRow kRows[] = {
+    {0, [] { return vcx_GetDeviceListSize(0); }},      {1, [] { return vcx_GetDeviceListSize(1); }},
+    {2, [] { return vcx_GetStreamFilterListSize(); }}, {3, [] { return vcx_GetCodecListSize(0); }},
+    {4, [] { return vcx_GetCodecListSize(1); }},
+};
+
+} // namespace
+} // namespace vcx
+
+extern "C" int VCXAPI vcx_GetBufferSize(int bufferType) {
+    for (const vcx::SizeRow& row : vcx::kRows) {
+        if (row.bufferType == bufferType) {
+            return row.query();
+        }
+    }
+    return -1;
+}

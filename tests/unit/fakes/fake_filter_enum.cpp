@@ -1,0 +1,68 @@
+#include "fakes/fake_filter_enum.h"
+
+#include <cstring>
+
+namespace fakes {
+
+HRESULT FakeFilterGraph::EnumFilters(IEnumFilters** out) {
+    *out = nullptr;
+    if (filterEnum == nullptr) {
+        return E_NOTIMPL;
+    }
+    const HRESULT hr = call("EnumFilters");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    filterEnum->restart();
+    filterEnum->handOut(IID_IEnumFilters, reinterpret_cast<void**>(out));
+    return hr;
+}
+
+HRESULT FakeNamedFilter::QueryFilterInfo(FILTER_INFO* info) {
+    std::memset(info, 0, sizeof *info);
+    const HRESULT hr = call("QueryFilterInfo");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    graphName.copy(info->achName, MAX_FILTER_NAME - 1);
+    if (graph != nullptr) {
+        graph->handOut(IID_IFilterGraph, reinterpret_cast<void**>(&info->pGraph));
+    }
+    return hr;
+}
+
+void* FakeEnumFilters::find(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IEnumFilters) {
+        return static_cast<IEnumFilters*>(this);
+    }
+    return nullptr;
+}
+
+HRESULT FakeEnumFilters::Next(ULONG count, IBaseFilter** out, ULONG* fetched) {
+    const HRESULT configured = call("Next(" + std::to_string(count) + ")");
+    if (fetched != nullptr) {
+        *fetched = 0;
+    }
+    *out = nullptr;
+    if (configured != S_OK) {
+        return configured;
+    }
+    if (static_cast<int>(position_) == failAt) {
+        return failure;
+    }
+    if (position_ >= filters.size()) {
+        return S_FALSE;
+    }
+    filters[position_++]->handOut(IID_IBaseFilter, reinterpret_cast<void**>(out));
+    if (fetched != nullptr) {
+        *fetched = 1;
+    }
+    return S_OK;
+}
+
+HRESULT FakeEnumFilters::Reset() {
+    position_ = 0;
+    return call("Reset");
+}
+
+} // namespace fakes
