@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fakes/fake_enumerator.h"
+
 namespace fakes {
 
 std::string describe(const void* iface) {
@@ -240,25 +242,8 @@ void* FakeEnumMoniker::find(REFIID iid) {
 }
 
 HRESULT FakeEnumMoniker::Next(ULONG count, IMoniker** out, ULONG* fetched) {
-    const HRESULT configured = call("Next(" + std::to_string(count) + ")");
-    if (fetched != nullptr) {
-        *fetched = 0;
-    }
-    *out = nullptr;
-    if (configured != S_OK) {
-        return configured;
-    }
-    if (static_cast<int>(position_) == failAt) {
-        return failure;
-    }
-    if (position_ >= monikers.size()) {
-        return S_FALSE;
-    }
-    monikers[position_++]->handOut(IID_IMoniker, reinterpret_cast<void**>(out));
-    if (fetched != nullptr) {
-        *fetched = 1;
-    }
-    return S_OK;
+    return answerNext(call("Next(" + std::to_string(count) + ")"), monikers, position_, failAt,
+                      failure, IID_IMoniker, reinterpret_cast<void**>(out), fetched);
 }
 
 HRESULT FakeEnumMoniker::Reset() {

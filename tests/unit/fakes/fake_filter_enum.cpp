@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "fakes/fake_enumerator.h"
+
 namespace fakes {
 
 HRESULT FakeFilterGraph::EnumFilters(IEnumFilters** out) {
@@ -39,25 +41,8 @@ void* FakeEnumFilters::find(REFIID iid) {
 }
 
 HRESULT FakeEnumFilters::Next(ULONG count, IBaseFilter** out, ULONG* fetched) {
-    const HRESULT configured = call("Next(" + std::to_string(count) + ")");
-    if (fetched != nullptr) {
-        *fetched = 0;
-    }
-    *out = nullptr;
-    if (configured != S_OK) {
-        return configured;
-    }
-    if (static_cast<int>(position_) == failAt) {
-        return failure;
-    }
-    if (position_ >= filters.size()) {
-        return S_FALSE;
-    }
-    filters[position_++]->handOut(IID_IBaseFilter, reinterpret_cast<void**>(out));
-    if (fetched != nullptr) {
-        *fetched = 1;
-    }
-    return S_OK;
+    return answerNext(call("Next(" + std::to_string(count) + ")"), filters, position_, failAt,
+                      failure, IID_IBaseFilter, reinterpret_cast<void**>(out), fetched);
 }
 
 HRESULT FakeEnumFilters::Reset() {
