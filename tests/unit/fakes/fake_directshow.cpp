@@ -174,6 +174,11 @@ HRESULT FakePropertyBag::Read(LPCOLESTR property, VARIANT* value, IErrorLog* log
     if (std::wcscmp(property, L"FriendlyName") != 0) {
         return E_INVALIDARG;
     }
+    if (friendlyType != VT_BSTR) {
+        value->vt = friendlyType;
+        value->lVal = 7;
+        return hr;
+    }
     value->vt = VT_BSTR;
     value->bstrVal = SysAllocString(friendlyName.c_str());
     return hr;

@@ -257,6 +257,9 @@ class FakePropertyBag : public FakeCom, public IPropertyBag {
     void* find(REFIID iid) override;
 
     std::wstring friendlyName;
+    // What Read hands out instead of a string when not VT_BSTR (VT_I4 7,
+    // VT_EMPTY, ...).
+    VARTYPE friendlyType = VT_BSTR;
 
     HRESULT STDMETHODCALLTYPE Read(LPCOLESTR property, VARIANT* value, IErrorLog* log) override;
     HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }

@@ -8,14 +8,11 @@ namespace fakes {
 
 HRESULT FakeFilterGraph::EnumFilters(IEnumFilters** out) {
     *out = nullptr;
-    if (filterEnum == nullptr) {
-        return E_NOTIMPL;
-    }
     const HRESULT hr = call("EnumFilters");
-    if (FAILED(hr)) {
-        return hr;
+    if (FAILED(hr) || filterEnum == nullptr) {
+        return FAILED(hr) ? hr : E_NOTIMPL;
     }
-    filterEnum->restart();
+    filterEnum->position = 0;
     filterEnum->handOut(IID_IEnumFilters, reinterpret_cast<void**>(out));
     return hr;
 }
@@ -23,12 +20,11 @@ HRESULT FakeFilterGraph::EnumFilters(IEnumFilters** out) {
 HRESULT FakeNamedFilter::QueryFilterInfo(FILTER_INFO* info) {
     std::memset(info, 0, sizeof *info);
     const HRESULT hr = call("QueryFilterInfo");
-    if (FAILED(hr)) {
-        return hr;
-    }
-    graphName.copy(info->achName, MAX_FILTER_NAME - 1);
-    if (graph != nullptr) {
-        graph->handOut(IID_IFilterGraph, reinterpret_cast<void**>(&info->pGraph));
+    if (SUCCEEDED(hr)) {
+        graphName.copy(info->achName, MAX_FILTER_NAME - 1);
+        if (graph != nullptr) {
+            graph->handOut(IID_IFilterGraph, reinterpret_cast<void**>(&info->pGraph));
+        }
     }
     return hr;
 }
@@ -41,13 +37,8 @@ void* FakeEnumFilters::find(REFIID iid) {
 }
 
 HRESULT FakeEnumFilters::Next(ULONG count, IBaseFilter** out, ULONG* fetched) {
-    return answerNext(call("Next(" + std::to_string(count) + ")"), filters, position_, failAt,
+    return answerNext(call("Next(" + std::to_string(count) + ")"), filters, position, failAt,
                       failure, IID_IBaseFilter, reinterpret_cast<void**>(out), fetched);
-}
-
-HRESULT FakeEnumFilters::Reset() {
-    position_ = 0;
-    return call("Reset");
 }
 
 } // namespace fakes
