@@ -20,6 +20,9 @@ const Platform systemTable = {
     .heapAlloc = HeapAlloc,
     .heapFree = HeapFree,
     .wideCharToMultiByte = WideCharToMultiByte,
+    // Wired to the library's AVI writer once it is part of the build; null
+    // leaves a builder's E_NOTIMPL standing.
+    .setAviOutputFileName = nullptr,
 };
 
 const Platform* current = &systemTable;

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
+#include <dshow.h>
 
 namespace vcx {
 
@@ -44,6 +45,11 @@ struct Platform {
     int(WINAPI* wideCharToMultiByte)(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
                                      LPSTR multi, int multiLength, LPCCH defaultChar,
                                      LPBOOL usedDefault);
+
+    // The library's own AVI writer, for a builder that cannot make an output file.
+    HRESULT(*setAviOutputFileName)
+    (IGraphBuilder* graph, const GUID* type, LPCOLESTR fileName, IBaseFilter** multiplexer,
+     IFileSinkFilter** sink);
 };
 
 // The table in force.

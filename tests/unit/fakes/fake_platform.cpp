@@ -52,7 +52,8 @@ FakePlatform::FakePlatform() : table_(vcx::systemPlatform()) {
     VCX_LOUD(heapAlloc);
     VCX_LOUD(heapFree);
     VCX_LOUD(wideCharToMultiByte);
-    static_assert(sizeof(vcx::Platform) == 16 * sizeof(void*),
+    VCX_LOUD(setAviOutputFileName);
+    static_assert(sizeof(vcx::Platform) == 17 * sizeof(void*),
                   "a new platform entry needs a fake or a VCX_LOUD line here");
     installed = this;
     vcx::installPlatform(&table_);
@@ -97,6 +98,11 @@ HRESULT WINAPI FakePlatform::coCreateInstance(REFCLSID clsid, LPUNKNOWN outer, D
     *object = nullptr;
     HRESULT hr = S_OK;
     if (auto set = installed->createResults_.find(name); set != installed->createResults_.end()) {
+        hr = set->second;
+    }
+    const int nth = ++installed->creations_[name];
+    if (auto set = installed->nthCreateResults_.find({name, nth});
+        set != installed->nthCreateResults_.end()) {
         hr = set->second;
     }
     if (FAILED(hr)) {
