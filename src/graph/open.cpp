@@ -10,6 +10,7 @@
 #include "core/directshow.h"
 #include "core/platform.h"
 #include "core/teardown.h"
+#include "graph/output.h"
 
 namespace vcx {
 
@@ -82,10 +83,13 @@ int32_t chooseDevice(CaptureSlot& slot, int32_t deviceIndex) {
     int32_t position = 0;
     walk.forEach([&](IMoniker* moniker) {
         if (position == deviceIndex) {
-            // Neither result decides: a failed bind leaves sourceFilter null,
-            // and the graph answers E_POINTER to adding it.
-            moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
-                                  reinterpret_cast<void**>(&slot.sourceFilter));
+            // Neither result decides: a failed bind (or a null moniker,
+            // which counts as one) leaves sourceFilter null, and the graph
+            // answers E_POINTER to adding it.
+            if (moniker) {
+                moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
+                                      reinterpret_cast<void**>(&slot.sourceFilter));
+            }
             slot.graph->AddFilter(slot.sourceFilter, L"Device Filter");
         }
         ++position;
@@ -93,20 +97,30 @@ int32_t chooseDevice(CaptureSlot& slot, int32_t deviceIndex) {
     return deviceIndex < position ? 0 : -4;
 }
 
-int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode) {
+// Open's steps after the argument check. A negative result is the failing
+// step's code; any other is the success value open returns.
+int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode, vcx_intptr fileOrRenderMode,
+                 vcx_intptr codecOrStreams) {
     int32_t result = buildGraphCore(slot);
     if (result == 0) {
         result = chooseDevice(slot, deviceIndex);
     }
-    if (result != 0) {
+    if (result < 0) {
         return result;
     }
+    // 0, or what the format step reports once device configuration applies
+    // a requested format here (1: the device refused one).
+    const int32_t successValue = 0;
     slot.outputMode = mode;
+    if (const int32_t failed = buildOutput(slot, mode, fileOrRenderMode, codecOrStreams);
+        failed < 0) {
+        return failed;
+    }
     if (slot.graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&slot.videoWindow)) !=
         S_OK) {
         return -58;
     }
-    return 0;
+    return successValue;
 }
 
 } // namespace
@@ -114,9 +128,8 @@ int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode) {
 
 using namespace vcx;
 
-extern "C" int VCXAPI vcx_Open(int deviceIndex, int mode, int reserved,
-                               [[maybe_unused]] vcx_intptr fileOrRenderMode,
-                               [[maybe_unused]] vcx_intptr codecOrStreams) {
+extern "C" int VCXAPI vcx_Open(int deviceIndex, int mode, int reserved, vcx_intptr fileOrRenderMode,
+                               vcx_intptr codecOrStreams) {
     for (const int32_t kind : {kGuardComInitialized, kGuardSlotClosed}) {
         const int32_t guard = checkSlotState(kind);
         if (guard < 0) {
@@ -127,11 +140,11 @@ extern "C" int VCXAPI vcx_Open(int deviceIndex, int mode, int reserved,
         return -6;
     }
     CaptureSlot& slot = activeSlot();
-    const int32_t result = openSlot(slot, deviceIndex, mode);
-    if (result != 0) {
+    const int32_t result = openSlot(slot, deviceIndex, mode, fileOrRenderMode, codecOrStreams);
+    if (result < 0) {
         releaseSlot();
         return result;
     }
     slot.state = kSlotOpen;
-    return 0;
+    return result;
 }

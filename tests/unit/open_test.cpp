@@ -72,6 +72,56 @@ TEST_F(Open, NegativeDeviceIndexOrReservedFailsBeforeCreatingAnything) {
     EXPECT_EQ(vcx_GetRef(), 0);
 }
 
+// The checks before anything is made, in their order: COM, then the slot,
+// then the arguments.
+struct FirstCheck {
+    const char* name;
+    int32_t comInitialized;
+    int32_t state;
+    int deviceIndex;
+    int reserved;
+    int expected;
+};
+
+void PrintTo(const FirstCheck& check, std::ostream* out) {
+    *out << check.name;
+}
+
+class OpenChecks : public Open, public ::testing::WithParamInterface<FirstCheck> {};
+
+TEST_P(OpenChecks, ComesBeforeTheLaterChecks) {
+    const FirstCheck& check = GetParam();
+    addDevice();
+    vcx::library().comInitialized = check.comInitialized;
+    vcx::activeSlot().state = check.state;
+    EXPECT_EQ(vcx_Open(check.deviceIndex, kNoOutput, check.reserved, 0, 0), check.expected);
+    EXPECT_EQ(vcx::activeSlot().state, check.state);
+    EXPECT_TRUE(journal().entries().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Order, OpenChecks,
+    ::testing::Values(FirstCheck{"ComBeforeArguments", 0, vcx::kSlotClosed, -1, -1, -1},
+                      FirstCheck{"ComBeforeTheSlot", 0, vcx::kSlotOpen, 0, 0, -1},
+                      FirstCheck{"SlotBeforeArguments", 1, vcx::kSlotRunning, -1, -1, -2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Open, NullMonikerAtTheChosenIndexCountsAsAFailedBind) {
+    addDevice();
+    videoDevices->monikers.insert(videoDevices->monikers.begin(), nullptr);
+    EXPECT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), 0);
+    EXPECT_EQ(vcx::activeSlot().sourceFilter, nullptr);
+    ASSERT_EQ(graph->added.size(), 2u);
+    EXPECT_EQ(graph->added[1].first, nullptr);
+    EXPECT_EQ(vcx_Close(), 0);
+    journal().clear();
+    // The null entry still counts: device0 is at index 1.
+    EXPECT_EQ(vcx_Open(1, kNoOutput, 0, 0, 0), 0);
+    EXPECT_TRUE(journal().contains("device0.moniker.BindToObject(IBaseFilter)"));
+    EXPECT_EQ(vcx_Close(), 0);
+    expectAllReleased();
+}
+
 TEST_F(Open, WalksTheWholeCategoryAndBindsOnlyTheChosenDevice) {
     addDevice(L"First");
     FakeDevice& chosen = addDevice(L"Second");
@@ -168,9 +218,9 @@ TEST_F(Open, ReservedHasNoEffectBeyondItsSign) {
     EXPECT_EQ(journal().entries(), withZero);
 }
 
-TEST_F(Open, EveryModeValueOpensTheSlotWhileNoOutputIsBuilt) {
+TEST_F(Open, ModesWithoutAnOutputOpenTheSlotUnconnected) {
     addDevice();
-    for (int mode : {0, 1, 2, 3, 6, 299, 300, 301, -7}) {
+    for (int mode : {3, 4, 5, 7, 299, 302, -7}) {
         ASSERT_EQ(vcx_Open(0, mode, 0, 0, 0), 0) << mode;
         EXPECT_EQ(vcx::activeSlot().outputMode, mode);
         EXPECT_EQ(vcx_GetRef(), 2);
@@ -299,7 +349,7 @@ TEST_P(OpenFails, ReturnsItsCodeAndGivesBackEveryReference) {
     addDevice(L"B");
     step.arrange(*this);
 
-    EXPECT_EQ(vcx_Open(step.deviceIndex, 6, 0, 0, 0), step.expected);
+    EXPECT_EQ(vcx_Open(step.deviceIndex, kNoOutput, 0, 0, 0), step.expected);
 
     EXPECT_EQ(lastCallBeforeReleases(), step.failingCall);
     for (const std::string& after : entriesAfter(step.failingCall)) {
@@ -319,14 +369,23 @@ const FailingStep kFailingSteps[] = {
     {"FilterGraphCreatedWithSuccessCode",
      [](Open& t) { t.platform.setCreateResult(CLSID_FilterGraph, S_FALSE); }, 0, -30,
      "CoCreateInstance(FilterGraph, null, IGraphBuilder, 3)"},
+    {"SampleGrabberCreatedWithSuccessCode",
+     [](Open& t) { t.platform.setCreateResult(vcx::kClsidSampleGrabber, S_FALSE); }, 0, -31,
+     "CoCreateInstance(SampleGrabber, null, IBaseFilter, 3)"},
     {"SampleGrabberNotCreated",
      [](Open& t) { t.platform.setCreateResult(vcx::kClsidSampleGrabber, E_OUTOFMEMORY); }, 0, -31,
      "CoCreateInstance(SampleGrabber, null, IBaseFilter, 3)"},
     {"NoISampleGrabber",
      [](Open& t) { t.grabber->setResult("QueryInterface(ISampleGrabber)", E_NOINTERFACE); }, 0, -32,
      "grabber.QueryInterface(ISampleGrabber)"},
+    {"ISampleGrabberWithSuccessCode",
+     [](Open& t) { t.grabber->setResult("QueryInterface(ISampleGrabber)", S_FALSE); }, 0, -32,
+     "grabber.QueryInterface(ISampleGrabber)"},
     {"SetMediaTypeFails",
      [](Open& t) { t.grabber->setResult("SetMediaType", VFW_E_TYPE_NOT_ACCEPTED); }, 0, -33,
+     "grabber.SetMediaType"},
+    {"SetMediaTypeAnswersSuccessCode",
+     [](Open& t) { t.grabber->setResult("SetMediaType", S_FALSE); }, 0, -33,
      "grabber.SetMediaType"},
     {"GrabberAddedUnderADuplicateName",
      [](Open& t) { t.graph->setResult("AddFilter(Sample Grabber)", VFW_S_DUPLICATE_NAME); }, 0, -34,
@@ -336,10 +395,19 @@ const FailingStep kFailingSteps[] = {
     {"BuilderNotCreated",
      [](Open& t) { t.platform.setCreateResult(CLSID_CaptureGraphBuilder2, E_NOINTERFACE); }, 0, -35,
      "CoCreateInstance(CaptureGraphBuilder2, null, ICaptureGraphBuilder2, 3)"},
+    {"BuilderCreatedWithSuccessCode",
+     [](Open& t) { t.platform.setCreateResult(CLSID_CaptureGraphBuilder2, S_FALSE); }, 0, -35,
+     "CoCreateInstance(CaptureGraphBuilder2, null, ICaptureGraphBuilder2, 3)"},
     {"SetFiltergraphFails", [](Open& t) { t.builder->setResult("SetFiltergraph", E_UNEXPECTED); },
      0, -36, "builder.SetFiltergraph(graph)"},
+    {"SetFiltergraphAnswersSuccessCode",
+     [](Open& t) { t.builder->setResult("SetFiltergraph", S_FALSE); }, 0, -36,
+     "builder.SetFiltergraph(graph)"},
     {"NoIMediaControl",
      [](Open& t) { t.graph->setResult("QueryInterface(IMediaControl)", E_NOINTERFACE); }, 0, -37,
+     "graph.QueryInterface(IMediaControl)"},
+    {"IMediaControlWithSuccessCode",
+     [](Open& t) { t.graph->setResult("QueryInterface(IMediaControl)", S_FALSE); }, 0, -37,
      "graph.QueryInterface(IMediaControl)"},
     {"DeviceEnumeratorNotCreated",
      [](Open& t) { t.platform.setCreateResult(CLSID_SystemDeviceEnum, REGDB_E_CLASSNOTREG); }, 0,
@@ -363,6 +431,9 @@ const FailingStep kFailingSteps[] = {
     {"NoIVideoWindow",
      [](Open& t) { t.graph->setResult("QueryInterface(IVideoWindow)", E_NOINTERFACE); }, 1, -58,
      "graph.QueryInterface(IVideoWindow)"},
+    {"IVideoWindowWithSuccessCode",
+     [](Open& t) { t.graph->setResult("QueryInterface(IVideoWindow)", S_FALSE); }, 1, -58,
+     "graph.QueryInterface(IVideoWindow)"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Steps, OpenFails, ::testing::ValuesIn(kFailingSteps),
@@ -379,10 +450,10 @@ TEST_F(Open, FailureAfterGraphAndGrabberReleasesExactlyThoseGrabberFirst) {
 TEST_F(Open, FailedOpenCanBeRetriedAtOnce) {
     addDevice();
     graph->setResult("QueryInterface(IVideoWindow)", E_NOINTERFACE);
-    ASSERT_EQ(vcx_Open(0, 6, 0, 0, 0), -58);
+    ASSERT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), -58);
     EXPECT_EQ(vcx_GetRef(), 0);
     graph->setResult("QueryInterface(IVideoWindow)", S_OK);
-    EXPECT_EQ(vcx_Open(0, 6, 0, 0, 0), 0);
+    EXPECT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), 0);
     EXPECT_EQ(vcx_GetRef(), 2);
     EXPECT_EQ(vcx_Close(), 0);
     expectAllReleased();

@@ -34,7 +34,7 @@ class CaptureWorld : public ::testing::Test {
     FakeDevice& addDevice(const std::wstring& friendlyName = L"Camera");
 
     // Every fake of this world: graph objects, enumerators, devices.
-    std::vector<FakeCom*> everyFake() const;
+    virtual std::vector<FakeCom*> everyFake() const;
 
     // Expects every fake's reference count back at the test's own one.
     void expectAllReleased() const;

@@ -2,6 +2,8 @@
 
 #include <dshow.h>
 #include <qedit.h>
+#include <d3d9.h>
+#include <vmr9.h>
 
 #include <cstdio>
 #include <utility>
@@ -68,6 +70,8 @@ std::string guidName(REFGUID guid) {
         {&IID_IPropertyBag, "IPropertyBag"},
         {&IID_IAMStreamConfig, "IAMStreamConfig"},
         {&IID_IAMVfwCompressDialogs, "IAMVfwCompressDialogs"},
+        {&IID_IVMRFilterConfig, "IVMRFilterConfig"},
+        {&IID_IVMRFilterConfig9, "IVMRFilterConfig9"},
         {&PIN_CATEGORY_CAPTURE, "PIN_CATEGORY_CAPTURE"},
         {&PIN_CATEGORY_PREVIEW, "PIN_CATEGORY_PREVIEW"},
         {&MEDIATYPE_Video, "MEDIATYPE_Video"},

@@ -157,6 +157,40 @@ HRESULT FakeCaptureGraphBuilder::SetFiltergraph(IGraphBuilder* graph) {
     return call("SetFiltergraph(" + describe(graph) + ")");
 }
 
+namespace {
+
+std::string guidOrNull(const GUID* guid) {
+    return guid == nullptr ? "null" : guidName(*guid);
+}
+
+} // namespace
+
+std::string outputFileArguments(const GUID* type, LPCOLESTR file, IBaseFilter** mux,
+                                IFileSinkFilter** sink) {
+    return guidOrNull(type) + ", " + narrow(file) + ", " + (mux != nullptr ? "filter*" : "null") +
+           ", " + (sink != nullptr ? "sink*" : "null");
+}
+
+HRESULT FakeCaptureGraphBuilder::SetOutputFileName(const GUID* type, LPCOLESTR file,
+                                                   IBaseFilter** mux, IFileSinkFilter** sink) {
+    if (mux != nullptr) {
+        *mux = nullptr;
+    }
+    const HRESULT hr =
+        call("SetOutputFileName(" + outputFileArguments(type, file, mux, sink) + ")");
+    if (SUCCEEDED(hr) && mux != nullptr && multiplexer != nullptr) {
+        multiplexer->handOut(IID_IBaseFilter, reinterpret_cast<void**>(mux));
+    }
+    return hr;
+}
+
+HRESULT FakeCaptureGraphBuilder::RenderStream(const GUID* category, const GUID* type,
+                                              IUnknown* source, IBaseFilter* compressor,
+                                              IBaseFilter* renderer) {
+    return call("RenderStream(" + guidOrNull(category) + ", " + guidOrNull(type) + ", " +
+                describe(source) + ", " + describe(compressor) + ", " + describe(renderer) + ")");
+}
+
 // FakePropertyBag
 
 void* FakePropertyBag::find(REFIID iid) {

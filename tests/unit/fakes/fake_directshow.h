@@ -40,6 +40,11 @@ template <class T> class Held {
 // "unknown".
 std::string describe(const void* iface);
 
+// The arguments of a SetOutputFileName call as journaled: "type, file,
+// filter*|null, sink*|null".
+std::string outputFileArguments(const GUID* type, LPCOLESTR file, IBaseFilter** mux,
+                                IFileSinkFilter** sink);
+
 // A filter with nothing but IBaseFilter.
 class FakeFilter : public FakeCom, public IBaseFilter {
   public:
@@ -221,18 +226,20 @@ class FakeCaptureGraphBuilder : public FakeCom, public ICaptureGraphBuilder2 {
 
     HRESULT STDMETHODCALLTYPE SetFiltergraph(IGraphBuilder* graph) override;
     HRESULT STDMETHODCALLTYPE GetFiltergraph(IGraphBuilder**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetOutputFileName(const GUID*, LPCOLESTR, IBaseFilter**,
-                                                IFileSinkFilter**) override {
-        return E_NOTIMPL;
-    }
+    // What a successful SetOutputFileName hands out as the multiplexer; not
+    // owned. Its call is journaled as "SetOutputFileName(type, file,
+    // filter*|null, sink*|null)".
+    FakeCom* multiplexer = nullptr;
+    HRESULT STDMETHODCALLTYPE SetOutputFileName(const GUID* type, LPCOLESTR file, IBaseFilter** mux,
+                                                IFileSinkFilter** sink) override;
     HRESULT STDMETHODCALLTYPE FindInterface(const GUID*, const GUID*, IBaseFilter*, REFIID,
                                             void**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE RenderStream(const GUID*, const GUID*, IUnknown*, IBaseFilter*,
-                                           IBaseFilter*) override {
-        return E_NOTIMPL;
-    }
+    // Journaled as "RenderStream(category, type, source, compressor,
+    // renderer)", the filters by their fakes' names, "null" for none.
+    HRESULT STDMETHODCALLTYPE RenderStream(const GUID* category, const GUID* type, IUnknown* source,
+                                           IBaseFilter* compressor, IBaseFilter* renderer) override;
     HRESULT STDMETHODCALLTYPE ControlStream(const GUID*, const GUID*, IBaseFilter*, REFERENCE_TIME*,
                                             REFERENCE_TIME*, WORD, WORD) override {
         return E_NOTIMPL;
@@ -320,6 +327,7 @@ class FakeEnumMoniker : public FakeCom, public IEnumMoniker {
     FAKE_IUNKNOWN
     void* find(REFIID iid) override;
 
+    // A null entry is handed out as a null moniker with S_OK.
     std::vector<FakeMoniker*> monikers;
     // Next answers this failure instead of the moniker at failAt; -1: never.
     int failAt = -1;

@@ -12,8 +12,8 @@ namespace fakes {
 // Answers Next for a fake enumerator whose call was journaled with the
 // result configured: anything but S_OK is answered as it is; then the
 // failure at position failAt (-1: never); then S_FALSE past the last item;
-// otherwise the item at position, handed out as iid with a reference added,
-// and the position moves on.
+// otherwise the item at position, handed out as iid with a reference added
+// (a null item as a null pointer), and the position moves on.
 template <class Item>
 HRESULT answerNext(HRESULT configured, const std::vector<Item*>& items, std::size_t& position,
                    int failAt, HRESULT failure, REFIID iid, void** out, ULONG* fetched) {
@@ -30,7 +30,9 @@ HRESULT answerNext(HRESULT configured, const std::vector<Item*>& items, std::siz
     if (position >= items.size()) {
         return S_FALSE;
     }
-    items[position++]->handOut(iid, out);
+    if (Item* item = items[position++]; item != nullptr) {
+        item->handOut(iid, out);
+    }
     if (fetched != nullptr) {
         *fetched = 1;
     }

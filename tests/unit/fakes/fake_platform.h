@@ -43,6 +43,12 @@ class FakePlatform {
     // nothing; a success code other than S_OK still hands out the object.
     void setCreateResult(REFCLSID clsid, HRESULT hr) { createResults_[guidName(clsid)] = hr; }
 
+    // Makes only the nth CoCreateInstance of clsid (1: the first) answer hr,
+    // in place of what setCreateResult set.
+    void setNthCreateResult(REFCLSID clsid, int nth, HRESULT hr) {
+        nthCreateResults_[{guidName(clsid), nth}] = hr;
+    }
+
     // The context CoCreateInstance of clsid was last asked with, or -1.
     long contextOf(REFCLSID clsid) const;
 
@@ -67,6 +73,8 @@ class FakePlatform {
     std::map<std::string, FakeCom*> objects_;
     std::map<std::string, HRESULT> createResults_;
     std::map<std::string, DWORD> contexts_;
+    std::map<std::pair<std::string, int>, HRESULT> nthCreateResults_;
+    std::map<std::string, int> creations_;
 };
 
 } // namespace fakes

@@ -1,0 +1,45 @@
+// CaptureWorld with everything open's output branches reach: the Video and
+// Null Renderers, both mixing renderers, the builder's multiplexer, the video
+// compressor category with compressors the test adds, and the library's AVI
+// writer (not installed until a test says so).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fakes/capture_world.h"
+#include "fakes/fake_outputs.h"
+
+namespace fakes {
+
+struct FakeCompressorEntry {
+    Held<FakeMoniker> moniker;
+    Held<FakeCompressor> filter;
+    Held<FakePropertyBag> bag;
+
+    FakeCompressorEntry(const std::string& name, const std::wstring& friendlyName);
+};
+
+class OutputWorld : public CaptureWorld {
+  public:
+    OutputWorld();
+
+    // Adds a video compressor; the first is "codec0".
+    FakeCompressorEntry& addCompressor(const std::wstring& friendlyName);
+
+    // Every fake of this world, the output side included.
+    std::vector<FakeCom*> everyFake() const override;
+
+    Held<FakeFilter> videoRenderer{"videoRenderer"};
+    Held<FakeFilter> nullRenderer{"nullRenderer"};
+    Held<FakeVmr7> vmr7;
+    Held<FakeVmr9> vmr9;
+    Held<FakeFilter> mux{"mux"};
+    Held<FakeFilter> writerMux{"writerMux"};
+    Held<FakeAviWriter> aviWriter;
+    Held<FakeEnumMoniker> videoCompressors{"videoCompressors"};
+    std::vector<std::unique_ptr<FakeCompressorEntry>> compressors;
+};
+
+} // namespace fakes
