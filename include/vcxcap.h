@@ -21,9 +21,8 @@
 extern "C" {
 #endif
 
-#ifndef VCXAPI
+/* Every export uses the C calling convention. */
 #define VCXAPI __cdecl
-#endif
 
 /* A pointer-sized signed integer: 32 bits in a 32-bit host, 64 in a 64-bit one. */
 typedef ptrdiff_t vcx_intptr;
@@ -31,37 +30,47 @@ typedef ptrdiff_t vcx_intptr;
 /* --- Library and slot management ---------------------------------------- */
 
 /*
- * Starts COM on the calling thread (single-threaded apartment).
- * Returns the HRESULT of CoInitialize unchanged: 0 S_OK, 1 S_FALSE (COM was
- * already started on this thread), negative when COM refused (for example
- * RPC_E_CHANGED_MODE). -1 when vcx_Init already ran without vcx_Exit.
+ * Starts COM on the calling thread (single-threaded apartment) and marks the
+ * library initialised, whatever COM answered. Returns the HRESULT of
+ * CoInitialize unchanged: 0 S_OK, 1 S_FALSE (COM was already started on this
+ * thread), negative when COM refused (for example RPC_E_CHANGED_MODE).
+ * -1 when vcx_Init already ran without vcx_Exit since; COM is not called.
  */
 int VCXAPI vcx_Init(void);
 
 /*
- * Ends what vcx_Init started. Closes no slot: close slots first.
- * COM is uninitialised only when vcx_Init's CoInitialize succeeded.
- * 0 on success; -1 when vcx_Init has not run.
+ * Ends what vcx_Init started and marks the library not initialised. Closes
+ * no slot: close slots first. COM is uninitialised only when vcx_Init's
+ * CoInitialize succeeded. 0 on success; -1 when the library is not
+ * initialised (vcx_Init not called, or vcx_Exit called since).
  */
 int VCXAPI vcx_Exit(void);
 
 /* The library version 2.1.0 as the number 210. Needs no vcx_Init. */
 int VCXAPI vcx_Version(void);
 
-/* Selects the active slot. 0 on success; -1 when index is outside 0..31. */
+/*
+ * Selects the active slot, the one every slot-bound export works on; touches
+ * no slot. Needs no vcx_Init. 0 on success; -1 when index is outside 0..31,
+ * leaving the active slot unchanged.
+ */
 int VCXAPI vcx_SetActiveSel(int index);
 
-/* The index of the active slot, 0..31. */
+/* The index of the active slot, 0..31. Needs no vcx_Init. */
 int VCXAPI vcx_GetActiveSel(void);
 
-/* State of the active slot: 0 closed, 2 open, 3 running. */
+/* State of the active slot: 0 closed, 2 open, 3 running. Needs no vcx_Init. */
 int VCXAPI vcx_GetRef(void);
 
 /* --- Close ---------------------------------------------------------------- */
 
 /*
- * Stops a running graph, releases every object of the active slot and marks
- * it closed. 0 on success; -1 when the slot is not open or running.
+ * Closes the active slot: stops its graph when it is running; when
+ * vcx_Play or vcx_ReSize placed the video window since the slot was opened,
+ * hides that window and detaches it from its owner; releases every object of
+ * the slot and marks it closed. The requested capture format stays.
+ * 0 on success (also when stopping failed); -1 when the slot is not open or
+ * running.
  */
 int VCXAPI vcx_Close(void);
 
@@ -70,19 +79,32 @@ int VCXAPI vcx_Close(void);
 /*
  * Builds the capture graph of the active slot for the video capture device at
  * position deviceIndex of the video device list: Filter Graph Manager, a
- * Sample Grabber restricted to 24-bit RGB, Capture Graph Builder 2 and the
- * device's filter. The graph is not run.
+ * Sample Grabber restricted to 24-bit RGB ("Sample Grabber"), Capture Graph
+ * Builder 2 and the device's filter ("Device Filter"), then the output of
+ * mode, fed from the device's preview stream through the Sample Grabber:
+ *   0   Video Renderer ("Video Renderer")
+ *   1   Video Mixing Renderer 7 ("VMR7"): fileOrRenderMode is its rendering
+ *       mode, codecOrStreams its number of streams (both taken as 32-bit)
+ *   2   Video Mixing Renderer 9 ("VMR9"): the same for VMR-9
+ *   6   Null Renderer ("Null Renderer"), no display
+ *   300 AVI file, preview into a Null Renderer ("Null Renderer"), no display
+ *   301 AVI file, preview into a renderer the graph builder chooses
+ * For 300 and 301, fileOrRenderMode is the address of the file name and
+ * codecOrStreams null (no compressor) or the address of the exact friendly
+ * name of a video compressor (case and spaces count), which is added to the
+ * graph under that name; both are NUL-terminated UTF-16. Other modes build
+ * no output and ignore both arguments. The graph is not run and no window is
+ * placed.
+ * reserved: must not be negative; has no other effect.
  *
- * mode: 0 Video Renderer, 1 VMR-7, 2 VMR-9, 6 Null Renderer, 300 AVI file
- * without display, 301 AVI file with preview; other values build no output.
- * reserved: must not be negative.
- * fileOrRenderMode, codecOrStreams: mode-dependent; a 32-bit host passes
- * 32-bit values, a 64-bit host full pointers.
- *
- * Returns 0 (or 1 when the device refused a requested format) with the slot
- * open. Failures leave the slot closed:
- *  -1 vcx_Init not called       -2 slot already open or running
- *  -6 deviceIndex or reserved negative (nothing created)
+ * Returns 0 with the slot open, or 1 when the device refused a requested
+ * capture format and the slot opened all the same. Checked before anything is
+ * created, leaving
+ * the slot as it was:
+ *  -1 library not initialised (vcx_Init not called, or vcx_Exit called since)
+ *  -2 slot already open or running
+ *  -6 deviceIndex or reserved negative
+ * Every other failure releases what was made and leaves the slot closed:
  *  -30 Filter Graph Manager not created   -31 Sample Grabber not created
  *  -32 no ISampleGrabber        -33 SetMediaType failed
  *  -34 Sample Grabber not added to the graph
@@ -90,10 +112,96 @@ int VCXAPI vcx_Close(void);
  *  -37 no IMediaControl         -38 System Device Enumerator not created
  *  -3 no video input category enumerator
  *  -4 deviceIndex not less than the number of video input devices
+ *  -57 applying the requested capture format failed
+ *  mode 0: -39 Video Renderer not created, -79 not added, -76 preview render
+ *      failed (E_FAIL, E_INVALIDARG or E_POINTER; other results go on with
+ *      the output unconnected)
+ *  mode 1: -40 VMR-7 not created, -41 no IVMRFilterConfig, -87 rendering
+ *      mode refused, -88 number of streams refused, -89 not added, -86
+ *      preview render failed (as for mode 0)
+ *  mode 2: -42, -43, -97, -98, -99, -96: the same steps for VMR-9
+ *  mode 6: -44 Null Renderer not created, -59 not added, -56 preview render
+ *      failed (as for mode 0)
+ *  modes 300, 301 without a compressor: -45 no output file made, -46 capture
+ *      stream not connected to the file
+ *  modes 300, 301 with a compressor: -47 System Device Enumerator not
+ *      created, -48 no video compressor listed, -49 no compressor has exactly
+ *      that friendly name, -50 no output file made, -51 capture stream not
+ *      connected through the compressor to the file
+ *  mode 300: -52 Null Renderer not created, -53 not added under its own name,
+ *      -54 preview not connected
+ *  mode 301: -55 preview not connected
  *  -58 no IVideoWindow
  */
 int VCXAPI vcx_Open(int deviceIndex, int mode, int reserved, vcx_intptr fileOrRenderMode,
                     vcx_intptr codecOrStreams);
+
+/* --- Stream control ------------------------------------------------------- */
+
+/*
+ * Window handles are passed as 32-bit integers (a 64-bit host passes the
+ * handle's low 32 bits, as Windows keeps handles within them) and
+ * sign-extended into the handle. Placing the video window means, each result
+ * ignored: make owner its owner, make it a child window that clips its
+ * siblings, put it at left, top (owner's client coordinates) with width and
+ * height, bring it to the foreground and show it. It is harmless where the
+ * output has no window (modes 6, 300).
+ */
+
+/*
+ * Runs the graph of the open active slot: places the video window in owner,
+ * switches the Sample Grabber's frame buffering on, then runs the graph and
+ * marks the slot running whatever the run answered.
+ * 0 when the graph answered S_OK; 1 for any other answer (S_FALSE: still
+ * changing to running; failures alike).
+ * -1 slot not open; -2 slot already running (nothing done); -3 the slot has
+ * no graph control (the window is placed, nothing is run).
+ */
+int VCXAPI vcx_Play(int owner, int left, int top, int width, int height);
+
+/*
+ * Runs the graph of the open active slot without any window call: switches
+ * frame buffering on, runs the graph and marks the slot running whatever the
+ * run answered. 0 or 1 as for vcx_Play.
+ * -1 slot not open; -2 slot already running; -3 no Sample Grabber; -4 no
+ * graph control (buffering is switched on, nothing is run).
+ */
+int VCXAPI vcx_Play2(void);
+
+/*
+ * Places the video window of the open or running active slot in owner (see
+ * above); touches neither the graph nor buffering.
+ * 0 on success; -1 slot not open; -2 the slot has no video window.
+ */
+int VCXAPI vcx_ReSize(int owner, int left, int top, int width, int height);
+
+/*
+ * Stops the graph of the running active slot and marks it open, whatever the
+ * stop answered; frame buffering stays as it is.
+ * 0 on success; -1 slot not running; -2 the slot has no graph control.
+ */
+int VCXAPI vcx_Stop(void);
+
+/*
+ * Frame buffering of the running active slot's Sample Grabber, and the
+ * library-wide record of the last switch (one value for all slots, not
+ * changed by the run calls):
+ *   1: switches buffering on and records 1; returns 0
+ *   0: switches buffering off and records 0; returns 0
+ *  -1: returns the recorded value (0 before any switch)
+ * any other value changes nothing and returns 0.
+ * -1 slot not running (also for the query); -2 no Sample Grabber.
+ */
+int VCXAPI vcx_SetCapConfig(int value);
+
+/*
+ * The filter state of the open or running active slot's graph, after waiting
+ * without a time limit for a state change in progress to end:
+ * 0 stopped, 1 paused, 2 running.
+ * -1 slot not open; -2 the graph failed to report its state (E_FAIL, or any
+ * failure that reports no state); -3 the slot has no graph control.
+ */
+int VCXAPI vcx_GetState(void);
 
 /* --- Name lists ------------------------------------------------------------ */
 

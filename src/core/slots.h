@@ -40,6 +40,10 @@ struct CaptureSlot {
     IBaseFilter* compressorFilter;
     IAMVfwCompressDialogs* compressDialogs;
     IBaseFilter* muxFilter;
+    // Whether vcx_Play or vcx_ReSize placed the video window since the slot
+    // was opened: close then hides the window and detaches it from its owner
+    // before the release.
+    bool windowPlaced;
 };
 
 struct Library {

@@ -49,8 +49,16 @@ extern "C" int VCXAPI vcx_Close(void) {
     if (slot.state == kSlotRunning && slot.mediaControl != nullptr) {
         slot.mediaControl->Stop();
     }
+    // A renderer's window that still has the host's window as its owner would
+    // be destroyed with the graph while the owner keeps sending it messages:
+    // hide it and give it back to the desktop first.
+    if (slot.videoWindow != nullptr && slot.windowPlaced) {
+        slot.videoWindow->put_Visible(OAFALSE);
+        slot.videoWindow->put_Owner(0);
+    }
     releaseSlot();
     slot.outputMode = 0;
+    slot.windowPlaced = false;
     slot.state = kSlotClosed;
     return 0;
 }

@@ -2,10 +2,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+
 #include "vcxcap.h"
 
 #include "core/slots.h"
 #include "core/teardown.h"
+#include "fakes/capture_world.h"
 #include "fakes/fake_directshow.h"
 #include "fakes/fake_platform.h"
 
@@ -149,6 +153,7 @@ TEST_F(Teardown, CloseStopsARunningGraphBeforeReleasing) {
     expected.insert(expected.end(), kReleaseOrder.begin(), kReleaseOrder.end());
     EXPECT_EQ(journal().entries(), expected);
     EXPECT_EQ(vcx_GetRef(), 0);
+    CaptureWorld::expectSlotEmpty(vcx::activeSlot());
     EXPECT_EQ(vcx::activeSlot().outputMode, 0);
     EXPECT_EQ(vcx::activeSlot().requestedWidth, 640);
     for (FakeCom* fake : fakesOfSlot()) {
@@ -184,17 +189,112 @@ TEST_F(Teardown, RunningSlotWithoutMediaControlClosesWithoutStop) {
 }
 
 TEST_F(Teardown, CloseLeavesOtherSlotsAlone) {
+    vcx::CaptureSlot& other = vcx::library().slots[8];
+    fill(other, vcx::kSlotOpen);
+    other.outputMode = 6;
+    const vcx::CaptureSlot before = other;
     ASSERT_EQ(vcx_SetActiveSel(7), 0);
     fill(vcx::activeSlot(), vcx::kSlotRunning);
-    vcx::CaptureSlot& other = vcx::library().slots[8];
-    other.state = vcx::kSlotOpen;
-    other.outputMode = 6;
     EXPECT_EQ(vcx_Close(), 0);
+    // Slot 7's thirteen releases and nothing of slot 8's.
+    EXPECT_EQ(releases(), kReleaseOrder);
+    EXPECT_EQ(std::memcmp(&other, &before, sizeof other), 0);
+    for (FakeCom* fake : fakesOfSlot()) {
+        EXPECT_EQ(fake->refs(), 2u) << fake->name();
+    }
     EXPECT_EQ(other.state, vcx::kSlotOpen);
     EXPECT_EQ(other.outputMode, 6);
     EXPECT_EQ(vcx_GetActiveSel(), 7);
     ASSERT_EQ(vcx_SetActiveSel(8), 0);
     EXPECT_EQ(vcx_GetRef(), 2);
 }
+
+TEST_F(Teardown, ExitClosesNoSlot) {
+    vcx::CaptureSlot& slot = vcx::activeSlot();
+    fill(slot, vcx::kSlotRunning);
+    const vcx::CaptureSlot before = slot;
+    EXPECT_EQ(vcx_Exit(), 0);
+    EXPECT_TRUE(journal().matching("graph").empty());
+    EXPECT_TRUE(releases().empty());
+    EXPECT_EQ(std::memcmp(&slot, &before, sizeof slot), 0);
+}
+
+// A placed video window is hidden and detached from its owner before the
+// release, after the stop; nothing is done to a window never placed.
+struct WindowAtClose {
+    const char* name;
+    int32_t state;
+    std::function<void()> place;
+    bool dropVideoWindow;
+    // Close and fill the slot again after placing: a new opening.
+    bool reopen;
+    std::vector<std::string> calls;
+};
+
+void PrintTo(const WindowAtClose& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class CloseWindow : public Teardown, public ::testing::WithParamInterface<WindowAtClose> {};
+
+TEST_P(CloseWindow, IsHiddenAndDetachedOnlyWhenPlaced) {
+    const WindowAtClose& row = GetParam();
+    vcx::CaptureSlot& slot = vcx::activeSlot();
+    fill(slot, row.state);
+    row.place();
+    if (row.reopen) {
+        ASSERT_EQ(vcx_Close(), 0);
+        fill(slot, row.state);
+    }
+    if (row.dropVideoWindow) {
+        slot.videoWindow->Release();
+        slot.videoWindow = nullptr;
+    }
+    journal().clear();
+    EXPECT_EQ(vcx_Close(), 0);
+    std::vector<std::string> calls;
+    for (const std::string& entry : journal().entries()) {
+        if (entry.find(".Release") == std::string::npos) {
+            calls.push_back(entry);
+        }
+    }
+    EXPECT_EQ(calls, row.calls);
+    // Every call comes before the first release.
+    EXPECT_EQ(journal().entries().size(), calls.size() + releases().size());
+    if (!calls.empty()) {
+        EXPECT_EQ(journal().entries()[calls.size() - 1], calls.back());
+    }
+    EXPECT_FALSE(slot.windowPlaced);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CloseWindow,
+    ::testing::Values(WindowAtClose{"NeverPlaced", vcx::kSlotOpen, [] {}, false, false, {}},
+                      WindowAtClose{"PlacedByResize",
+                                    vcx::kSlotOpen,
+                                    [] { vcx_ReSize(5, 0, 0, 10, 10); },
+                                    false,
+                                    false,
+                                    {"videoWindow.put_Visible(0)", "videoWindow.put_Owner(0)"}},
+                      WindowAtClose{"PlacedByPlayThenRunning",
+                                    vcx::kSlotOpen,
+                                    [] { vcx_Play(5, 0, 0, 10, 10); },
+                                    false,
+                                    false,
+                                    {"mediaControl.Stop", "videoWindow.put_Visible(0)",
+                                     "videoWindow.put_Owner(0)"}},
+                      WindowAtClose{"PlacedWithoutAWindowLeft",
+                                    vcx::kSlotOpen,
+                                    [] { vcx_ReSize(5, 0, 0, 10, 10); },
+                                    true,
+                                    false,
+                                    {}},
+                      WindowAtClose{"PlacedBeforeAnEarlierClose",
+                                    vcx::kSlotOpen,
+                                    [] { vcx_ReSize(5, 0, 0, 10, 10); },
+                                    false,
+                                    true,
+                                    {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

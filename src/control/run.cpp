@@ -1,0 +1,76 @@
+// Running and stopping the slot's graph: vcx_Play, vcx_Play2 and vcx_Stop.
+#include "vcxcap.h"
+
+#include "control/window.h"
+#include "core/slots.h"
+
+namespace vcx {
+namespace {
+
+// Runs the graph and marks the slot running whatever Run answered. 0 for
+// S_OK; 1 for anything else, S_FALSE (still changing state) and failures
+// alike.
+int32_t runGraph(CaptureSlot& slot) {
+    const HRESULT hr = slot.mediaControl->Run();
+    slot.state = kSlotRunning;
+    return hr == S_OK ? 0 : 1;
+}
+
+} // namespace
+} // namespace vcx
+
+using namespace vcx;
+
+extern "C" int VCXAPI vcx_Play(int owner, int left, int top, int width, int height) {
+    const int32_t guard = checkSlotState(kGuardSlotOpen);
+    if (guard < 0) {
+        return guard;
+    }
+    CaptureSlot& slot = activeSlot();
+    if (slot.state == kSlotRunning) {
+        return -2;
+    }
+    if (slot.videoWindow != nullptr) {
+        placeVideoWindow(slot, owner, left, top, width, height);
+        if (slot.grabber != nullptr) {
+            slot.grabber->SetBufferSamples(TRUE);
+        }
+    }
+    if (slot.mediaControl == nullptr) {
+        return -3;
+    }
+    return runGraph(slot);
+}
+
+extern "C" int VCXAPI vcx_Play2(void) {
+    const int32_t guard = checkSlotState(kGuardSlotOpen);
+    if (guard < 0) {
+        return guard;
+    }
+    CaptureSlot& slot = activeSlot();
+    if (slot.state == kSlotRunning) {
+        return -2;
+    }
+    if (slot.grabber == nullptr) {
+        return -3;
+    }
+    slot.grabber->SetBufferSamples(TRUE);
+    if (slot.mediaControl == nullptr) {
+        return -4;
+    }
+    return runGraph(slot);
+}
+
+extern "C" int VCXAPI vcx_Stop(void) {
+    const int32_t guard = checkSlotState(kGuardSlotRunning);
+    if (guard < 0) {
+        return guard;
+    }
+    CaptureSlot& slot = activeSlot();
+    if (slot.mediaControl == nullptr) {
+        return -2;
+    }
+    slot.mediaControl->Stop();
+    slot.state = kSlotOpen;
+    return 0;
+}
