@@ -29,9 +29,9 @@ FakeCompressorEntry& OutputWorld::addCompressor(const std::wstring& friendlyName
 
 std::vector<FakeCom*> OutputWorld::everyFake() const {
     std::vector<FakeCom*> all = CaptureWorld::everyFake();
-    for (FakeCom* fake : std::initializer_list<FakeCom*>{videoRenderer.get(), nullRenderer.get(),
-                                                         vmr7.get(), vmr9.get(), mux.get(),
-                                                         writerMux.get(), videoCompressors.get()}) {
+    for (FakeCom* fake : std::initializer_list<FakeCom*>{
+             videoRenderer.get(), nullRenderer.get(), vmr7.get(), vmr9.get(), mux.get(),
+             writerMux.get(), aviWriter.get(), videoCompressors.get()}) {
         all.push_back(fake);
     }
     for (const auto& compressor : compressors) {
