@@ -7,6 +7,15 @@
 namespace vcx {
 namespace {
 
+// What both run calls check first: the slot must be open and not running.
+int32_t checkRunnable() {
+    const int32_t guard = checkSlotState(kGuardSlotOpen);
+    if (guard < 0) {
+        return guard;
+    }
+    return activeSlot().state == kSlotRunning ? -2 : 0;
+}
+
 // Runs the graph and marks the slot running whatever Run answered. 0 for
 // S_OK; 1 for anything else, S_FALSE (still changing state) and failures
 // alike.
@@ -22,14 +31,10 @@ int32_t runGraph(CaptureSlot& slot) {
 using namespace vcx;
 
 extern "C" int VCXAPI vcx_Play(int owner, int left, int top, int width, int height) {
-    const int32_t guard = checkSlotState(kGuardSlotOpen);
-    if (guard < 0) {
-        return guard;
+    if (const int32_t refused = checkRunnable(); refused < 0) {
+        return refused;
     }
     CaptureSlot& slot = activeSlot();
-    if (slot.state == kSlotRunning) {
-        return -2;
-    }
     if (slot.videoWindow != nullptr) {
         placeVideoWindow(slot, owner, left, top, width, height);
         if (slot.grabber != nullptr) {
@@ -43,14 +48,10 @@ extern "C" int VCXAPI vcx_Play(int owner, int left, int top, int width, int heig
 }
 
 extern "C" int VCXAPI vcx_Play2(void) {
-    const int32_t guard = checkSlotState(kGuardSlotOpen);
-    if (guard < 0) {
-        return guard;
+    if (const int32_t refused = checkRunnable(); refused < 0) {
+        return refused;
     }
     CaptureSlot& slot = activeSlot();
-    if (slot.state == kSlotRunning) {
-        return -2;
-    }
     if (slot.grabber == nullptr) {
         return -3;
     }
