@@ -74,37 +74,17 @@ TEST_F(Open, NegativeDeviceIndexOrReservedFailsBeforeCreatingAnything) {
 
 // The checks before anything is made, in their order: COM, then the slot,
 // then the arguments.
-struct FirstCheck {
-    const char* name;
-    int32_t comInitialized;
-    int32_t state;
-    int deviceIndex;
-    int reserved;
-    int expected;
-};
-
-void PrintTo(const FirstCheck& check, std::ostream* out) {
-    *out << check.name;
-}
-
-class OpenChecks : public Open, public ::testing::WithParamInterface<FirstCheck> {};
-
-TEST_P(OpenChecks, ComesBeforeTheLaterChecks) {
-    const FirstCheck& check = GetParam();
+TEST_F(Open, ChecksComThenTheSlotThenTheArguments) {
     addDevice();
-    vcx::library().comInitialized = check.comInitialized;
-    vcx::activeSlot().state = check.state;
-    EXPECT_EQ(vcx_Open(check.deviceIndex, kNoOutput, check.reserved, 0, 0), check.expected);
-    EXPECT_EQ(vcx::activeSlot().state, check.state);
+    vcx::library().comInitialized = 0;
+    EXPECT_EQ(vcx_Open(-1, kNoOutput, -1, 0, 0), -1);
+    vcx::activeSlot().state = vcx::kSlotOpen;
+    EXPECT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), -1);
+    vcx::library().comInitialized = 1;
+    EXPECT_EQ(vcx_Open(-1, kNoOutput, -1, 0, 0), -2);
+    EXPECT_EQ(vcx::activeSlot().state, vcx::kSlotOpen);
     EXPECT_TRUE(journal().entries().empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Order, OpenChecks,
-    ::testing::Values(FirstCheck{"ComBeforeArguments", 0, vcx::kSlotClosed, -1, -1, -1},
-                      FirstCheck{"ComBeforeTheSlot", 0, vcx::kSlotOpen, 0, 0, -1},
-                      FirstCheck{"SlotBeforeArguments", 1, vcx::kSlotRunning, -1, -1, -2}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Open, NullMonikerAtTheChosenIndexCountsAsAFailedBind) {
     addDevice();

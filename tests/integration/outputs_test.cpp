@@ -1,4 +1,4 @@
-// vcx_Open's outputs and vcx_Play's video window on Wine's DirectShow with the
+// vcx_Open's outputs and stream control on Wine's DirectShow with the
 // default vcxcam camera: what Wine makes of each mode.
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -111,12 +112,51 @@ TEST_F(OutputModes, NullRendererOpensRunsAndDeliversFrames) {
     for (const wchar_t* name : {L"Device Filter", L"Sample Grabber", L"Null Renderer"}) {
         EXPECT_TRUE(filterNamed(graph.get(), name)) << harness::narrow(name);
     }
+    EXPECT_EQ(vcx_GetState(), 0);
     // Wine's graph answers S_FALSE to Run with the camera's live stream.
     EXPECT_EQ(vcx_Play2(), 1);
     EXPECT_EQ(vcx_GetRef(), 3);
     EXPECT_EQ(vcx_GetState(), 2);
     expectCameraFrames(graph.get());
     EXPECT_EQ(vcx_Close(), 0);
+}
+
+// Waits for the grabber to hold a camera frame other than previous, and
+// returns it.
+std::vector<std::uint8_t> nextFrame(ISampleGrabber* grabber,
+                                    const std::vector<std::uint8_t>& previous) {
+    const ULONGLONG end = GetTickCount64() + 5000;
+    std::vector<std::uint8_t> frame;
+    do {
+        frame = camtest::waitForFrame(grabber);
+        if (frame != previous) {
+            EXPECT_TRUE(camtest::matchPicture(frame, 640, 480).has_value());
+            return frame;
+        }
+        Sleep(10);
+    } while (GetTickCount64() < end);
+    ADD_FAILURE() << "no new frame reached the Sample Grabber";
+    return frame;
+}
+
+// Buffering stays on through a stop, so frames come again after each new run
+// without vcx_SetCapConfig. Until the new run streams (about 200 ms), Wine's
+// grabber still holds the last frame of the previous run.
+TEST_F(OutputModes, FramesFlowAgainAfterEachStopAndRun) {
+    harness::GraphSpy spy;
+    ASSERT_EQ(vcx_Open(0, 6, 0, 0, 0), 0);
+    ComPtr<ISampleGrabber> grabber = grabberOf(spy.takeGraph().get());
+    ASSERT_TRUE(grabber);
+    ASSERT_GE(vcx_Play2(), 0);
+    nextFrame(grabber.get(), {});
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        ASSERT_EQ(vcx_Stop(), 0);
+        EXPECT_EQ(vcx_GetState(), 0);
+        const std::vector<std::uint8_t> last = camtest::waitForFrame(grabber.get());
+        ASSERT_GE(vcx_Play2(), 0) << cycle;
+        nextFrame(grabber.get(), nextFrame(grabber.get(), last));
+    }
+    EXPECT_EQ(vcx_SetCapConfig(-1), 0) << "the runs recorded no switch";
 }
 
 // Modes 0 and 2 under the virtual display: vcx_Play makes the renderer's
