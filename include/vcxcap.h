@@ -299,6 +299,102 @@ int VCXAPI vcx_GetStreamFilterList(char* buffer);
  * or -1 / -2 as for vcx_StreamFilterList.
  */
 int VCXAPI vcx_GetStreamFilterListSize(void);
+/* --- Frame access ----------------------------------------------------------
+ * The newest frame the active slot's Sample Grabber holds: 24-bit RGB DIB
+ * rows as the capture pin delivers them, and a 44-byte frame header laid out
+ * as a BITMAPINFO (the connected format's 40-byte BITMAPINFOHEADER, then 4
+ * zero bytes). Frames are buffered only while the slot runs with sample
+ * buffering on (vcx_Play2, vcx_Play, vcx_SetCapConfig).
+ */
+
+/*
+ * The size a frame buffer needs. headerFlag 0: the bits size, the connected
+ * media type's lSampleSize (answered from the connected format, so no frame
+ * need have been buffered); any other value: 44, the header size, without
+ * asking the grabber.
+ * Failures: -1 slot not open or running; -2 connected media type not
+ * available (grabber not connected, or its format holds no VIDEOINFOHEADER);
+ * -3 the slot has no grabber.
+ */
+int VCXAPI vcx_GetImageMemSize(int headerFlag);
+
+/*
+ * Copies the newest frame straight from the grabber into bits and its header
+ * into header. bitsSize: on entry the capacity of bits in bytes, on return
+ * the bytes copied; bits and bitsSize go to ISampleGrabber::GetCurrentBuffer
+ * unchanged (a null bits asks only for the size). header: at least 44 bytes,
+ * written only on success. Size the buffers with vcx_GetImageMemSize.
+ * 0 on success. Failures, with header untouched:
+ *  -1 slot not open or running     -2 connected media type not available
+ *  -3 buffering off                -4 bits smaller than the frame
+ *  -5 bitsSize null                -6 grabber not connected
+ *  -7 no frame buffered yet        -8 the slot has no grabber
+ *  -9 header null (nothing copied)
+ */
+int VCXAPI vcx_GetImageMem(void* bits, int* bitsSize, void* header);
+
+/*
+ * Paints the newest frame unscaled onto the device context hdc (an HDC as a
+ * 32-bit value) with SetDIBitsToDevice: the width x height pixels from the
+ * frame's origin (its lower-left corner for a bottom-up frame) to destX,
+ * destY in the context's logical units. Passing the frame's own width and
+ * height paints the whole frame. At most the frame's own rows are painted,
+ * whatever height says.
+ * 0 on success. Failures:
+ *  -1 slot not open or running     -2 connected media type not available
+ *  -3 buffering off                -4 frame larger than lSampleSize
+ *  -5 E_POINTER from the grabber   -6 grabber not connected
+ *  -7 no frame buffered yet        -8 no scan line painted
+ *  -9 the slot has no grabber      -10 no memory for the working copy
+ */
+int VCXAPI vcx_GetImage(int hdc, int destX, int destY, int width, int height);
+
+/* --- Snapshot ------------------------------------------------------------- */
+
+/*
+ * Writes the newest frame to the file path (ANSI, handed to CreateFileA
+ * unchanged; an existing file is replaced, no folder is created): a 14-byte
+ * file header ("BM", file size 54 + n, bits at offset 54), the connected
+ * format's 40-byte BITMAPINFOHEADER unchanged, then the n bytes the grabber
+ * copied. The file is created only after the frame was copied.
+ * 0 on success. Failures:
+ *  -1 slot not open or running     -2 connected media type not available
+ *  -3 buffering off                -4 frame larger than lSampleSize
+ *  -5 E_POINTER from the grabber   -6 grabber not connected
+ *  -7 no frame buffered yet        -8 the file could not be created
+ *  -9 the slot has no grabber      -10 a write failed or fell short: the
+ *                                      partial file is deleted
+ *  -11 no memory for the working copy
+ * -1 to -7, -9 and -11 leave the file system untouched.
+ */
+int VCXAPI vcx_SaveBMP(const char* path);
+
+/* --- Overlay -------------------------------------------------------------- */
+
+/*
+ * Lays the bitmap selected into hdc (an HDC as a 32-bit value) over the
+ * picture of a running slot opened with the VMR-7 (mode 1) or VMR-9 (mode 2),
+ * through IVMRMixerBitmap(9)::SetAlphaBitmap, replacing any earlier overlay.
+ * srcLeft..srcBottom: the part of the bitmap used, in its pixels.
+ * alpha: constant opacity. destLeft..destBottom: where it goes, in the
+ * renderer's normalized coordinates (0.0 to 1.0 across the picture).
+ * useColorKey 1: pixels of the key colour are transparent; any other value:
+ * no colour key. keyRed, keyGreen, keyBlue: the key colour; only the low byte
+ * of each counts. The five float arguments are single precision.
+ * Returns 0 on success. Failures:
+ *  -1 slot not running             -2 output mode 0 (no mixer)
+ *  -3 the mode's renderer is missing
+ *  -4 E_INVALIDARG   -5 E_POINTER   -6 E_OUTOFMEMORY   -7 E_FAIL
+ *     (the renderer refused the bitmap)
+ *  -8 output mode other than 0, 1, 2 (no renderer is called)
+ *  -9 the renderer offers no mixer-bitmap interface
+ * Any other renderer answer is returned unchanged (S_FALSE as 1, other
+ * failures as their negative HRESULT).
+ */
+int VCXAPI vcx_VMRMixImage(int hdc, int srcLeft, int srcTop, int srcRight, int srcBottom,
+                           float alpha, float destLeft, float destTop, float destRight,
+                           float destBottom, int useColorKey, int keyRed, int keyGreen,
+                           int keyBlue);
 
 #ifdef __cplusplus
 }

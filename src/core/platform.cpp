@@ -16,6 +16,7 @@ const Platform systemTable = {
     .createFileA = CreateFileA,
     .writeFile = WriteFile,
     .closeHandle = CloseHandle,
+    .deleteFileA = DeleteFileA,
     .getProcessHeap = GetProcessHeap,
     .heapAlloc = HeapAlloc,
     .heapFree = HeapFree,

@@ -39,6 +39,7 @@ struct Platform {
     BOOL(WINAPI* writeFile)
     (HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
     BOOL(WINAPI* closeHandle)(HANDLE handle);
+    BOOL(WINAPI* deleteFileA)(LPCSTR name);
     HANDLE(WINAPI* getProcessHeap)();
     LPVOID(WINAPI* heapAlloc)(HANDLE heap, DWORD flags, SIZE_T size);
     BOOL(WINAPI* heapFree)(HANDLE heap, DWORD flags, LPVOID memory);
