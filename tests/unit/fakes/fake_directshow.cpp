@@ -1,5 +1,6 @@
 #include "fakes/fake_directshow.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -82,15 +83,40 @@ HRESULT FakeSampleGrabber::SetMediaType(const AM_MEDIA_TYPE* type) {
 
 HRESULT FakeSampleGrabber::GetConnectedMediaType(AM_MEDIA_TYPE* type) {
     std::memset(type, 0, sizeof *type);
-    return call("GetConnectedMediaType");
+    const HRESULT hr = call("GetConnectedMediaType");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    type->lSampleSize = sampleSize;
+    if (!connectedFormat.empty()) {
+        type->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(connectedFormat.size()));
+        std::memcpy(type->pbFormat, connectedFormat.data(), connectedFormat.size());
+        type->cbFormat = static_cast<ULONG>(connectedFormat.size());
+        ++formatBlocks;
+    }
+    if (typeUnknown != nullptr) {
+        typeUnknown->handOut(IID_IUnknown, reinterpret_cast<void**>(&type->pUnk));
+    }
+    return hr;
 }
 
 HRESULT FakeSampleGrabber::SetBufferSamples(WINBOOL buffer) {
     return call(buffer ? "SetBufferSamples(TRUE)" : "SetBufferSamples(FALSE)");
 }
 
-HRESULT FakeSampleGrabber::GetCurrentBuffer(LONG*, LONG*) {
-    return call("GetCurrentBuffer");
+HRESULT FakeSampleGrabber::GetCurrentBuffer(LONG* size, LONG* buffer) {
+    lastSize = size;
+    lastBuffer = buffer;
+    const HRESULT hr = call("GetCurrentBuffer");
+    if (FAILED(hr) || size == nullptr) {
+        return hr;
+    }
+    if (buffer != nullptr) {
+        const std::size_t room = *size > 0 ? static_cast<std::size_t>(*size) : 0;
+        std::memcpy(buffer, currentFrame.data(), std::min(room, currentFrame.size()));
+    }
+    *size = reportedSize >= 0 ? reportedSize : static_cast<LONG>(currentFrame.size());
+    return hr;
 }
 
 // FakeFilterGraph

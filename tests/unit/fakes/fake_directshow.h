@@ -89,6 +89,24 @@ class FakeSampleGrabber : public FakeFilter,
     // The bytes of the last media type given to SetMediaType.
     std::vector<unsigned char> mediaTypeBytes;
 
+    // What GetConnectedMediaType writes when it answers a success: a copy of
+    // connectedFormat in a fresh CoTaskMemAlloc block (none when empty),
+    // sampleSize as lSampleSize, and typeUnknown as pUnk with a reference
+    // added. formatBlocks counts the blocks handed out.
+    std::vector<unsigned char> connectedFormat;
+    ULONG sampleSize = 0;
+    FakeCom* typeUnknown = nullptr;
+    int formatBlocks = 0;
+
+    // What GetCurrentBuffer does when it answers a success: into a non-null
+    // buffer it copies as much of currentFrame as *size allows, then sets a
+    // non-null *size to reportedSize (-1: currentFrame's length). The
+    // arguments of the last call are kept as given.
+    std::vector<unsigned char> currentFrame;
+    LONG reportedSize = -1;
+    LONG* lastSize = nullptr;
+    LONG* lastBuffer = nullptr;
+
     HRESULT STDMETHODCALLTYPE SetOneShot(WINBOOL oneShot) override;
     HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE* type) override;
     HRESULT STDMETHODCALLTYPE GetConnectedMediaType(AM_MEDIA_TYPE* type) override;

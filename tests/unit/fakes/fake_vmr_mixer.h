@@ -1,0 +1,53 @@
+// The mixing renderers' overlay side: a filter with IVMRMixerBitmap (VMR-7)
+// or IVMRMixerBitmap9 (VMR-9) that keeps every structure SetAlphaBitmap was
+// given. Releases through the mixer interface are journaled apart
+// ("vmr9.Release(IVMRMixerBitmap9)").
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+#include <dshow.h>
+#include <vmr9.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fakes/fake_directshow.h"
+
+namespace fakes {
+
+inline constexpr char kIVMRMixerBitmapName[] = "IVMRMixerBitmap";
+inline constexpr char kIVMRMixerBitmap9Name[] = "IVMRMixerBitmap9";
+
+// UpdateArg: what UpdateAlphaBitmapParameters takes, const for the VMR-9 only.
+template <class Mixer, class Bitmap, class UpdateArg, const char* MixerName>
+class FakeMixerFilter : public FakeFilter, public SeparateRelease<Mixer, MixerName> {
+  public:
+    FakeMixerFilter(std::string name, const IID& mixerIid)
+        : FakeFilter(std::move(name)), mixerIid_(mixerIid) {}
+    FAKE_QUERY_AND_ADDREF
+    void* find(REFIID iid) override {
+        return iid == mixerIid_ ? static_cast<Mixer*>(this) : FakeFilter::find(iid);
+    }
+    const char* filterReleaseName() const override { return kIBaseFilterName; }
+
+    std::vector<Bitmap> bitmaps;
+
+    HRESULT STDMETHODCALLTYPE SetAlphaBitmap(const Bitmap* bitmap) override {
+        bitmaps.push_back(*bitmap);
+        return call("SetAlphaBitmap");
+    }
+    HRESULT STDMETHODCALLTYPE UpdateAlphaBitmapParameters(UpdateArg) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAlphaBitmapParameters(Bitmap*) override { return E_NOTIMPL; }
+
+  private:
+    IID mixerIid_;
+};
+
+using FakeVmr7Mixer =
+    FakeMixerFilter<IVMRMixerBitmap, VMRALPHABITMAP, VMRALPHABITMAP*, kIVMRMixerBitmapName>;
+using FakeVmr9Mixer = FakeMixerFilter<IVMRMixerBitmap9, VMR9AlphaBitmap, const VMR9AlphaBitmap*,
+                                      kIVMRMixerBitmap9Name>;
+
+} // namespace fakes
