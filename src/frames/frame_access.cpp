@@ -72,16 +72,8 @@ extern "C" int VCXAPI vcx_GetImageMem(void* bits, int* bitsSize, void* header) {
 }
 
 extern "C" int VCXAPI vcx_GetImage(int hdc, int destX, int destY, int width, int height) {
-    const int32_t guard = checkSlotState(kGuardSlotOpen);
-    if (guard < 0) {
-        return guard;
-    }
-    ISampleGrabber* grabber = activeSlot().grabber;
-    if (grabber == nullptr) {
-        return -9;
-    }
     GrabbedFrame frame;
-    const int32_t grabbed = frame.grab(grabber, -10);
+    const int32_t grabbed = frame.grabFromActiveSlot(-10);
     if (grabbed != 0) {
         return grabbed;
     }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/directshow.h"
+#include "core/slots.h"
 
 namespace vcx {
 
@@ -67,6 +68,15 @@ int32_t GrabbedFrame::grab(ISampleGrabber* grabber, int32_t noMemory) {
         return -4;
     }
     return 0;
+}
+
+int32_t GrabbedFrame::grabFromActiveSlot(int32_t noMemory) {
+    const int32_t guard = checkSlotState(kGuardSlotOpen);
+    if (guard < 0) {
+        return guard;
+    }
+    ISampleGrabber* grabber = activeSlot().grabber;
+    return grabber == nullptr ? -9 : grab(grabber, noMemory);
 }
 
 } // namespace vcx

@@ -57,6 +57,9 @@ class GrabbedFrame {
     // copyGrabberBuffer, and -4 as well when the grabber reports more bytes
     // than the buffer holds; noMemory when the buffer cannot be allocated.
     int32_t grab(ISampleGrabber* grabber, int32_t noMemory);
+    // The same from the active slot's grabber, after the guard that the slot
+    // is open or running (-1); -9 when the slot has no grabber.
+    int32_t grabFromActiveSlot(int32_t noMemory);
 
     const ConnectedFormat& format() const { return format_; }
     const void* bits() const { return bits_.get(); }

@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "core/platform.h"
-#include "core/slots.h"
 #include "frames/grabber_steps.h"
 
 using namespace vcx;
@@ -24,17 +23,9 @@ bool writeAll(HANDLE file, const void* data, DWORD size) {
 } // namespace
 
 extern "C" int VCXAPI vcx_SaveBMP(const char* path) {
-    const int32_t guard = checkSlotState(kGuardSlotOpen);
-    if (guard < 0) {
-        return guard;
-    }
-    ISampleGrabber* grabber = activeSlot().grabber;
-    if (grabber == nullptr) {
-        return -9;
-    }
     // The file is created only once the frame is in hand.
     GrabbedFrame frame;
-    const int32_t grabbed = frame.grab(grabber, -11);
+    const int32_t grabbed = frame.grabFromActiveSlot(-11);
     if (grabbed != 0) {
         return grabbed;
     }
