@@ -3,6 +3,7 @@
 // streaming thread's CPU time per frame, in one run. The camera comes
 // straight from vcxcam.dll next to this program (no registration needed);
 // its configuration must include a 1920x1080 format (the default one does).
+#include "bench_clock.h"
 #include "core/com_ptr.h"
 #include "core/directshow.h"
 #include "ids.h"
@@ -62,13 +63,6 @@ struct Snapshot {
     vcxcam::StreamStats stats;
 };
 
-double nowSeconds() {
-    LARGE_INTEGER counter{}, frequency{};
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 bool check(HRESULT hr, const char* what) {
     if (FAILED(hr)) {
         std::fprintf(stderr, "camera_rate: %s failed: 0x%08lx\n", what,
@@ -111,7 +105,7 @@ HRESULT setFormat(ICaptureGraphBuilder2* builder, IBaseFilter* camera) {
 
 Snapshot snapshot(const FrameCounter& counter, vcxcam::IStreamStats* stats) {
     Snapshot shot{};
-    shot.seconds = nowSeconds();
+    shot.seconds = bench::nowSeconds();
     shot.sinkFrames = counter.frames();
     stats->GetStreamStats(&shot.stats);
     return shot;
@@ -126,12 +120,12 @@ double drawMilliseconds(int buffers) {
         frame.assign(vcxcam::frameSize(kWidth, kHeight), 0);
     }
     constexpr int kDraws = 120;
-    const double begin = nowSeconds();
+    const double begin = bench::nowSeconds();
     for (int i = 0; i < kDraws; ++i) {
         vcxcam::drawFrame(frames[static_cast<std::size_t>(i % buffers)].data(), kWidth, kHeight,
                           static_cast<std::uint32_t>(i));
     }
-    return (nowSeconds() - begin) * 1000.0 / kDraws;
+    return (bench::nowSeconds() - begin) * 1000.0 / kDraws;
 }
 
 int measure(HMODULE dll) {
