@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/platform.h"
 #include "core/slots.h"
@@ -67,7 +68,10 @@ extern "C" int VCXAPI vcx_GetImageMem(void* bits, int* bitsSize, void* header) {
     if (copied != 0) {
         return copied;
     }
-    fillFrameHeader(format, *static_cast<BITMAPINFO*>(header));
+    // Host memory has no alignment to rely on: built here, copied there.
+    BITMAPINFO frameHeader;
+    fillFrameHeader(format, frameHeader);
+    std::memcpy(header, &frameHeader, sizeof frameHeader);
     return 0;
 }
 
