@@ -272,6 +272,8 @@ int VCXAPI vcx_GetCodecListSize(int audio);
  *  2 vcx_GetStreamFilterListSize()   graph filter list of the active slot
  *  3 vcx_GetCodecListSize(0)    video compressor list
  *  4 vcx_GetCodecListSize(1)    audio compressor list
+ *  5 vcx_GetImageMemSize(0)     bits of the active slot's newest frame
+ *  6 vcx_GetImageMemSize(1)     its frame header (44)
  * -1 for any other bufferType, without running anything.
  */
 int VCXAPI vcx_GetBufferSize(int bufferType);

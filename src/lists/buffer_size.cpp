@@ -13,12 +13,13 @@ struct SizeRow {
 };
 
 // One row per buffer type; a type without a row answers -1. Each query runs
-// its own checks. Types 5 and 6 (the grabbed frame's bits and header) and 7
-// to 9 (the capture format lists) join as their exports are built.
+// its own checks. Types 7 to 9 (the capture format lists) join as their
+// exports are built.
 constexpr SizeRow kRows[] = {
     {0, [] { return vcx_GetDeviceListSize(0); }},      {1, [] { return vcx_GetDeviceListSize(1); }},
     {2, [] { return vcx_GetStreamFilterListSize(); }}, {3, [] { return vcx_GetCodecListSize(0); }},
-    {4, [] { return vcx_GetCodecListSize(1); }},
+    {4, [] { return vcx_GetCodecListSize(1); }},       {5, [] { return vcx_GetImageMemSize(0); }},
+    {6, [] { return vcx_GetImageMemSize(1); }},
 };
 
 } // namespace
