@@ -12,6 +12,7 @@ packages=(
     googletest
     llvm
     clang-format
+    python3-pil
 )
 
 missing=()
