@@ -75,6 +75,23 @@ class FakeFilter : public FakeCom, public IBaseFilter {
     HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
 };
 
+// A filter with one more interface I on the same object, whose releases
+// through I are journaled apart ("vmr9.Release(IVMRMixerBitmap9)"); the
+// derived fake implements I's methods.
+template <class I, const char* Name>
+class FakeFilterWith : public FakeFilter, public SeparateRelease<I, Name> {
+  public:
+    FakeFilterWith(std::string name, const IID& iid) : FakeFilter(std::move(name)), iid_(iid) {}
+    FAKE_QUERY_AND_ADDREF
+    void* find(REFIID iid) override {
+        return iid == iid_ ? static_cast<I*>(this) : FakeFilter::find(iid);
+    }
+    const char* filterReleaseName() const override { return kIBaseFilterName; }
+
+  private:
+    IID iid_;
+};
+
 // The Sample Grabber: IBaseFilter and ISampleGrabber on one object, whose
 // releases are journaled apart ("grabber.Release(IBaseFilter)",
 // "grabber.Release(ISampleGrabber)").

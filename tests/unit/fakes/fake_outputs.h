@@ -24,15 +24,9 @@ inline constexpr char kIAMVfwCompressDialogsName[] = "IAMVfwCompressDialogs";
 // object, whose releases are journaled apart ("vmr7.Release(IVMRFilterConfig)").
 // SetRenderingMode and SetNumberOfStreams are journaled with their arguments.
 template <class Config, class Compositor, const char* ConfigName>
-class FakeMixingRenderer : public FakeFilter, public SeparateRelease<Config, ConfigName> {
+class FakeMixingRenderer : public FakeFilterWith<Config, ConfigName> {
   public:
-    FakeMixingRenderer(std::string name, const IID& configIid)
-        : FakeFilter(std::move(name)), configIid_(configIid) {}
-    FAKE_QUERY_AND_ADDREF
-    void* find(REFIID iid) override {
-        return iid == configIid_ ? static_cast<Config*>(this) : FakeFilter::find(iid);
-    }
-    const char* filterReleaseName() const override { return kIBaseFilterName; }
+    using FakeFilterWith<Config, ConfigName>::FakeFilterWith;
 
     HRESULT STDMETHODCALLTYPE SetRenderingMode(DWORD mode) override {
         return call("SetRenderingMode(" + std::to_string(mode) + ")");
@@ -46,8 +40,8 @@ class FakeMixingRenderer : public FakeFilter, public SeparateRelease<Config, Con
     HRESULT STDMETHODCALLTYPE GetRenderingPrefs(DWORD*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetRenderingMode(DWORD*) override { return E_NOTIMPL; }
 
-  private:
-    IID configIid_;
+  protected:
+    using FakeFilterWith<Config, ConfigName>::call;
 };
 
 class FakeVmr7

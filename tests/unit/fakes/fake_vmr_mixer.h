@@ -9,8 +9,6 @@
 #include <dshow.h>
 #include <vmr9.h>
 
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "fakes/fake_directshow.h"
@@ -22,15 +20,9 @@ inline constexpr char kIVMRMixerBitmap9Name[] = "IVMRMixerBitmap9";
 
 // UpdateArg: what UpdateAlphaBitmapParameters takes, const for the VMR-9 only.
 template <class Mixer, class Bitmap, class UpdateArg, const char* MixerName>
-class FakeMixerFilter : public FakeFilter, public SeparateRelease<Mixer, MixerName> {
+class FakeMixerFilter : public FakeFilterWith<Mixer, MixerName> {
   public:
-    FakeMixerFilter(std::string name, const IID& mixerIid)
-        : FakeFilter(std::move(name)), mixerIid_(mixerIid) {}
-    FAKE_QUERY_AND_ADDREF
-    void* find(REFIID iid) override {
-        return iid == mixerIid_ ? static_cast<Mixer*>(this) : FakeFilter::find(iid);
-    }
-    const char* filterReleaseName() const override { return kIBaseFilterName; }
+    using FakeFilterWith<Mixer, MixerName>::FakeFilterWith;
 
     std::vector<Bitmap> bitmaps;
 
@@ -41,8 +33,8 @@ class FakeMixerFilter : public FakeFilter, public SeparateRelease<Mixer, MixerNa
     HRESULT STDMETHODCALLTYPE UpdateAlphaBitmapParameters(UpdateArg) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetAlphaBitmapParameters(Bitmap*) override { return E_NOTIMPL; }
 
-  private:
-    IID mixerIid_;
+  protected:
+    using FakeFilterWith<Mixer, MixerName>::call;
 };
 
 using FakeVmr7Mixer =
