@@ -95,7 +95,7 @@ HRESULT setFormat(ICaptureGraphBuilder2* builder, IBaseFilter* camera) {
     if (FAILED(hr)) {
         return hr;
     }
-    vcxcam::MediaType type;
+    filterbase::MediaType type;
     hr = vcxcam::makeVideoType(vcxcam::Capability{kWidth, kHeight, kInterval, false}, type);
     if (FAILED(hr)) {
         return hr;

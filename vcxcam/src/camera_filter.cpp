@@ -31,7 +31,7 @@ HRESULT CameraFilter::create(int index, REFIID iid, void** out) {
 }
 
 CameraFilter::CameraFilter(CameraConfig config)
-    : FilterBase(cameraClsid(config.index)), config_(std::move(config)) {
+    : filterbase::FilterBase(cameraClsid(config.index)), config_(std::move(config)) {
     pins_.push_back(std::make_unique<CameraPin>(*this, L"Capture", PIN_CATEGORY_CAPTURE,
                                                 !config_.noStreamConfig));
     if (config_.previewPin) {
@@ -45,15 +45,15 @@ CameraFilter::~CameraFilter() {
 }
 
 STDMETHODIMP CameraFilter::QueryInterface(REFIID iid, void** out) {
-    return FilterBase::QueryInterface(iid, out);
+    return filterbase::FilterBase::QueryInterface(iid, out);
 }
 
 STDMETHODIMP_(ULONG) CameraFilter::AddRef() {
-    return FilterBase::AddRef();
+    return filterbase::FilterBase::AddRef();
 }
 
 STDMETHODIMP_(ULONG) CameraFilter::Release() {
-    return FilterBase::Release();
+    return filterbase::FilterBase::Release();
 }
 
 HRESULT CameraFilter::queryExtraInterface(REFIID iid, void** out) {
@@ -131,7 +131,7 @@ HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
         return VFW_E_INVALIDMEDIATYPE;
     }
     // The type as this camera writes it: sample and image sizes are ours.
-    MediaType chosenType;
+    filterbase::MediaType chosenType;
     HRESULT hr = makeVideoType(*format, chosenType);
     if (FAILED(hr)) {
         return hr;
@@ -141,7 +141,7 @@ HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
     std::size_t connectedCount = 0;
     vcx::ComPtr<IFilterGraph> graphRef;
     {
-        Locked lock(controlLock());
+        filterbase::Locked lock(controlLock());
         if (state() != State_Stopped) {
             return VFW_E_NOT_STOPPED;
         }
@@ -178,23 +178,23 @@ HRESULT CameraFilter::getFormat(AM_MEDIA_TYPE** type) {
         return E_POINTER;
     }
     *type = nullptr;
-    Locked lock(controlLock());
+    filterbase::Locked lock(controlLock());
     const CameraPin& capture = *pins_.front();
     if (capture.isConnected()) {
-        *type = createMediaTypeCopy(capture.connectionType());
+        *type = filterbase::createMediaTypeCopy(capture.connectionType());
         return *type != nullptr ? S_OK : E_OUTOFMEMORY;
     }
-    MediaType current;
+    filterbase::MediaType current;
     const HRESULT hr = makeVideoType(chosen_ ? *chosen_ : config_.formats.front(), current);
     if (FAILED(hr)) {
         return hr;
     }
-    *type = createMediaTypeCopy(current.get());
+    *type = filterbase::createMediaTypeCopy(current.get());
     return *type != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT CameraFilter::activate() {
-    std::vector<OutputPin*> pins;
+    std::vector<filterbase::OutputPin*> pins;
     for (const auto& pin : pins_) {
         const HRESULT hr = pin->commitAllocator();
         if (FAILED(hr)) {

@@ -5,8 +5,8 @@
 
 #include "camera_stream.h"
 #include "config.h"
-#include "filter_base.h"
-#include "media_type.h"
+#include "filterbase/filter_base.h"
+#include "filterbase/media_type.h"
 #include "stream_stats.h"
 
 #include <memory>
@@ -17,7 +17,7 @@ namespace vcxcam {
 
 class CameraPin;
 
-class CameraFilter final : public FilterBase, public IStreamStats {
+class CameraFilter final : public filterbase::FilterBase, public IStreamStats {
   public:
     // Makes the filter of camera index, configured as the registry says now.
     static HRESULT create(int index, REFIID iid, void** out);

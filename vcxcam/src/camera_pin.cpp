@@ -14,7 +14,7 @@ namespace {
 
 // Fills the capabilities block GetStreamCaps reports for cap: one fixed size
 // at the configured frame interval.
-void describeCapability(const Capability& cap, const MediaType& type,
+void describeCapability(const Capability& cap, const filterbase::MediaType& type,
                         VIDEO_STREAM_CONFIG_CAPS& out) {
     out = VIDEO_STREAM_CONFIG_CAPS{};
     out.guid = type->formattype;
@@ -42,18 +42,18 @@ void describeCapability(const Capability& cap, const MediaType& type,
 
 CameraPin::CameraPin(CameraFilter& camera, const wchar_t* name, const GUID& category,
                      bool streamConfig)
-    : OutputPin(camera, name, category), camera_(camera), streamConfig_(streamConfig) {}
+    : filterbase::OutputPin(camera, name, category), camera_(camera), streamConfig_(streamConfig) {}
 
 STDMETHODIMP CameraPin::QueryInterface(REFIID iid, void** out) {
-    return OutputPin::QueryInterface(iid, out);
+    return filterbase::OutputPin::QueryInterface(iid, out);
 }
 
 STDMETHODIMP_(ULONG) CameraPin::AddRef() {
-    return OutputPin::AddRef();
+    return filterbase::OutputPin::AddRef();
 }
 
 STDMETHODIMP_(ULONG) CameraPin::Release() {
-    return OutputPin::Release();
+    return filterbase::OutputPin::Release();
 }
 
 HRESULT CameraPin::queryExtraInterface(REFIID iid, void** out) {
@@ -65,7 +65,7 @@ HRESULT CameraPin::queryExtraInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
-HRESULT CameraPin::offeredTypes(std::vector<MediaType>& types) {
+HRESULT CameraPin::offeredTypes(std::vector<filterbase::MediaType>& types) {
     try {
         const std::vector<Capability> formats = camera_.offeredFormats();
         types.clear();
@@ -121,12 +121,12 @@ STDMETHODIMP CameraPin::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* cap
         return S_FALSE;
     }
     const Capability& cap = formats[static_cast<std::size_t>(index)];
-    MediaType media;
+    filterbase::MediaType media;
     const HRESULT hr = makeVideoType(cap, media);
     if (FAILED(hr)) {
         return hr;
     }
-    *type = createMediaTypeCopy(media.get());
+    *type = filterbase::createMediaTypeCopy(media.get());
     if (*type == nullptr) {
         return E_OUTOFMEMORY;
     }

@@ -2,7 +2,7 @@
 // capture pin IAMStreamConfig (unless the camera is configured without it).
 #pragma once
 
-#include "output_pin.h"
+#include "filterbase/output_pin.h"
 
 #include <windows.h>
 #include <strmif.h>
@@ -11,7 +11,7 @@ namespace vcxcam {
 
 class CameraFilter;
 
-class CameraPin final : public OutputPin, public IAMStreamConfig {
+class CameraPin final : public filterbase::OutputPin, public IAMStreamConfig {
   public:
     CameraPin(CameraFilter& camera, const wchar_t* name, const GUID& category, bool streamConfig);
 
@@ -27,7 +27,7 @@ class CameraPin final : public OutputPin, public IAMStreamConfig {
     STDMETHODIMP GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* caps) override;
 
   protected:
-    HRESULT offeredTypes(std::vector<MediaType>& types) override;
+    HRESULT offeredTypes(std::vector<filterbase::MediaType>& types) override;
     bool acceptsType(const AM_MEDIA_TYPE& type) override;
     long sampleBytes(const AM_MEDIA_TYPE& type) override;
     HRESULT queryExtraInterface(REFIID iid, void** out) override;

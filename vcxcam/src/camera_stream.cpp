@@ -20,10 +20,10 @@ ULONGLONG fileTimeUnits(const FILETIME& time) {
 
 } // namespace
 
-HRESULT CameraStream::start(const std::vector<OutputPin*>& pins) {
+HRESULT CameraStream::start(const std::vector<filterbase::OutputPin*>& pins) {
     stop();
     targets_.clear();
-    for (OutputPin* pin : pins) {
+    for (filterbase::OutputPin* pin : pins) {
         if (!pin->isConnected()) {
             continue;
         }
@@ -45,7 +45,7 @@ HRESULT CameraStream::start(const std::vector<OutputPin*>& pins) {
     if (wake_ == nullptr) {
         return HRESULT_FROM_WIN32(GetLastError());
     }
-    Locked lock(lock_);
+    filterbase::Locked lock(lock_);
     mode_ = Mode::Idle;
     framesDelivered_ = 0;
     framesSkipped_ = 0;
@@ -60,7 +60,7 @@ HRESULT CameraStream::start(const std::vector<OutputPin*>& pins) {
 }
 
 void CameraStream::run(REFERENCE_TIME start, IReferenceClock* clock) {
-    Locked lock(lock_);
+    filterbase::Locked lock(lock_);
     if (thread_ == nullptr) {
         return;
     }
@@ -78,7 +78,7 @@ void CameraStream::run(REFERENCE_TIME start, IReferenceClock* clock) {
 }
 
 void CameraStream::pause() {
-    Locked lock(lock_);
+    filterbase::Locked lock(lock_);
     if (thread_ != nullptr) {
         mode_ = Mode::Idle;
         SetEvent(wake_);
@@ -88,7 +88,7 @@ void CameraStream::pause() {
 void CameraStream::stop() {
     HANDLE thread = nullptr;
     {
-        Locked lock(lock_);
+        filterbase::Locked lock(lock_);
         thread = thread_;
         if (thread != nullptr) {
             mode_ = Mode::Quit;
@@ -98,7 +98,7 @@ void CameraStream::stop() {
     if (thread != nullptr) {
         WaitForSingleObject(thread, INFINITE);
     }
-    Locked lock(lock_);
+    filterbase::Locked lock(lock_);
     if (thread_ != nullptr) {
         CloseHandle(thread_);
         thread_ = nullptr;
@@ -115,7 +115,7 @@ void CameraStream::stop() {
 }
 
 StreamStats CameraStream::stats() {
-    Locked lock(lock_);
+    filterbase::Locked lock(lock_);
     StreamStats stats{};
     stats.framesDelivered =
         static_cast<ULONGLONG>(InterlockedCompareExchange64(&framesDelivered_, 0, 0));
@@ -136,7 +136,7 @@ DWORD WINAPI CameraStream::threadMain(void* self) {
 
 bool CameraStream::waitForRun(std::uint64_t& generation, REFERENCE_TIME& start,
                               IReferenceClock*& clock) {
-    Locked lock(lock_);
+    filterbase::Locked lock(lock_);
     while (mode_ == Mode::Idle) {
         lock_.unlock();
         WaitForSingleObject(wake_, INFINITE);
@@ -155,7 +155,7 @@ bool CameraStream::waitForRun(std::uint64_t& generation, REFERENCE_TIME& start,
 }
 
 bool CameraStream::runChanged(std::uint64_t generation) {
-    Locked lock(lock_);
+    filterbase::Locked lock(lock_);
     return mode_ != Mode::Running || generation_ != generation;
 }
 

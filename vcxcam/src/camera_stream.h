@@ -4,9 +4,9 @@
 // clock.
 #pragma once
 
-#include "output_pin.h"
+#include "filterbase/output_pin.h"
 #include "stream_stats.h"
-#include "sync.h"
+#include "filterbase/sync.h"
 
 #include "core/com_ptr.h"
 
@@ -27,7 +27,7 @@ class CameraStream {
 
     // Starts the (idle) thread for the connected ones of pins; no thread when
     // none is connected. The first pin's frame interval paces the stream.
-    HRESULT start(const std::vector<OutputPin*>& pins);
+    HRESULT start(const std::vector<filterbase::OutputPin*>& pins);
     // Begins delivering: frame 0 goes out at stream time 0 (start is the
     // graph's start time on clock) or at once when there is no clock.
     void run(REFERENCE_TIME start, IReferenceClock* clock);
@@ -41,7 +41,7 @@ class CameraStream {
 
   private:
     struct Target {
-        OutputPin* pin;
+        filterbase::OutputPin* pin;
         int width;
         int height;
         std::size_t bytes;
@@ -61,7 +61,7 @@ class CameraStream {
     // took it.
     int deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME streamTime);
 
-    CriticalSection lock_;
+    filterbase::CriticalSection lock_;
     std::vector<Target> targets_;
     std::vector<vcx::ComPtr<IMediaSample>> samples_; // one per target, filled per frame
     REFERENCE_TIME interval_ = 0;

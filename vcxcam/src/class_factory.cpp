@@ -2,7 +2,7 @@
 
 #include "camera_filter.h"
 #include "module.h"
-#include "single_interface.h"
+#include "filterbase/single_interface.h"
 
 #include <new>
 
@@ -10,7 +10,7 @@ namespace vcxcam {
 
 namespace {
 
-class CameraClassFactory final : public SingleInterfaceObject<IClassFactory> {
+class CameraClassFactory final : public filterbase::SingleInterfaceObject<IClassFactory> {
   public:
     explicit CameraClassFactory(int index) : index_(index) {}
 
@@ -36,7 +36,6 @@ class CameraClassFactory final : public SingleInterfaceObject<IClassFactory> {
   private:
     ~CameraClassFactory() override = default;
 
-    ModuleReference moduleReference_;
     const int index_;
 };
 

@@ -1,5 +1,7 @@
 #include "module.h"
 
+#include "filterbase/live_object.h"
+
 namespace vcxcam {
 
 namespace {
@@ -46,6 +48,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     // per-thread state through them.
     if (reason == DLL_PROCESS_ATTACH) {
         vcxcam::g_module = instance;
+        filterbase::setObjectCountHooks(&vcxcam::lockModule, &vcxcam::unlockModule);
     }
     return TRUE;
 }

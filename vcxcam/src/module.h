@@ -1,5 +1,6 @@
 // The DLL module: its handle and the count of live objects and server locks
-// that DllCanUnloadNow reports.
+// that DllCanUnloadNow reports (the filter base counts its objects through
+// lockModule / unlockModule, installed when the DLL loads).
 #pragma once
 
 #include <windows.h>
@@ -15,14 +16,5 @@ std::wstring modulePath();
 void lockModule();
 void unlockModule();
 bool moduleInUse();
-
-// Counts one live object of the module for as long as it exists.
-class ModuleReference {
-  public:
-    ModuleReference() { lockModule(); }
-    ModuleReference(const ModuleReference&) : ModuleReference() {}
-    ModuleReference& operator=(const ModuleReference&) = delete;
-    ~ModuleReference() { unlockModule(); }
-};
 
 } // namespace vcxcam

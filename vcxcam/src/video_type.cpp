@@ -41,7 +41,7 @@ template <class Header> Header* allocFormat(AM_MEDIA_TYPE& type) {
 
 } // namespace
 
-HRESULT makeVideoType(const Capability& cap, MediaType& out) {
+HRESULT makeVideoType(const Capability& cap, filterbase::MediaType& out) {
     AM_MEDIA_TYPE type{};
     type.majortype = MEDIATYPE_Video;
     type.subtype = MEDIASUBTYPE_RGB24;

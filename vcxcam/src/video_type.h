@@ -2,7 +2,7 @@
 #pragma once
 
 #include "capability.h"
-#include "media_type.h"
+#include "filterbase/media_type.h"
 
 #include <optional>
 
@@ -10,7 +10,7 @@ namespace vcxcam {
 
 // MEDIATYPE_Video / MEDIASUBTYPE_RGB24 with a VIDEOINFOHEADER (or a
 // VIDEOINFOHEADER2 for a vi2 capability) describing cap exactly.
-HRESULT makeVideoType(const Capability& cap, MediaType& out);
+HRESULT makeVideoType(const Capability& cap, filterbase::MediaType& out);
 
 // The capability a well-formed RGB24 video type describes: Video/RGB24,
 // FORMAT_VideoInfo or FORMAT_VideoInfo2 with a format block of the right

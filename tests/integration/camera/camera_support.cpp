@@ -1,7 +1,7 @@
 #include "camera_support.h"
 
 #include "ids.h"
-#include "media_type.h"
+#include "filterbase/media_type.h"
 #include "picture.h"
 
 #include <amvideo.h>
@@ -17,11 +17,11 @@ void CameraTest::TearDown() {
 }
 
 OwnedType::~OwnedType() {
-    vcxcam::deleteMediaType(type_);
+    filterbase::deleteMediaType(type_);
 }
 
 AM_MEDIA_TYPE** OwnedType::put() {
-    vcxcam::deleteMediaType(type_);
+    filterbase::deleteMediaType(type_);
     type_ = nullptr;
     return &type_;
 }
@@ -243,7 +243,7 @@ VideoShape grabberShape(ISampleGrabber* grabber) {
     AM_MEDIA_TYPE type{};
     harness::checkHr(grabber->GetConnectedMediaType(&type), "GetConnectedMediaType");
     const VideoShape shape = shapeOf(type);
-    vcxcam::freeMediaTypeFields(type);
+    filterbase::freeMediaTypeFields(type);
     return shape;
 }
 

@@ -13,11 +13,11 @@
 
 namespace {
 
+using filterbase::MediaType;
 using vcxcam::Capability;
-using vcxcam::MediaType;
 
 TEST(VideoType, VideoInfoTypeDescribesTheCapabilityExactly) {
-    MediaType type;
+    filterbase::MediaType type;
     ASSERT_EQ(vcxcam::makeVideoType(Capability{641, -479, 333667, false}, type), S_OK);
     EXPECT_EQ(type->majortype, MEDIATYPE_Video);
     EXPECT_EQ(type->subtype, MEDIASUBTYPE_RGB24);
@@ -40,7 +40,7 @@ TEST(VideoType, VideoInfoTypeDescribesTheCapabilityExactly) {
 }
 
 TEST(VideoType, Vi2CapabilityGetsVideoInfo2WithPictureAspectRatio) {
-    MediaType type;
+    filterbase::MediaType type;
     ASSERT_EQ(vcxcam::makeVideoType(Capability{1280, 720, 166667, true}, type), S_OK);
     EXPECT_EQ(type->formattype, FORMAT_VideoInfo2);
     ASSERT_EQ(type->cbFormat, sizeof(VIDEOINFOHEADER2));
@@ -56,7 +56,7 @@ TEST(VideoType, Vi2CapabilityGetsVideoInfo2WithPictureAspectRatio) {
 TEST(VideoType, ReadsBackWhatItMakes) {
     for (const Capability& cap :
          {Capability{320, 240, 333333, false}, Capability{7, -3, 1, true}}) {
-        MediaType type;
+        filterbase::MediaType type;
         ASSERT_EQ(vcxcam::makeVideoType(cap, type), S_OK);
         DWORD imageSize = 0;
         const auto read = vcxcam::readVideoType(type.get(), &imageSize);
@@ -67,10 +67,10 @@ TEST(VideoType, ReadsBackWhatItMakes) {
 }
 
 TEST(VideoType, RefusesTypesItCannotDescribe) {
-    MediaType good;
+    filterbase::MediaType good;
     ASSERT_EQ(vcxcam::makeVideoType(Capability{320, 240, 333333, false}, good), S_OK);
     const auto variant = [&](auto change) {
-        MediaType copy;
+        filterbase::MediaType copy;
         EXPECT_EQ(copy.copyFrom(good.get()), S_OK);
         AM_MEDIA_TYPE type = copy.get();
         auto* info = reinterpret_cast<VIDEOINFOHEADER*>(type.pbFormat);
@@ -97,16 +97,16 @@ TEST(VideoType, RefusesTypesItCannotDescribe) {
 }
 
 TEST(MediaTypeCopy, CopiesOwnFormatBlocks) {
-    MediaType original;
+    filterbase::MediaType original;
     ASSERT_EQ(vcxcam::makeVideoType(Capability{320, 240, 333333, false}, original), S_OK);
-    AM_MEDIA_TYPE* copy = vcxcam::createMediaTypeCopy(original.get());
+    AM_MEDIA_TYPE* copy = filterbase::createMediaTypeCopy(original.get());
     ASSERT_NE(copy, nullptr);
     EXPECT_NE(copy->pbFormat, original->pbFormat);
     ASSERT_EQ(copy->cbFormat, original->cbFormat);
     EXPECT_EQ(std::memcmp(copy->pbFormat, original->pbFormat, copy->cbFormat), 0);
-    vcxcam::deleteMediaType(copy);
+    filterbase::deleteMediaType(copy);
 
-    MediaType moved = std::move(original);
+    filterbase::MediaType moved = std::move(original);
     EXPECT_TRUE(original.empty());
     EXPECT_FALSE(moved.empty());
 }

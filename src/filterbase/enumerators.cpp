@@ -1,11 +1,11 @@
-#include "enumerators.h"
+#include "filterbase/enumerators.h"
 
-#include "single_interface.h"
+#include "filterbase/single_interface.h"
 
 #include <new>
 #include <utility>
 
-namespace vcxcam {
+namespace filterbase {
 
 namespace {
 
@@ -59,9 +59,6 @@ class SnapshotEnumerator : public SingleInterfaceObject<Interface> {
 
     std::vector<Item> items_;
     std::size_t position_ = 0;
-
-  private:
-    ModuleReference moduleReference_;
 };
 
 class PinEnumerator final : public SnapshotEnumerator<IEnumPins, IPin*> {
@@ -171,4 +168,4 @@ HRESULT createMediaTypeEnumerator(const std::vector<MediaType>& types, IEnumMedi
     return S_OK;
 }
 
-} // namespace vcxcam
+} // namespace filterbase

@@ -2,10 +2,12 @@
 // its own references; it starts with one, owned by its creator.
 #pragma once
 
+#include "filterbase/live_object.h"
+
 #include <windows.h>
 #include <unknwn.h>
 
-namespace vcxcam {
+namespace filterbase {
 
 template <class Interface> class SingleInterfaceObject : public Interface {
   public:
@@ -38,7 +40,8 @@ template <class Interface> class SingleInterfaceObject : public Interface {
     virtual ~SingleInterfaceObject() = default;
 
   private:
+    LiveObject liveObject_;
     LONG references_ = 1;
 };
 
-} // namespace vcxcam
+} // namespace filterbase

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <strmif.h>
 
-namespace vcxcam {
+namespace filterbase {
 
 // Frees what a type owns (format block, pUnk) and clears those fields.
 void freeMediaTypeFields(AM_MEDIA_TYPE& type);
@@ -43,4 +43,4 @@ class MediaType {
     AM_MEDIA_TYPE type_{};
 };
 
-} // namespace vcxcam
+} // namespace filterbase

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-namespace vcxcam {
+namespace filterbase {
 
 class CriticalSection {
   public:
@@ -32,4 +32,4 @@ class Locked {
     CriticalSection& section_;
 };
 
-} // namespace vcxcam
+} // namespace filterbase

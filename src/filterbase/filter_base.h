@@ -1,18 +1,18 @@
-// The part of a DirectShow filter every vcxcam filter kind shares: COM
+// The part of a DirectShow filter every filter kind shares: COM
 // identity and reference count, IPersist, IMediaFilter state changes,
 // IBaseFilter graph membership and pin lookup, IAMFilterMiscFlags. A filter
 // kind supplies its pins and what happens on each state change.
 #pragma once
 
-#include "module.h"
-#include "sync.h"
+#include "filterbase/live_object.h"
+#include "filterbase/sync.h"
 
 #include <windows.h>
 #include <strmif.h>
 
 #include <string>
 
-namespace vcxcam {
+namespace filterbase {
 
 class FilterBase : public IBaseFilter, public IAMFilterMiscFlags {
   public:
@@ -78,7 +78,7 @@ class FilterBase : public IBaseFilter, public IAMFilterMiscFlags {
     virtual HRESULT queryExtraInterface(REFIID /*iid*/, void** /*out*/) { return E_NOINTERFACE; }
 
   private:
-    ModuleReference moduleReference_;
+    LiveObject liveObject_;
     LONG references_ = 1;
     const CLSID clsid_;
     CriticalSection controlLock_;
@@ -88,4 +88,4 @@ class FilterBase : public IBaseFilter, public IAMFilterMiscFlags {
     std::wstring name_;
 };
 
-} // namespace vcxcam
+} // namespace filterbase

@@ -1,13 +1,13 @@
-#include "filter_base.h"
+#include "filterbase/filter_base.h"
 
-#include "enumerators.h"
+#include "filterbase/enumerators.h"
 
 #include <vfwmsgs.h>
 #include <cwchar>
 #include <new>
 #include <vector>
 
-namespace vcxcam {
+namespace filterbase {
 
 FilterBase::FilterBase(const CLSID& clsid) : clsid_(clsid) {}
 
@@ -204,4 +204,4 @@ STDMETHODIMP_(ULONG) FilterBase::GetMiscFlags() {
     return miscFlags();
 }
 
-} // namespace vcxcam
+} // namespace filterbase

@@ -1,16 +1,13 @@
-#include "output_pin.h"
+#include "filterbase/output_pin.h"
 
-#include "enumerators.h"
-#include "filter_base.h"
+#include "filterbase/filter_base.h"
 
 #include "core/com_ptr.h"
 
 #include <vfwmsgs.h>
 #include <uuids.h>
 
-#include <cwchar>
-
-namespace vcxcam {
+namespace filterbase {
 
 namespace {
 
@@ -36,7 +33,7 @@ bool matchesPattern(const AM_MEDIA_TYPE* pattern, const AM_MEDIA_TYPE& type) {
 } // namespace
 
 OutputPin::OutputPin(FilterBase& filter, std::wstring name, const GUID& category)
-    : filter_(filter), name_(std::move(name)), category_(category) {}
+    : PinBase(filter, std::move(name), PINDIR_OUTPUT), category_(category) {}
 
 OutputPin::~OutputPin() {
     clearConnection();
@@ -46,35 +43,31 @@ STDMETHODIMP OutputPin::QueryInterface(REFIID iid, void** out) {
     if (out == nullptr) {
         return E_POINTER;
     }
-    if (iid == IID_IUnknown || iid == IID_IPin) {
-        *out = static_cast<IPin*>(this);
-    } else if (iid == IID_IKsPropertySet) {
+    if (iid == IID_IKsPropertySet) {
         *out = static_cast<IKsPropertySet*>(this);
-    } else {
-        *out = nullptr;
-        return queryExtraInterface(iid, out);
+        AddRef();
+        return S_OK;
     }
-    AddRef();
-    return S_OK;
+    return PinBase::QueryInterface(iid, out);
 }
 
 STDMETHODIMP_(ULONG) OutputPin::AddRef() {
-    return filter_.AddRef();
+    return PinBase::AddRef();
 }
 
 STDMETHODIMP_(ULONG) OutputPin::Release() {
-    return filter_.Release();
+    return PinBase::Release();
 }
 
 STDMETHODIMP OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) {
     if (receivePin == nullptr) {
         return E_POINTER;
     }
-    Locked lock(filter_.controlLock());
-    if (peer_ != nullptr) {
+    Locked lock(filter().controlLock());
+    if (isConnected()) {
         return VFW_E_ALREADY_CONNECTED;
     }
-    if (filter_.state() != State_Stopped) {
+    if (filter().state() != State_Stopped) {
         return VFW_E_NOT_STOPPED;
     }
     PIN_DIRECTION direction = PINDIR_OUTPUT;
@@ -103,13 +96,10 @@ STDMETHODIMP OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) {
 
 HRESULT OutputPin::attemptConnection(IPin* receivePin, const AM_MEDIA_TYPE& type) {
     // The pin counts as connected while the peer examines it.
-    HRESULT hr = type_.copyFrom(type);
-    if (FAILED(hr)) {
-        return hr;
+    if (!setConnection(receivePin, type)) {
+        return E_OUTOFMEMORY;
     }
-    peer_ = receivePin;
-    peer_->AddRef();
-    hr = receivePin->ReceiveConnection(this, &type);
+    HRESULT hr = receivePin->ReceiveConnection(this, &type);
     if (FAILED(hr)) {
         clearConnection();
         return hr;
@@ -181,11 +171,7 @@ void OutputPin::clearConnection() {
         input_->Release();
         input_ = nullptr;
     }
-    if (peer_ != nullptr) {
-        peer_->Release();
-        peer_ = nullptr;
-    }
-    type_.reset();
+    clearPeer();
 }
 
 STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) {
@@ -194,100 +180,15 @@ STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) {
 }
 
 STDMETHODIMP OutputPin::Disconnect() {
-    Locked lock(filter_.controlLock());
-    if (filter_.state() != State_Stopped) {
+    Locked lock(filter().controlLock());
+    if (filter().state() != State_Stopped) {
         return VFW_E_NOT_STOPPED;
     }
-    if (peer_ == nullptr) {
+    if (!isConnected()) {
         return S_FALSE;
     }
     clearConnection();
     return S_OK;
-}
-
-STDMETHODIMP OutputPin::ConnectedTo(IPin** pin) {
-    if (pin == nullptr) {
-        return E_POINTER;
-    }
-    Locked lock(filter_.controlLock());
-    *pin = peer_;
-    if (peer_ == nullptr) {
-        return VFW_E_NOT_CONNECTED;
-    }
-    peer_->AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP OutputPin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
-    if (type == nullptr) {
-        return E_POINTER;
-    }
-    Locked lock(filter_.controlLock());
-    if (peer_ == nullptr) {
-        *type = AM_MEDIA_TYPE{};
-        return VFW_E_NOT_CONNECTED;
-    }
-    return copyMediaType(*type, type_.get());
-}
-
-STDMETHODIMP OutputPin::QueryPinInfo(PIN_INFO* info) {
-    if (info == nullptr) {
-        return E_POINTER;
-    }
-    info->pFilter = &filter_;
-    filter_.AddRef();
-    info->dir = PINDIR_OUTPUT;
-    const std::size_t length = name_.size() < MAX_PIN_NAME - 1 ? name_.size() : MAX_PIN_NAME - 1;
-    std::wmemcpy(info->achName, name_.c_str(), length);
-    info->achName[length] = L'\0';
-    return S_OK;
-}
-
-STDMETHODIMP OutputPin::QueryDirection(PIN_DIRECTION* direction) {
-    if (direction == nullptr) {
-        return E_POINTER;
-    }
-    *direction = PINDIR_OUTPUT;
-    return S_OK;
-}
-
-STDMETHODIMP OutputPin::QueryId(LPWSTR* id) {
-    if (id == nullptr) {
-        return E_POINTER;
-    }
-    const std::size_t bytes = (name_.size() + 1) * sizeof(wchar_t);
-    *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-    if (*id == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    std::wmemcpy(*id, name_.c_str(), name_.size() + 1);
-    return S_OK;
-}
-
-STDMETHODIMP OutputPin::QueryAccept(const AM_MEDIA_TYPE* type) {
-    if (type == nullptr) {
-        return E_POINTER;
-    }
-    Locked lock(filter_.controlLock());
-    return acceptsType(*type) ? S_OK : S_FALSE;
-}
-
-STDMETHODIMP OutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
-    if (types == nullptr) {
-        return E_POINTER;
-    }
-    *types = nullptr;
-    std::vector<MediaType> offered;
-    Locked lock(filter_.controlLock());
-    const HRESULT hr = offeredTypes(offered);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    return createMediaTypeEnumerator(offered, types);
-}
-
-STDMETHODIMP OutputPin::QueryInternalConnections(IPin**, ULONG*) {
-    return E_NOTIMPL;
 }
 
 STDMETHODIMP OutputPin::EndOfStream() {
@@ -300,10 +201,6 @@ STDMETHODIMP OutputPin::BeginFlush() {
 
 STDMETHODIMP OutputPin::EndFlush() {
     return E_UNEXPECTED;
-}
-
-STDMETHODIMP OutputPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) {
-    return S_OK;
 }
 
 STDMETHODIMP OutputPin::Set(REFGUID set, DWORD id, void*, DWORD, void*, DWORD) {
@@ -360,4 +257,4 @@ void OutputPin::decommitAllocator() {
     }
 }
 
-} // namespace vcxcam
+} // namespace filterbase

@@ -1,9 +1,9 @@
-#include "media_type.h"
+#include "filterbase/media_type.h"
 
 #include <cstring>
 #include <utility>
 
-namespace vcxcam {
+namespace filterbase {
 
 void freeMediaTypeFields(AM_MEDIA_TYPE& type) {
     CoTaskMemFree(type.pbFormat);
@@ -85,4 +85,4 @@ void MediaType::adopt(AM_MEDIA_TYPE& src) {
     type_ = std::exchange(src, AM_MEDIA_TYPE{});
 }
 
-} // namespace vcxcam
+} // namespace filterbase
