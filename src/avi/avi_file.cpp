@@ -390,16 +390,31 @@ HRESULT AviFile::finish() {
     }
     open_ = false;
     try {
-        bool segmentKept = false;
-        HRESULT hr = cutToWholeFrames(segmentKept);
-        if (SUCCEEDED(hr) && segmentKept) {
-            hr = closeSegment();
-        }
-        if (SUCCEEDED(hr)) {
-            hr = writeHeader();
-        }
-        if (SUCCEEDED(hr)) {
-            hr = out_.flush();
+        // A second attempt after a failure: a write that failed once may go through.
+        HRESULT hr = S_OK;
+        bool closed = false;
+        ULONGLONG end = 0;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (!closed) {
+                bool segmentKept = false;
+                hr = cutToWholeFrames(segmentKept);
+                if (SUCCEEDED(hr) && segmentKept) {
+                    hr = closeSegment();
+                }
+                closed = SUCCEEDED(hr);
+                end = out_.position();
+            } else {
+                hr = out_.truncate(end);
+            }
+            if (SUCCEEDED(hr)) {
+                hr = writeHeader();
+            }
+            if (SUCCEEDED(hr)) {
+                hr = out_.flush();
+            }
+            if (SUCCEEDED(hr)) {
+                return S_OK;
+            }
         }
         return hr;
     } catch (const std::bad_alloc&) {
