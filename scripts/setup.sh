@@ -13,6 +13,7 @@ packages=(
     llvm
     clang-format
     python3-pil
+    ffmpeg
 )
 
 missing=()

@@ -1,0 +1,207 @@
+// Recordings of the library's AVI writer on Wine, left for
+// check-recordings.sh to read with ffprobe and ffmpeg. Each test leaves in
+// the current folder <name>.avi, <name>.expect ("<frames> <width> <height>")
+// and <name>.raw, the exact bytes the recorded stream must end with.
+#include "avi/avi_output.h"
+#include "avi/avi_writer.h"
+
+#include "camera_support.h"
+#include "picture.h"
+#include "stream_stats.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using camtest::ComPtr;
+
+// Writes name.expect and name.raw: the camera picture of frames
+// firstRaw .. frames-1 at width x height.
+void writeExpectation(const std::string& name, ULONGLONG frames, int width, int height,
+                      ULONGLONG firstRaw) {
+    std::ofstream(name + ".expect", std::ios::binary)
+        << frames << ' ' << width << ' ' << height << '\n';
+    std::ofstream raw(name + ".raw", std::ios::binary);
+    std::vector<std::uint8_t> frame(vcxcam::frameSize(width, height));
+    for (ULONGLONG f = firstRaw; f < frames; ++f) {
+        vcxcam::drawFrame(frame.data(), width, height, static_cast<std::uint32_t>(f));
+        raw.write(reinterpret_cast<const char*>(frame.data()),
+                  static_cast<std::streamsize>(frame.size()));
+    }
+}
+
+// A file that fails one write after taking half its bytes, as a full disk does.
+class FailingFile final : public vcx::avi::FileOutput {
+  public:
+    explicit FailingFile(int failingWrite)
+        : file_(vcx::avi::createFileOutput()), failingWrite_(failingWrite) {}
+    HRESULT open(const wchar_t* name, bool* created) override { return file_->open(name, created); }
+    HRESULT write(const void* data, DWORD bytes) override {
+        if (writes_++ != failingWrite_) {
+            return file_->write(data, bytes);
+        }
+        file_->write(data, bytes / 2);
+        return HRESULT_FROM_WIN32(ERROR_HANDLE_DISK_FULL);
+    }
+    HRESULT seek(ULONGLONG offset) override { return file_->seek(offset); }
+    HRESULT truncate(ULONGLONG offset) override { return file_->truncate(offset); }
+    void close() override { file_->close(); }
+    void remove(const wchar_t* name) override { file_->remove(name); }
+
+  private:
+    std::unique_ptr<vcx::avi::FileOutput> file_;
+    const int failingWrite_;
+    int writes_ = 0;
+};
+
+// camera -> writer, connected by Capture Graph Builder 2 as open connects a
+// capture stream to a multiplexer.
+struct RecordingGraph {
+    ComPtr<IGraphBuilder> graph;
+    ComPtr<IMediaControl> control;
+    ComPtr<IBaseFilter> camera;
+
+    RecordingGraph(IBaseFilter* writer) {
+        harness::checkHr(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                          IID_IGraphBuilder, graph.putVoid()),
+                         "creating the graph");
+        camera = camtest::createCamera();
+        harness::checkHr(graph->AddFilter(camera.get(), L"Camera"), "adding the camera");
+        if (writer != nullptr) {
+            harness::checkHr(graph->AddFilter(writer, L"AVI Writer"), "adding the writer");
+        }
+        harness::checkHr(graph->QueryInterface(IID_IMediaControl, control.putVoid()), "control");
+    }
+    void render(IBaseFilter* writer) {
+        ComPtr<ICaptureGraphBuilder2> builder;
+        harness::checkHr(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
+                                          IID_ICaptureGraphBuilder2, builder.putVoid()),
+                         "creating the builder");
+        harness::checkHr(builder->SetFiltergraph(graph.get()), "SetFiltergraph");
+        const HRESULT hr = builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video,
+                                                 camera.get(), nullptr, writer);
+        ASSERT_EQ(hr, S_OK);
+    }
+    ULONGLONG framesDelivered() {
+        ComPtr<vcxcam::IStreamStats> stats;
+        harness::checkHr(camera->QueryInterface(vcxcam::kIidStreamStats, stats.putVoid()),
+                         "stream stats");
+        vcxcam::StreamStats state{};
+        harness::checkHr(stats->GetStreamStats(&state), "GetStreamStats");
+        return state.framesDelivered;
+    }
+};
+
+class RecordingTest : public camtest::CameraTest {};
+
+TEST_F(RecordingTest, CameraThroughAGraphRecordsEveryFrameItSends) {
+    ComPtr<IBaseFilter> writer;
+    ASSERT_EQ(vcx::setAviOutputFileName(RecordingGraph(nullptr).graph.get(), &MEDIASUBTYPE_Avi,
+                                        L"scratch.avi", writer.put(), nullptr),
+              S_OK);
+    writer.reset();
+    RecordingGraph recording(nullptr);
+    ASSERT_EQ(vcx::setAviOutputFileName(recording.graph.get(), &MEDIASUBTYPE_Avi, L"camera.avi",
+                                        writer.put(), nullptr),
+              S_OK);
+    recording.render(writer.get());
+    ASSERT_EQ(recording.control->Run(), S_OK);
+    Sleep(1500);
+    ASSERT_EQ(recording.control->Stop(), S_OK);
+    const ULONGLONG frames = recording.framesDelivered();
+    EXPECT_GT(frames, 20u);
+    std::printf("camera: %llu frames of 640x480 sent\n", frames);
+    writeExpectation("camera", frames, 640, 480, 0);
+    // The writer released without recording deleted the file it created.
+    EXPECT_EQ(GetFileAttributesW(L"scratch.avi"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(RecordingTest, FailedWriteEndsTheRecordingWithTheFramesBeforeIt) {
+    ComPtr<IBaseFilter> writer;
+    // 1280x720 frames are larger than the writer's buffer, so each goes to
+    // the file in a write of its own after its buffered chunk header: write 0
+    // holds the headers and frame 0's chunk header, frame 10's data is write 21.
+    ASSERT_EQ(vcx::avi::AviWriter::create(std::make_unique<FailingFile>(21), vcx::avi::AviLimits{},
+                                          IID_IBaseFilter, writer.putVoid()),
+              S_OK);
+    ComPtr<IFileSinkFilter> sink;
+    ASSERT_EQ(writer->QueryInterface(IID_IFileSinkFilter, sink.putVoid()), S_OK);
+    ASSERT_EQ(sink->SetFileName(L"failure.avi", nullptr), S_OK);
+    RecordingGraph recording(writer.get());
+    camtest::VideoInfoType format(1280, 720, 333'333);
+    ASSERT_EQ(camtest::streamConfig(recording.camera.get())->SetFormat(format.get()), S_OK);
+    recording.render(writer.get());
+    ComPtr<IMediaEvent> events;
+    ASSERT_EQ(recording.graph->QueryInterface(IID_IMediaEvent, events.putVoid()), S_OK);
+    ASSERT_EQ(recording.control->Run(), S_OK);
+    long code = 0;
+    LONG_PTR param1 = 0;
+    LONG_PTR param2 = 0;
+    // Wine's GetEvent may answer E_ABORT at once when no event is queued.
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    while (code != EC_ERRORABORT && GetTickCount64() < deadline) {
+        if (events->GetEvent(&code, &param1, &param2, 100) == S_OK) {
+            events->FreeEventParams(code, param1, param2);
+        }
+    }
+    EXPECT_EQ(code, EC_ERRORABORT);
+    EXPECT_EQ(static_cast<HRESULT>(param1), HRESULT_FROM_WIN32(ERROR_HANDLE_DISK_FULL));
+    ASSERT_EQ(recording.control->Stop(), S_OK);
+    EXPECT_EQ(recording.framesDelivered(), 10u);
+    writeExpectation("failure", 10, 1280, 720, 0);
+}
+
+TEST_F(RecordingTest, MoreThanOneGibFedStraightToThePin) {
+    constexpr int kWidth = 1920;
+    constexpr int kHeight = 1080;
+    constexpr ULONGLONG kFrames = 180; // 1.12e9 bytes of frames
+    RecordingGraph unused(nullptr);
+    ComPtr<IBaseFilter> writer;
+    ASSERT_EQ(vcx::setAviOutputFileName(unused.graph.get(), &MEDIASUBTYPE_Avi, L"large.avi",
+                                        writer.put(), nullptr),
+              S_OK);
+    ASSERT_EQ(unused.graph->RemoveFilter(writer.get()), S_OK);
+    // The camera's pin brings the type and an allocator; it never runs.
+    camtest::VideoInfoType type(kWidth, kHeight, 333'333);
+    const ComPtr<IPin> cameraPin = camtest::findPin(unused.camera.get(), L"Capture");
+    const ComPtr<IPin> writerPin = camtest::findPin(writer.get(), L"Input");
+    ASSERT_EQ(cameraPin->Connect(writerPin.get(), type.get()), S_OK);
+    ComPtr<IMemInputPin> input;
+    ASSERT_EQ(writerPin->QueryInterface(IID_IMemInputPin, input.putVoid()), S_OK);
+    ComPtr<IMemAllocator> allocator;
+    ASSERT_EQ(CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IMemAllocator, allocator.putVoid()),
+              S_OK);
+    const long frameBytes = static_cast<long>(vcxcam::frameSize(kWidth, kHeight));
+    ALLOCATOR_PROPERTIES wanted{1, frameBytes, 1, 0};
+    ALLOCATOR_PROPERTIES actual{};
+    ASSERT_EQ(allocator->SetProperties(&wanted, &actual), S_OK);
+    ASSERT_EQ(allocator->Commit(), S_OK);
+    const auto send = [&](ULONGLONG frame) {
+        ComPtr<IMediaSample> sample;
+        BYTE* bits = nullptr;
+        EXPECT_EQ(allocator->GetBuffer(sample.put(), nullptr, nullptr, 0), S_OK);
+        EXPECT_EQ(sample->GetPointer(&bits), S_OK);
+        vcxcam::drawFrame(bits, kWidth, kHeight, static_cast<std::uint32_t>(frame));
+        sample->SetActualDataLength(frameBytes);
+        sample->SetSyncPoint(TRUE);
+        return input->Receive(sample.get());
+    };
+    EXPECT_EQ(send(0), VFW_E_WRONG_STATE);
+    ASSERT_EQ(writer->Pause(), S_OK);
+    for (ULONGLONG frame = 0; frame < kFrames; ++frame) {
+        ASSERT_EQ(send(frame), S_OK) << frame;
+    }
+    ASSERT_EQ(writer->Stop(), S_OK);
+    // Stopped: refused, and the file stays as it was completed.
+    EXPECT_EQ(send(kFrames), VFW_E_WRONG_STATE);
+    allocator->Decommit();
+    writeExpectation("large", kFrames, kWidth, kHeight, kFrames - 1);
+}
+
+} // namespace
