@@ -7,6 +7,7 @@
 //
 //   avi_write_rate.exe [FOLDER] [FRAMES]    (default: the current folder, 150)
 #include "avi/avi_output.h"
+#include "bench_support.h"
 #include "core/com_ptr.h"
 #include "filterbase/filter_base.h"
 #include "filterbase/output_pin.h"
@@ -30,20 +31,10 @@ constexpr int kRounds = 6;
 
 using vcx::ComPtr;
 
-double nowSeconds() {
-    LARGE_INTEGER counter{}, frequency{};
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::nowSeconds;
 
 bool check(HRESULT hr, const char* what) {
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "avi_write_rate: %s failed: 0x%08lx\n", what,
-                     static_cast<unsigned long>(hr));
-        return false;
-    }
-    return true;
+    return bench::check("avi_write_rate", hr, what);
 }
 
 // A source that only connects: its pin offers the benchmark's type and brings

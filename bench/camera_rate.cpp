@@ -3,7 +3,7 @@
 // streaming thread's CPU time per frame, in one run. The camera comes
 // straight from vcxcam.dll next to this program (no registration needed);
 // its configuration must include a 1920x1080 format (the default one does).
-#include "bench_clock.h"
+#include "bench_support.h"
 #include "core/com_ptr.h"
 #include "core/directshow.h"
 #include "ids.h"
@@ -63,13 +63,10 @@ struct Snapshot {
     vcxcam::StreamStats stats;
 };
 
+using bench::nowSeconds;
+
 bool check(HRESULT hr, const char* what) {
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "camera_rate: %s failed: 0x%08lx\n", what,
-                     static_cast<unsigned long>(hr));
-        return false;
-    }
-    return true;
+    return bench::check("camera_rate", hr, what);
 }
 
 HRESULT createCamera(HMODULE dll, ComPtr<IBaseFilter>& camera) {

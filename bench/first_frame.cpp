@@ -6,7 +6,7 @@
 // its own (Wine starts streaming about 200 ms after Run); what counts is what
 // the library adds to it. Medians of 20 runs each.
 // Registers vcxcam.dll next to the program in the current Wine prefix.
-#include "bench_clock.h"
+#include "bench_support.h"
 #include "camera_support.h"
 #include "harness.h"
 #include "ids.h"

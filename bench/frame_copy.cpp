@@ -7,7 +7,7 @@
 // process heap per call; a third timing, that copy into fresh heap memory
 // followed by the plain write, shows what that costs.
 // Registers vcxcam.dll next to the program in the current Wine prefix.
-#include "bench_clock.h"
+#include "bench_support.h"
 #include "harness.h"
 #include "picture.h"
 #include "vcxcap.h"

@@ -1,14 +1,16 @@
-// Timing for the benchmarks: a monotonic clock in seconds and the median of a
-// series of measurements.
+// What the benchmarks share: a clock, the median of a series of measurements
+// and the report of a failed step.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace bench {
 
+// Seconds on the performance counter.
 inline double nowSeconds() {
     LARGE_INTEGER counter{}, frequency{};
     QueryPerformanceCounter(&counter);
@@ -20,6 +22,16 @@ inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t middle = values.size() / 2;
     return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Reports "<program>: <what> failed: <hr>" when hr is a failure; whether hr succeeded.
+inline bool check(const char* program, HRESULT hr, const char* what) {
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "%s: %s failed: 0x%08lx\n", program, what,
+                     static_cast<unsigned long>(hr));
+        return false;
+    }
+    return true;
 }
 
 } // namespace bench
