@@ -10,7 +10,7 @@ InputPin::InputPin(FilterBase& filter, std::wstring name)
     : PinBase(filter, std::move(name), PINDIR_INPUT) {}
 
 InputPin::~InputPin() {
-    releaseAllocator();
+    releaseConnection();
 }
 
 STDMETHODIMP InputPin::QueryInterface(REFIID iid, void** out) {
@@ -56,20 +56,7 @@ STDMETHODIMP InputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* t
     return setConnection(connector, *type) ? S_OK : E_OUTOFMEMORY;
 }
 
-STDMETHODIMP InputPin::Disconnect() {
-    Locked lock(filter().controlLock());
-    if (filter().state() != State_Stopped) {
-        return VFW_E_NOT_STOPPED;
-    }
-    if (!isConnected()) {
-        return S_FALSE;
-    }
-    releaseAllocator();
-    clearPeer();
-    return S_OK;
-}
-
-void InputPin::releaseAllocator() {
+void InputPin::releaseConnection() {
     if (allocator_ != nullptr) {
         allocator_->Release();
         allocator_ = nullptr;
@@ -107,7 +94,9 @@ STDMETHODIMP InputPin::NotifyAllocator(IMemAllocator* allocator, BOOL) {
     }
     Locked lock(filter().controlLock());
     allocator->AddRef();
-    releaseAllocator();
+    if (allocator_ != nullptr) {
+        allocator_->Release();
+    }
     allocator_ = allocator;
     return S_OK;
 }

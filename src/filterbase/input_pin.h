@@ -27,7 +27,6 @@ class InputPin : public PinBase, public IMemInputPin {
     // IPin, the connection and the stream
     STDMETHODIMP Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) override;
     STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override;
-    STDMETHODIMP Disconnect() override;
     STDMETHODIMP EndOfStream() override;
     STDMETHODIMP BeginFlush() override;
     STDMETHODIMP EndFlush() override;
@@ -48,9 +47,9 @@ class InputPin : public PinBase, public IMemInputPin {
     // The end of the stream, on the streaming thread.
     virtual HRESULT endOfStream() { return S_OK; }
 
-  private:
-    void releaseAllocator();
+    void releaseConnection() override;
 
+  private:
     IMemAllocator* allocator_ = nullptr;
     LONG flushing_ = 0;
 };

@@ -36,7 +36,7 @@ OutputPin::OutputPin(FilterBase& filter, std::wstring name, const GUID& category
     : PinBase(filter, std::move(name), PINDIR_OUTPUT), category_(category) {}
 
 OutputPin::~OutputPin() {
-    clearConnection();
+    releaseConnection();
 }
 
 STDMETHODIMP OutputPin::QueryInterface(REFIID iid, void** out) {
@@ -101,7 +101,8 @@ HRESULT OutputPin::attemptConnection(IPin* receivePin, const AM_MEDIA_TYPE& type
     }
     HRESULT hr = receivePin->ReceiveConnection(this, &type);
     if (FAILED(hr)) {
-        clearConnection();
+        releaseConnection();
+        clearPeer();
         return hr;
     }
     hr = receivePin->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&input_));
@@ -110,7 +111,8 @@ HRESULT OutputPin::attemptConnection(IPin* receivePin, const AM_MEDIA_TYPE& type
     }
     if (FAILED(hr)) {
         receivePin->Disconnect();
-        clearConnection();
+        releaseConnection();
+        clearPeer();
         return hr;
     }
     return S_OK;
@@ -162,7 +164,7 @@ HRESULT OutputPin::decideAllocator(IMemInputPin* input, const AM_MEDIA_TYPE& typ
     return hr;
 }
 
-void OutputPin::clearConnection() {
+void OutputPin::releaseConnection() {
     if (allocator_ != nullptr) {
         allocator_->Release();
         allocator_ = nullptr;
@@ -171,24 +173,11 @@ void OutputPin::clearConnection() {
         input_->Release();
         input_ = nullptr;
     }
-    clearPeer();
 }
 
 STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) {
     // Only an input pin receives connections.
     return E_UNEXPECTED;
-}
-
-STDMETHODIMP OutputPin::Disconnect() {
-    Locked lock(filter().controlLock());
-    if (filter().state() != State_Stopped) {
-        return VFW_E_NOT_STOPPED;
-    }
-    if (!isConnected()) {
-        return S_FALSE;
-    }
-    clearConnection();
-    return S_OK;
 }
 
 STDMETHODIMP OutputPin::EndOfStream() {

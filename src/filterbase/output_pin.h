@@ -27,7 +27,6 @@ class OutputPin : public PinBase, public IKsPropertySet {
     // IPin, the connection and the stream
     STDMETHODIMP Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) override;
     STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) override;
-    STDMETHODIMP Disconnect() override;
     STDMETHODIMP EndOfStream() override;
     STDMETHODIMP BeginFlush() override;
     STDMETHODIMP EndFlush() override;
@@ -50,11 +49,11 @@ class OutputPin : public PinBase, public IKsPropertySet {
   protected:
     // Bytes one sample of type needs.
     virtual long sampleBytes(const AM_MEDIA_TYPE& type) = 0;
+    void releaseConnection() override;
 
   private:
     HRESULT attemptConnection(IPin* receivePin, const AM_MEDIA_TYPE& type);
     HRESULT decideAllocator(IMemInputPin* input, const AM_MEDIA_TYPE& type);
-    void clearConnection();
 
     const GUID category_;
     IMemInputPin* input_ = nullptr;

@@ -54,6 +54,19 @@ void PinBase::clearPeer() {
     type_.reset();
 }
 
+STDMETHODIMP PinBase::Disconnect() {
+    Locked lock(filter_.controlLock());
+    if (filter_.state() != State_Stopped) {
+        return VFW_E_NOT_STOPPED;
+    }
+    if (peer_ == nullptr) {
+        return S_FALSE;
+    }
+    releaseConnection();
+    clearPeer();
+    return S_OK;
+}
+
 STDMETHODIMP PinBase::ConnectedTo(IPin** pin) {
     if (pin == nullptr) {
         return E_POINTER;

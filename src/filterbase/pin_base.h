@@ -26,7 +26,8 @@ class PinBase : public IPin {
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
 
-    // IPin, the queries
+    // IPin: disconnecting (only while the filter is stopped) and the queries
+    STDMETHODIMP Disconnect() override;
     STDMETHODIMP ConnectedTo(IPin** pin) override;
     STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* type) override;
     STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
@@ -51,6 +52,9 @@ class PinBase : public IPin {
     virtual HRESULT offeredTypes(std::vector<MediaType>& types) = 0;
     // Whether the pin can stream type exactly.
     virtual bool acceptsType(const AM_MEDIA_TYPE& type) = 0;
+    // Releases what a pin kind holds of its connection beyond the peer and
+    // the type (allocator, peer interfaces); Disconnect and destruction call it.
+    virtual void releaseConnection() {}
     // Interfaces a pin kind adds to the pin's identity.
     virtual HRESULT queryExtraInterface(REFIID /*iid*/, void** /*out*/) { return E_NOINTERFACE; }
 
