@@ -1,6 +1,5 @@
 #include "class_factory.h"
 
-#include "camera_filter.h"
 #include "module.h"
 #include "filterbase/single_interface.h"
 
@@ -10,9 +9,9 @@ namespace vcxcam {
 
 namespace {
 
-class CameraClassFactory final : public filterbase::SingleInterfaceObject<IClassFactory> {
+class ClassFactory final : public filterbase::SingleInterfaceObject<IClassFactory> {
   public:
-    explicit CameraClassFactory(int index) : index_(index) {}
+    ClassFactory(FilterCreator create, int index) : create_(create), index_(index) {}
 
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         if (out == nullptr) {
@@ -22,7 +21,7 @@ class CameraClassFactory final : public filterbase::SingleInterfaceObject<IClass
         if (outer != nullptr) {
             return CLASS_E_NOAGGREGATION;
         }
-        return CameraFilter::create(index_, iid, out);
+        return create_(index_, iid, out);
     }
     STDMETHODIMP LockServer(BOOL lock) override {
         if (lock) {
@@ -34,15 +33,16 @@ class CameraClassFactory final : public filterbase::SingleInterfaceObject<IClass
     }
 
   private:
-    ~CameraClassFactory() override = default;
+    ~ClassFactory() override = default;
 
+    const FilterCreator create_;
     const int index_;
 };
 
 } // namespace
 
-HRESULT getCameraClassObject(int index, REFIID iid, void** out) {
-    auto* factory = new (std::nothrow) CameraClassFactory(index);
+HRESULT getClassObject(FilterCreator create, int index, REFIID iid, void** out) {
+    auto* factory = new (std::nothrow) ClassFactory(create, index);
     if (factory == nullptr) {
         return E_OUTOFMEMORY;
     }

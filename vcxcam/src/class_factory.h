@@ -1,4 +1,5 @@
-// The class object of one camera: IClassFactory making that camera's filter.
+// The class object of one vcxcam filter: IClassFactory making the filter of
+// one camera or one compressor.
 #pragma once
 
 #include <windows.h>
@@ -6,7 +7,10 @@
 
 namespace vcxcam {
 
-// Hands out the class object of camera index as iid.
-HRESULT getCameraClassObject(int index, REFIID iid, void** out);
+// Makes the filter with this index of one kind and hands it out as iid.
+using FilterCreator = HRESULT (*)(int index, REFIID iid, void** out);
+
+// Hands out, as iid, the class object whose instances create(index, ...) makes.
+HRESULT getClassObject(FilterCreator create, int index, REFIID iid, void** out);
 
 } // namespace vcxcam

@@ -59,6 +59,19 @@ std::vector<CameraConfig> readCameraConfigs() {
     return cameras;
 }
 
+std::vector<std::wstring> readCompressorNames() {
+    const RegKey key = RegKey::open(HKEY_CURRENT_USER, kConfigKey);
+    std::optional<std::vector<std::wstring>> names =
+        key ? key.readMultiString(L"Compressors") : std::nullopt;
+    if (!names) {
+        return {kDefaultCompressorName};
+    }
+    if (names->size() > static_cast<std::size_t>(kMaxCompressors)) {
+        names->resize(kMaxCompressors);
+    }
+    return *names;
+}
+
 CameraConfig readCameraConfig(int index) {
     return readFrom(RegKey::open(HKEY_CURRENT_USER, cameraKeyPath(index)), index);
 }

@@ -1,5 +1,6 @@
-// The camera configuration under HKEY_CURRENT_USER\Software\vcxcam, read
-// when the DLL registers and whenever a camera filter is created.
+// The configuration under HKEY_CURRENT_USER\Software\vcxcam: the cameras,
+// read when the DLL registers and whenever a camera filter is created, and the
+// test compressors, read when the DLL registers.
 #pragma once
 
 #include "capability.h"
@@ -28,5 +29,10 @@ CameraConfig readCameraConfig(int index);
 
 // The name a camera without a usable FriendlyName gets.
 std::wstring defaultFriendlyName(int index);
+
+// The friendly names of the test compressors, in order: the strings of the
+// Compressors value (at most kMaxCompressors of them), or the one default
+// compressor when the value is absent or not a REG_MULTI_SZ.
+std::vector<std::wstring> readCompressorNames();
 
 } // namespace vcxcam

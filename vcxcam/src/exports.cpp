@@ -1,5 +1,7 @@
 // The four exports of the COM in-process server.
+#include "camera_filter.h"
 #include "class_factory.h"
+#include "compressor_filter.h"
 #include "ids.h"
 #include "module.h"
 #include "registration.h"
@@ -13,7 +15,12 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
     *out = nullptr;
     for (int index = 0; index < vcxcam::kMaxCameras; ++index) {
         if (clsid == vcxcam::cameraClsid(index)) {
-            return vcxcam::getCameraClassObject(index, iid, out);
+            return vcxcam::getClassObject(&vcxcam::CameraFilter::create, index, iid, out);
+        }
+    }
+    for (int index = 0; index < vcxcam::kMaxCompressors; ++index) {
+        if (clsid == vcxcam::compressorClsid(index)) {
+            return vcxcam::getClassObject(&vcxcam::CompressorFilter::create, index, iid, out);
         }
     }
     return CLASS_E_CLASSNOTAVAILABLE;
@@ -24,11 +31,11 @@ HRESULT STDAPICALLTYPE DllCanUnloadNow() {
 }
 
 HRESULT STDAPICALLTYPE DllRegisterServer() {
-    return vcxcam::registerCameras();
+    return vcxcam::registerFilters();
 }
 
 HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    return vcxcam::unregisterCameras();
+    return vcxcam::unregisterFilters();
 }
 
 } // extern "C"

@@ -1,6 +1,7 @@
-// Class identifiers of the vcxcam cameras. Camera N (0..7) has the base
-// identifier with N as its last byte, so that the video input category lists
-// the cameras in their configured order.
+// Class identifiers of the vcxcam cameras and test compressors. Camera N
+// (0..7) and compressor N (0..15) have their base identifier with N as its
+// last byte, so that each category lists them in their configured order (the
+// System Device Enumerator lists a category's entries by class identifier).
 #pragma once
 
 #include <windows.h>
@@ -16,9 +17,24 @@ inline CLSID cameraClsid(int index) {
     return id;
 }
 
+constexpr int kMaxCompressors = 16;
+
+// {6C0D5AE3-845E-4342-948A-8439CC0AC600} + N
+inline CLSID compressorClsid(int index) {
+    CLSID id = {0x6c0d5ae3, 0x845e, 0x4342, {0x94, 0x8a, 0x84, 0x39, 0xcc, 0x0a, 0xc6, 0x00}};
+    id.Data4[7] = static_cast<unsigned char>(index);
+    return id;
+}
+
 // Registry key, under HKEY_CURRENT_USER, of the camera configuration.
 constexpr const wchar_t* kConfigKey = L"Software\\vcxcam";
 
 constexpr const wchar_t* kDefaultFriendlyName = L"vcxcam Virtual Camera";
+
+constexpr const wchar_t* kDefaultCompressorName = L"vcxcam Identity Compressor";
+
+// Registry key, under HKEY_CURRENT_USER, where a compressor records the
+// dialog it was last asked to show.
+constexpr const wchar_t* kLastDialogKey = L"Software\\vcxcam\\LastDialog";
 
 } // namespace vcxcam

@@ -30,17 +30,18 @@ class ComScope {
     HRESULT result_;
 };
 
-std::wstring classKeyPath(int index) {
-    return L"CLSID\\" + guidString(cameraClsid(index));
+std::wstring classKeyPath(const CLSID& clsid) {
+    return L"CLSID\\" + guidString(clsid);
 }
 
-HRESULT writeServerKeys(const CameraConfig& camera, const std::wstring& dllPath) {
+HRESULT writeServerKeys(const CLSID& clsid, const std::wstring& friendlyName,
+                        const std::wstring& dllPath) {
     LSTATUS status = ERROR_SUCCESS;
-    const RegKey classKey = RegKey::create(HKEY_CLASSES_ROOT, classKeyPath(camera.index), &status);
+    const RegKey classKey = RegKey::create(HKEY_CLASSES_ROOT, classKeyPath(clsid), &status);
     if (!classKey) {
         return HRESULT_FROM_WIN32(status);
     }
-    status = classKey.writeString(nullptr, camera.friendlyName);
+    status = classKey.writeString(nullptr, friendlyName);
     if (status != ERROR_SUCCESS) {
         return HRESULT_FROM_WIN32(status);
     }
@@ -55,22 +56,27 @@ HRESULT writeServerKeys(const CameraConfig& camera, const std::wstring& dllPath)
     return HRESULT_FROM_WIN32(status);
 }
 
-HRESULT registerInCategory(IFilterMapper2* mapper, const CameraConfig& camera) {
+// Registers clsid in category with RGB24 video pins, the first pinCount of
+// an output pin (of category pinCategory) and an input pin.
+HRESULT registerInCategory(IFilterMapper2* mapper, const GUID& category, const CLSID& clsid,
+                           const std::wstring& friendlyName, ULONG pinCount,
+                           const GUID* pinCategory) {
     REGPINTYPES type = {&MEDIATYPE_Video, &MEDIASUBTYPE_RGB24};
-    REGFILTERPINS2 pin{};
-    pin.dwFlags = REG_PINFLAG_B_OUTPUT;
-    pin.cInstances = 1;
-    pin.nMediaTypes = 1;
-    pin.lpMediaType = &type;
-    pin.clsPinCategory = &PIN_CATEGORY_CAPTURE;
+    REGFILTERPINS2 pins[2] = {};
+    pins[0].dwFlags = REG_PINFLAG_B_OUTPUT;
+    pins[0].clsPinCategory = pinCategory;
+    for (REGFILTERPINS2& pin : pins) {
+        pin.cInstances = 1;
+        pin.nMediaTypes = 1;
+        pin.lpMediaType = &type;
+    }
     REGFILTER2 filter{};
     filter.dwVersion = 2;
     filter.dwMerit = MERIT_DO_NOT_USE;
-    filter.cPins2 = 1;
-    filter.rgPins2 = &pin;
-    const CLSID clsid = cameraClsid(camera.index);
-    return mapper->RegisterFilter(clsid, camera.friendlyName.c_str(), nullptr,
-                                  &CLSID_VideoInputDeviceCategory, nullptr, &filter);
+    filter.cPins2 = pinCount;
+    filter.rgPins2 = pins;
+    return mapper->RegisterFilter(clsid, friendlyName.c_str(), nullptr, &category, nullptr,
+                                  &filter);
 }
 
 HRESULT createMapper(vcx::ComPtr<IFilterMapper2>& mapper) {
@@ -78,11 +84,10 @@ HRESULT createMapper(vcx::ComPtr<IFilterMapper2>& mapper) {
                             mapper.putVoid());
 }
 
-// Removing the last camera leaves the category's Instance key empty; the
-// mapper made it, and nothing else needs an empty one.
-void removeEmptyCategoryInstanceKey() {
-    const std::wstring path =
-        L"CLSID\\" + guidString(CLSID_VideoInputDeviceCategory) + L"\\Instance";
+// Removing our last entry of a category may leave its Instance key empty;
+// the mapper made it, and nothing else needs an empty one.
+void removeEmptyInstanceKey(const GUID& category) {
+    const std::wstring path = L"CLSID\\" + guidString(category) + L"\\Instance";
     const RegKey key = RegKey::open(HKEY_CLASSES_ROOT, path);
     DWORD subkeys = 0;
     DWORD values = 0;
@@ -95,27 +100,61 @@ void removeEmptyCategoryInstanceKey() {
     RegDeleteKeyW(HKEY_CLASSES_ROOT, path.c_str());
 }
 
-HRESULT removeAll(IFilterMapper2* mapper) {
-    HRESULT result = S_OK;
-    for (int index = 0; index < kMaxCameras; ++index) {
-        const CLSID clsid = cameraClsid(index);
-        const HRESULT hr =
-            mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, nullptr, clsid);
+// Removes count filters of category, whose class identifiers clsidOf gives;
+// the first failure other than a missing entry goes into result.
+void removeFilters(IFilterMapper2* mapper, const GUID& category, int count, CLSID (*clsidOf)(int),
+                   HRESULT& result) {
+    for (int index = 0; index < count; ++index) {
+        const CLSID clsid = clsidOf(index);
+        const HRESULT hr = mapper->UnregisterFilter(&category, nullptr, clsid);
         if (FAILED(hr) && hr != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) && SUCCEEDED(result)) {
             result = hr;
         }
-        const LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, classKeyPath(index).c_str());
+        const LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, classKeyPath(clsid).c_str());
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && SUCCEEDED(result)) {
             result = HRESULT_FROM_WIN32(status);
         }
     }
-    removeEmptyCategoryInstanceKey();
+    removeEmptyInstanceKey(category);
+}
+
+HRESULT removeAll(IFilterMapper2* mapper) {
+    HRESULT result = S_OK;
+    removeFilters(mapper, CLSID_VideoInputDeviceCategory, kMaxCameras, &cameraClsid, result);
+    removeFilters(mapper, CLSID_VideoCompressorCategory, kMaxCompressors, &compressorClsid, result);
     return result;
+}
+
+HRESULT registerAll(IFilterMapper2* mapper, const std::wstring& dllPath) {
+    for (const CameraConfig& camera : readCameraConfigs()) {
+        const CLSID clsid = cameraClsid(camera.index);
+        HRESULT hr = writeServerKeys(clsid, camera.friendlyName, dllPath);
+        if (SUCCEEDED(hr)) {
+            hr = registerInCategory(mapper, CLSID_VideoInputDeviceCategory, clsid,
+                                    camera.friendlyName, 1, &PIN_CATEGORY_CAPTURE);
+        }
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    const std::vector<std::wstring> compressors = readCompressorNames();
+    for (std::size_t index = 0; index < compressors.size(); ++index) {
+        const CLSID clsid = compressorClsid(static_cast<int>(index));
+        HRESULT hr = writeServerKeys(clsid, compressors[index], dllPath);
+        if (SUCCEEDED(hr)) {
+            hr = registerInCategory(mapper, CLSID_VideoCompressorCategory, clsid,
+                                    compressors[index], 2, nullptr);
+        }
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    return S_OK;
 }
 
 } // namespace
 
-HRESULT registerCameras() {
+HRESULT registerFilters() {
     ComScope com;
     vcx::ComPtr<IFilterMapper2> mapper;
     HRESULT hr = createMapper(mapper);
@@ -130,20 +169,14 @@ HRESULT registerCameras() {
     if (dllPath.empty()) {
         return HRESULT_FROM_WIN32(GetLastError());
     }
-    for (const CameraConfig& camera : readCameraConfigs()) {
-        hr = writeServerKeys(camera, dllPath);
-        if (SUCCEEDED(hr)) {
-            hr = registerInCategory(mapper.get(), camera);
-        }
-        if (FAILED(hr)) {
-            removeAll(mapper.get());
-            return hr;
-        }
+    hr = registerAll(mapper.get(), dllPath);
+    if (FAILED(hr)) {
+        removeAll(mapper.get());
     }
-    return S_OK;
+    return hr;
 }
 
-HRESULT unregisterCameras() {
+HRESULT unregisterFilters() {
     ComScope com;
     vcx::ComPtr<IFilterMapper2> mapper;
     const HRESULT hr = createMapper(mapper);

@@ -1,17 +1,18 @@
-// Registration of the cameras: the COM server keys of each camera's class
-// and its entry in the video input device category.
+// Registration of the vcxcam filters: the COM server keys of each camera's
+// and each test compressor's class, and their entries in the video input
+// device category and the video compressor category.
 #pragma once
 
 #include <windows.h>
 
 namespace vcxcam {
 
-// Registers the cameras the configuration names now, after removing every
-// camera registration there is.
-HRESULT registerCameras();
+// Registers the cameras and compressors the configuration names now, after
+// removing every registration there is.
+HRESULT registerFilters();
 
-// Removes the registration of all kMaxCameras possible cameras, whatever the
-// configuration says now.
-HRESULT unregisterCameras();
+// Removes the registration of all kMaxCameras possible cameras and all
+// kMaxCompressors possible compressors, whatever the configuration says now.
+HRESULT unregisterFilters();
 
 } // namespace vcxcam

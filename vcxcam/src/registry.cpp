@@ -114,6 +114,16 @@ LSTATUS RegKey::writeString(const wchar_t* name, const std::wstring& value) cons
                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
+LSTATUS RegKey::writeDword(const wchar_t* name, DWORD value) const {
+    return RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof(value));
+}
+
+LSTATUS RegKey::writeQword(const wchar_t* name, ULONGLONG value) const {
+    return RegSetValueExW(key_, name, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof(value));
+}
+
 std::wstring guidString(const GUID& guid) {
     wchar_t text[40] = {};
     StringFromGUID2(guid, text, 40);

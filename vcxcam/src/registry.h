@@ -33,6 +33,8 @@ class RegKey {
     std::optional<DWORD> readDword(const wchar_t* name) const;
 
     LSTATUS writeString(const wchar_t* name, const std::wstring& value) const;
+    LSTATUS writeDword(const wchar_t* name, DWORD value) const;
+    LSTATUS writeQword(const wchar_t* name, ULONGLONG value) const;
 
   private:
     explicit RegKey(HKEY key) : key_(key) {}

@@ -6,6 +6,7 @@
 #include "avi/avi_writer.h"
 
 #include "camera_support.h"
+#include "ids.h"
 #include "picture.h"
 #include "stream_stats.h"
 
@@ -77,14 +78,14 @@ struct RecordingGraph {
         }
         harness::checkHr(graph->QueryInterface(IID_IMediaControl, control.putVoid()), "control");
     }
-    void render(IBaseFilter* writer) {
+    void render(IBaseFilter* writer, IBaseFilter* compressor = nullptr) {
         ComPtr<ICaptureGraphBuilder2> builder;
         harness::checkHr(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
                                           IID_ICaptureGraphBuilder2, builder.putVoid()),
                          "creating the builder");
         harness::checkHr(builder->SetFiltergraph(graph.get()), "SetFiltergraph");
         const HRESULT hr = builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video,
-                                                 camera.get(), nullptr, writer);
+                                                 camera.get(), compressor, writer);
         ASSERT_EQ(hr, S_OK);
     }
     ULONGLONG framesDelivered() {
@@ -119,6 +120,26 @@ TEST_F(RecordingTest, CameraThroughAGraphRecordsEveryFrameItSends) {
     writeExpectation("camera", frames, 640, 480, 0);
     // The writer released without recording deleted the file it created.
     EXPECT_EQ(GetFileAttributesW(L"scratch.avi"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(RecordingTest, CameraThroughTheTestCompressorRecordsEveryFrameItSends) {
+    RecordingGraph recording(nullptr);
+    ComPtr<IBaseFilter> compressor;
+    ASSERT_EQ(CoCreateInstance(vcxcam::compressorClsid(0), nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IBaseFilter, compressor.putVoid()),
+              S_OK);
+    ASSERT_EQ(recording.graph->AddFilter(compressor.get(), L"vcxcam Identity Compressor"), S_OK);
+    ComPtr<IBaseFilter> writer;
+    ASSERT_EQ(vcx::setAviOutputFileName(recording.graph.get(), &MEDIASUBTYPE_Avi, L"compressor.avi",
+                                        writer.put(), nullptr),
+              S_OK);
+    recording.render(writer.get(), compressor.get());
+    ASSERT_EQ(recording.control->Run(), S_OK);
+    Sleep(1000);
+    ASSERT_EQ(recording.control->Stop(), S_OK);
+    const ULONGLONG frames = recording.framesDelivered();
+    EXPECT_GT(frames, 10u);
+    writeExpectation("compressor", frames, 640, 480, 0);
 }
 
 TEST_F(RecordingTest, FailedWriteEndsTheRecordingWithTheFramesBeforeIt) {

@@ -1,5 +1,5 @@
 // The vcxcam configuration of the test prefix and the registration that
-// publishes it in the video input category.
+// publishes it in the video input and video compressor categories.
 #include "harness.h"
 
 #include "ids.h"
@@ -75,6 +75,19 @@ void configureCameras(const std::vector<CameraConfig>& cameras) {
 
 void restoreDefaultCameras() {
     configureCameras({});
+}
+
+void configureCompressors(const std::optional<std::vector<std::wstring>>& names) {
+    if (names) {
+        writeMultiString(HKEY_CURRENT_USER, vcxcam::kConfigKey, L"Compressors", *names);
+    } else {
+        const LSTATUS status =
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, vcxcam::kConfigKey, L"Compressors");
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+            throw Failure("removing the Compressors value failed: error " + std::to_string(status));
+        }
+    }
+    registerVcxcam();
 }
 
 void removeCameras() {

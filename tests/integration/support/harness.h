@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -67,9 +68,26 @@ void restoreDefaultCameras();
 // input category empty.
 void removeCameras();
 
+// Sets the vcxcam test compressors (the Compressors value) to these names,
+// or removes the value (nothing: the one default compressor), and registers
+// vcxcam.dll again. restoreDefaultCameras() removes the value too.
+void configureCompressors(const std::optional<std::vector<std::wstring>>& names);
+
 // Calls vcxcam.dll's DllRegisterServer / DllUnregisterServer in this process.
 void registerVcxcam();
 void unregisterVcxcam();
+
+// One entry of a device category: its FriendlyName and its CLSID value
+// (empty when it has none).
+struct CategoryEntry {
+    std::wstring friendlyName;
+    std::wstring clsid;
+    bool operator==(const CategoryEntry&) const = default;
+};
+
+// Every entry of a category, in the order the System Device Enumerator lists
+// them; empty when the category is empty.
+std::vector<CategoryEntry> categoryEntries(const GUID& category);
 
 // The FriendlyName of every device of the video input category, in the order
 // the System Device Enumerator lists them; empty when the category is empty.

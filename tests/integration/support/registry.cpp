@@ -54,7 +54,32 @@ void setValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD ty
     }
 }
 
+// A value of exactly this type and size; nothing otherwise.
+template <class Value>
+std::optional<Value> readFixed(HKEY root, const std::wstring& path, const wchar_t* name,
+                               DWORD wantedType) {
+    const Key key(root, path, KEY_READ);
+    Value value{};
+    DWORD type = 0;
+    DWORD bytes = sizeof(value);
+    if (!key ||
+        RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                         &bytes) != ERROR_SUCCESS ||
+        type != wantedType || bytes != sizeof(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 } // namespace
+
+std::optional<DWORD> readDword(HKEY root, const std::wstring& path, const wchar_t* name) {
+    return readFixed<DWORD>(root, path, name, REG_DWORD);
+}
+
+std::optional<ULONGLONG> readQword(HKEY root, const std::wstring& path, const wchar_t* name) {
+    return readFixed<ULONGLONG>(root, path, name, REG_QWORD);
+}
 
 bool keyExists(HKEY root, const std::wstring& path) {
     return static_cast<bool>(Key(root, path, KEY_READ));

@@ -18,6 +18,10 @@ std::vector<std::wstring> subkeyNames(HKEY root, const std::wstring& path);
 // A REG_SZ value; nothing when the key or value is missing or not a string.
 std::optional<std::wstring> readString(HKEY root, const std::wstring& path, const wchar_t* name);
 
+// A REG_DWORD or REG_QWORD value; nothing when missing or of another type.
+std::optional<DWORD> readDword(HKEY root, const std::wstring& path, const wchar_t* name);
+std::optional<ULONGLONG> readQword(HKEY root, const std::wstring& path, const wchar_t* name);
+
 // Creates the key when needed and sets the value.
 void writeString(HKEY root, const std::wstring& path, const wchar_t* name,
                  const std::wstring& value);
