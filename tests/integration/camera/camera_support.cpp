@@ -199,7 +199,7 @@ PreviewGraph::~PreviewGraph() {
 }
 
 std::unique_ptr<PreviewGraph> buildPreviewGraph(IBaseFilter* camera, const GUID& category,
-                                                SampleRecorder* recorder) {
+                                                SampleRecorder* recorder, IBaseFilter* between) {
     auto graph = std::make_unique<PreviewGraph>();
     harness::checkHr(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IGraphBuilder, graph->graph.putVoid()),
@@ -233,8 +233,17 @@ std::unique_ptr<PreviewGraph> buildPreviewGraph(IBaseFilter* camera, const GUID&
                      "adding the grabber");
     harness::checkHr(graph->graph->AddFilter(graph->renderer.get(), L"Null Renderer"),
                      "adding the renderer");
-    graph->renderResult = graph->builder->RenderStream(
-        &category, &MEDIATYPE_Video, camera, graph->grabberFilter.get(), graph->renderer.get());
+    if (between != nullptr) {
+        harness::checkHr(graph->graph->AddFilter(between, L"Between"), "adding the filter between");
+        harness::checkHr(graph->builder->RenderStream(&category, &MEDIATYPE_Video, camera, between,
+                                                      graph->grabberFilter.get()),
+                         "RenderStream to the grabber");
+        graph->renderResult = graph->builder->RenderStream(
+            nullptr, nullptr, graph->grabberFilter.get(), nullptr, graph->renderer.get());
+    } else {
+        graph->renderResult = graph->builder->RenderStream(
+            &category, &MEDIATYPE_Video, camera, graph->grabberFilter.get(), graph->renderer.get());
+    }
     harness::checkHr(graph->renderResult, "RenderStream");
     return graph;
 }

@@ -138,10 +138,12 @@ struct PreviewGraph {
 // Adds camera, grabber and renderer to a new graph and renders category from
 // the camera through the grabber; the result of RenderStream is kept in
 // renderResult. Buffers samples (SetBufferSamples(TRUE)); a recorder, when
-// given, gets every sample.
+// given, gets every sample. With a filter between, it goes into the graph
+// too, and the stream runs camera -> between -> grabber -> renderer.
 std::unique_ptr<PreviewGraph> buildPreviewGraph(IBaseFilter* camera,
                                                 const GUID& category = PIN_CATEGORY_PREVIEW,
-                                                SampleRecorder* recorder = nullptr);
+                                                SampleRecorder* recorder = nullptr,
+                                                IBaseFilter* between = nullptr);
 
 // The media type the grabber's input is connected with.
 VideoShape grabberShape(ISampleGrabber* grabber);

@@ -95,39 +95,13 @@ TEST_F(CompressorTest, FramesPassThroughAGraphUnchanged) {
                                IID_IBaseFilter, compressor.putVoid()),
               S_OK);
     camtest::SampleRecorder recorder(12);
-    camtest::PreviewGraph graph;
-    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                               graph.graph.putVoid()),
-              S_OK);
-    ASSERT_EQ(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_ICaptureGraphBuilder2, graph.builder.putVoid()),
-              S_OK);
-    ASSERT_EQ(CoCreateInstance(harness::kClsidSampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IBaseFilter, graph.grabberFilter.putVoid()),
-              S_OK);
-    ASSERT_EQ(CoCreateInstance(harness::kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IBaseFilter, graph.renderer.putVoid()),
-              S_OK);
-    ASSERT_EQ(graph.grabberFilter->QueryInterface(IID_ISampleGrabber, graph.grabber.putVoid()),
-              S_OK);
-    ASSERT_EQ(graph.grabber->SetCallback(&recorder, 0), S_OK);
-    ASSERT_EQ(graph.graph->QueryInterface(IID_IMediaControl, graph.control.putVoid()), S_OK);
-    ASSERT_EQ(graph.builder->SetFiltergraph(graph.graph.get()), S_OK);
-    ASSERT_EQ(graph.graph->AddFilter(camera.get(), L"Camera"), S_OK);
-    ASSERT_EQ(graph.graph->AddFilter(compressor.get(), L"vcxcam Identity Compressor"), S_OK);
-    ASSERT_EQ(graph.graph->AddFilter(graph.grabberFilter.get(), L"Sample Grabber"), S_OK);
-    ASSERT_EQ(graph.graph->AddFilter(graph.renderer.get(), L"Null Renderer"), S_OK);
-    ASSERT_EQ(graph.builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.get(),
-                                          compressor.get(), graph.grabberFilter.get()),
-              S_OK);
-    ASSERT_EQ(graph.builder->RenderStream(nullptr, nullptr, graph.grabberFilter.get(), nullptr,
-                                          graph.renderer.get()),
-              S_OK);
-    const camtest::VideoShape shape = camtest::grabberShape(graph.grabber.get());
+    const auto graph =
+        camtest::buildPreviewGraph(camera.get(), PIN_CATEGORY_CAPTURE, &recorder, compressor.get());
+    const camtest::VideoShape shape = camtest::grabberShape(graph->grabber.get());
     // S_FALSE: the Null Renderer waits for its first sample.
-    ASSERT_TRUE(SUCCEEDED(graph.control->Run()));
+    ASSERT_TRUE(SUCCEEDED(graph->control->Run()));
     ASSERT_TRUE(recorder.waitFor(12));
-    graph.control->Stop();
+    graph->control->Stop();
     const std::vector<camtest::SampleRecorder::Sample> samples = recorder.samples();
     for (std::size_t i = 0; i < 12; ++i) {
         EXPECT_EQ(camtest::matchPicture(samples[i].bits, shape.width, shape.height), i) << i;
