@@ -31,22 +31,14 @@ class AviWriterPin final : public filterbase::InputPin {
 
 HRESULT AviWriter::create(std::unique_ptr<FileOutput> file, const AviLimits& limits, REFIID iid,
                           void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    *out = nullptr;
     if (!file) {
+        if (out != nullptr) {
+            *out = nullptr;
+        }
         return E_OUTOFMEMORY;
     }
-    AviWriter* writer = nullptr;
-    try {
-        writer = new AviWriter(std::move(file), limits);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    const HRESULT hr = writer->QueryInterface(iid, out);
-    writer->Release();
-    return hr;
+    return filterbase::createFilter(
+        [&file, &limits] { return new AviWriter(std::move(file), limits); }, iid, out);
 }
 
 AviWriter::AviWriter(std::unique_ptr<FileOutput> file, const AviLimits& limits)

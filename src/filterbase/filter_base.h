@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <strmif.h>
 
+#include <new>
 #include <string>
 
 namespace filterbase {
@@ -87,5 +88,24 @@ class FilterBase : public IBaseFilter, public IAMFilterMiscFlags {
     IFilterGraph* graph_ = nullptr;
     std::wstring name_;
 };
+
+// What a filter kind's create function does: makes the filter with make()
+// (which returns a new filter holding one reference, and may throw
+// std::bad_alloc) and hands it out as iid.
+template <class Make> HRESULT createFilter(Make make, REFIID iid, void** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    *out = nullptr;
+    FilterBase* filter = nullptr;
+    try {
+        filter = make();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    const HRESULT hr = filter->QueryInterface(iid, out);
+    filter->Release();
+    return hr;
+}
 
 } // namespace filterbase

@@ -15,19 +15,8 @@
 namespace vcxcam {
 
 HRESULT CameraFilter::create(int index, REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    *out = nullptr;
-    CameraFilter* filter = nullptr;
-    try {
-        filter = new CameraFilter(readCameraConfig(index));
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    const HRESULT hr = filter->QueryInterface(iid, out);
-    filter->Release();
-    return hr;
+    return filterbase::createFilter([index] { return new CameraFilter(readCameraConfig(index)); },
+                                    iid, out);
 }
 
 CameraFilter::CameraFilter(CameraConfig config)

@@ -86,19 +86,7 @@ class CompressorOutputPin final : public filterbase::OutputPin {
 };
 
 HRESULT CompressorFilter::create(int index, REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    *out = nullptr;
-    CompressorFilter* filter = nullptr;
-    try {
-        filter = new CompressorFilter(index);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    const HRESULT hr = filter->QueryInterface(iid, out);
-    filter->Release();
-    return hr;
+    return filterbase::createFilter([index] { return new CompressorFilter(index); }, iid, out);
 }
 
 CompressorFilter::CompressorFilter(int index)
