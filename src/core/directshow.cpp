@@ -1,6 +1,7 @@
 #include "core/directshow.h"
 
 #include "core/platform.h"
+#include "filterbase/media_type.h"
 
 namespace vcx {
 
@@ -10,22 +11,11 @@ const CLSID kClsidNullRenderer = {
     0xC1F400A4, 0x3F08, 0x11d3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
 
 void freeMediaTypeFields(AM_MEDIA_TYPE& type) {
-    if (type.cbFormat != 0 || type.pbFormat != nullptr) {
-        platform().coTaskMemFree(type.pbFormat);
-        type.cbFormat = 0;
-        type.pbFormat = nullptr;
-    }
-    if (type.pUnk != nullptr) {
-        type.pUnk->Release();
-        type.pUnk = nullptr;
-    }
+    filterbase::freeMediaTypeFields(type, platform().coTaskMemFree);
 }
 
 void deleteMediaType(AM_MEDIA_TYPE* type) {
-    if (type != nullptr) {
-        freeMediaTypeFields(*type);
-        platform().coTaskMemFree(type);
-    }
+    filterbase::deleteMediaType(type, platform().coTaskMemFree);
 }
 
 } // namespace vcx

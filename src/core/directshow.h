@@ -12,7 +12,8 @@ extern const CLSID kClsidSampleGrabber; // {C1F400A0-3F08-11d3-9F0B-006008039E37
 extern const CLSID kClsidNullRenderer;  // {C1F400A4-3F08-11d3-9F0B-006008039E37}
 
 // Frees what an AM_MEDIA_TYPE owns (format block and pUnk), not the
-// structure itself.
+// structure itself: the filter base's routine, with task memory given back
+// through the platform table.
 void freeMediaTypeFields(AM_MEDIA_TYPE& type);
 
 // Frees an AM_MEDIA_TYPE the platform allocated, structure included.

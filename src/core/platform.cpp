@@ -1,5 +1,7 @@
 #include "core/platform.h"
 
+#include "avi/avi_output.h"
+
 namespace vcx {
 namespace {
 
@@ -21,9 +23,7 @@ const Platform systemTable = {
     .heapAlloc = HeapAlloc,
     .heapFree = HeapFree,
     .wideCharToMultiByte = WideCharToMultiByte,
-    // Wired to the library's AVI writer once it is part of the build; null
-    // leaves a builder's E_NOTIMPL standing.
-    .setAviOutputFileName = nullptr,
+    .setAviOutputFileName = setAviOutputFileName,
 };
 
 const Platform* current = &systemTable;

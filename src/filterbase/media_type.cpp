@@ -5,10 +5,12 @@
 
 namespace filterbase {
 
-void freeMediaTypeFields(AM_MEDIA_TYPE& type) {
-    CoTaskMemFree(type.pbFormat);
-    type.pbFormat = nullptr;
-    type.cbFormat = 0;
+void freeMediaTypeFields(AM_MEDIA_TYPE& type, TaskMemFree freeMemory) {
+    if (type.cbFormat != 0 || type.pbFormat != nullptr) {
+        freeMemory(type.pbFormat);
+        type.pbFormat = nullptr;
+        type.cbFormat = 0;
+    }
     if (type.pUnk != nullptr) {
         type.pUnk->Release();
         type.pUnk = nullptr;
@@ -46,10 +48,10 @@ AM_MEDIA_TYPE* createMediaTypeCopy(const AM_MEDIA_TYPE& src) {
     return type;
 }
 
-void deleteMediaType(AM_MEDIA_TYPE* type) {
+void deleteMediaType(AM_MEDIA_TYPE* type, TaskMemFree freeMemory) {
     if (type != nullptr) {
-        freeMediaTypeFields(*type);
-        CoTaskMemFree(type);
+        freeMediaTypeFields(*type, freeMemory);
+        freeMemory(type);
     }
 }
 

@@ -7,8 +7,13 @@
 
 namespace filterbase {
 
-// Frees what a type owns (format block, pUnk) and clears those fields.
-void freeMediaTypeFields(AM_MEDIA_TYPE& type);
+// How task memory is given back: CoTaskMemFree, or a stand-in of a caller
+// that reaches the system through a table of its own.
+using TaskMemFree = void(WINAPI*)(LPVOID memory);
+
+// Frees what a type owns (format block, pUnk) and clears those fields. A
+// type without a format block makes no call to freeMemory.
+void freeMediaTypeFields(AM_MEDIA_TYPE& type, TaskMemFree freeMemory = CoTaskMemFree);
 
 // Deep-copies src into dst, which owns nothing yet.
 HRESULT copyMediaType(AM_MEDIA_TYPE& dst, const AM_MEDIA_TYPE& src);
@@ -18,7 +23,7 @@ HRESULT copyMediaType(AM_MEDIA_TYPE& dst, const AM_MEDIA_TYPE& src);
 AM_MEDIA_TYPE* createMediaTypeCopy(const AM_MEDIA_TYPE& src);
 
 // Frees a type from createMediaTypeCopy (or from the platform), structure included.
-void deleteMediaType(AM_MEDIA_TYPE* type);
+void deleteMediaType(AM_MEDIA_TYPE* type, TaskMemFree freeMemory = CoTaskMemFree);
 
 // An owned AM_MEDIA_TYPE. Copies go through copyFrom, which can fail.
 class MediaType {
