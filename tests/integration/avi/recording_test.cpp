@@ -6,14 +6,18 @@
 #include "avi/avi_writer.h"
 
 #include "camera_support.h"
+#include "graph_spy.h"
 #include "ids.h"
+#include "library.h"
 #include "picture.h"
 #include "stream_stats.h"
+#include "vcxcap.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -134,6 +138,63 @@ TEST_P(GraphRecordingTest, RecordsEveryFrameTheCameraSends) {
     const ULONGLONG frames = recording.framesDelivered();
     EXPECT_GT(frames, 20u);
     writeExpectation(name, frames, 640, 480, 0);
+}
+
+// vcx_Open's file modes on the registered default camera, through the
+// library's own writer (Wine's builder has no file output), without and with
+// the vcxcam test compressor.
+struct OpenCase {
+    const char* name;
+    int mode;
+    const wchar_t* compressor;
+};
+
+class OpenRecordingTest : public RecordingTest, public testing::WithParamInterface<OpenCase> {
+  protected:
+    static void SetUpTestSuite() {
+        harness::ComScope com;
+        harness::restoreDefaultCameras();
+        harness::configureCompressors(std::nullopt);
+    }
+    void TearDown() override {
+        harness::resetLibrary();
+        RecordingTest::TearDown();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, OpenRecordingTest,
+    testing::Values(OpenCase{"open300", 300, nullptr}, OpenCase{"open301", 301, nullptr},
+                    OpenCase{"open300compressed", 300, L"vcxcam Identity Compressor"},
+                    OpenCase{"open301compressed", 301, L"vcxcam Identity Compressor"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(OpenRecordingTest, RecordsEveryFrameTheCameraSends) {
+    const OpenCase& mode = GetParam();
+    const std::string name = mode.name;
+    const std::wstring file = std::wstring(name.begin(), name.end()) + L".avi";
+    ASSERT_GE(vcx_Init(), 0);
+    harness::GraphSpy spy;
+    ASSERT_EQ(vcx_Open(0, mode.mode, 0, reinterpret_cast<vcx_intptr>(file.c_str()),
+                       reinterpret_cast<vcx_intptr>(mode.compressor)),
+              0);
+    const ComPtr<IGraphBuilder> graph = spy.takeGraph();
+    ASSERT_TRUE(graph);
+    ComPtr<IBaseFilter> device;
+    ASSERT_EQ(graph->FindFilterByName(L"Device Filter", device.put()), S_OK);
+    ComPtr<vcxcam::IStreamStats> stats;
+    ASSERT_EQ(device->QueryInterface(vcxcam::kIidStreamStats, stats.putVoid()), S_OK);
+    // Wine's graph starts streaming about 200 ms after Run.
+    ASSERT_GE(vcx_Play2(), 0);
+    Sleep(2000);
+    ASSERT_EQ(vcx_Stop(), 0);
+    vcxcam::StreamStats state{};
+    ASSERT_EQ(stats->GetStreamStats(&state), S_OK);
+    stats.reset();
+    device.reset();
+    ASSERT_EQ(vcx_Close(), 0);
+    EXPECT_GT(state.framesDelivered, 40u);
+    writeExpectation(name, state.framesDelivered, 640, 480, 0);
 }
 
 TEST_F(RecordingTest, FailedWriteEndsTheRecordingWithTheFramesBeforeIt) {
