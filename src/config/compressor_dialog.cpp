@@ -1,0 +1,16 @@
+// vcx_CodecDialog: a dialog of the compressor that open chose for AVI
+// capture.
+#include "vcxcap.h"
+
+#include "core/slots.h"
+
+using namespace vcx;
+
+extern "C" int VCXAPI vcx_CodecDialog(void* window, int dialog) {
+    IAMVfwCompressDialogs* dialogs = activeSlot().compressDialogs;
+    if (dialogs == nullptr) {
+        return -1;
+    }
+    // The export takes the window first; the compressor takes the code first.
+    return dialogs->ShowDialog(dialog, static_cast<HWND>(window));
+}
