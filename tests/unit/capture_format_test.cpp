@@ -74,6 +74,13 @@ const SharedStepCase kSharedSteps[] = {
      [](CaptureFormat& t) { t.builder->setResult("FindInterface", S_FALSE); }, -4},
 };
 
+void PrintTo(const SharedStepCase& step, std::ostream* out) {
+    *out << step.name;
+}
+void PrintTo(const Operation& operation, std::ostream* out) {
+    *out << operation.name;
+}
+
 class SharedSteps : public CaptureFormat,
                     public ::testing::WithParamInterface<std::tuple<Operation, SharedStepCase>> {};
 
@@ -119,6 +126,10 @@ struct RateCase {
     double rate;
     REFERENCE_TIME interval;
 };
+
+void PrintTo(const RateCase& rate, std::ostream* out) {
+    *out << rate.name;
+}
 
 class FrameInterval : public CaptureFormat, public ::testing::WithParamInterface<RateCase> {};
 
@@ -247,6 +258,10 @@ struct CapInfoCase {
     int code;
     int expected;
 };
+
+void PrintTo(const CapInfoCase& info, std::ostream* out) {
+    *out << info.name;
+}
 
 class CapInfo : public CaptureFormat, public ::testing::WithParamInterface<CapInfoCase> {};
 

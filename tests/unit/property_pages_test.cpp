@@ -125,6 +125,10 @@ struct FrameFailure {
     int expected;
 };
 
+void PrintTo(const FrameFailure& failure, std::ostream* out) {
+    *out << failure.name;
+}
+
 class FrameFails : public PropertyPages, public ::testing::WithParamInterface<FrameFailure> {};
 
 TEST_P(FrameFails, ShowsNoFrameAndGivesEverythingBack) {
