@@ -19,22 +19,6 @@ namespace {
 
 class CaptureFormat : public ConfigWorld {};
 
-TEST_F(CaptureFormat, SettersStoreInTheActiveSlotInEveryState) {
-    for (int32_t state : {vcx::kSlotClosed, vcx::kSlotOpen, vcx::kSlotRunning}) {
-        vcx_SetActiveSel(7);
-        vcx::activeSlot().state = state;
-        EXPECT_EQ(vcx_SetDevWidth(-640), 0);
-        EXPECT_EQ(vcx_SetDevHeight(480), 0);
-        EXPECT_EQ(vcx_SetDevFrameRate(29.97), 0);
-        EXPECT_EQ(vcx::activeSlot().requestedWidth, -640);
-        EXPECT_EQ(vcx::activeSlot().requestedHeight, 480);
-        EXPECT_EQ(vcx::activeSlot().requestedFrameRate, 29.97);
-        EXPECT_EQ(vcx::activeSlot().state, state);
-    }
-    EXPECT_EQ(vcx::library().slots[0].requestedWidth, 0);
-    EXPECT_TRUE(journal().entries().empty());
-}
-
 // A failure of the shared steps, for each of the three operations.
 struct SharedStepCase {
     const char* name;
