@@ -274,6 +274,9 @@ int VCXAPI vcx_GetCodecListSize(int audio);
  *  4 vcx_GetCodecListSize(1)    audio compressor list
  *  5 vcx_GetImageMemSize(0)     bits of the active slot's newest frame
  *  6 vcx_GetImageMemSize(1)     its frame header (44)
+ *  7 vcx_GetDevCapConfigSize(0) frame-rate list of the capture device
+ *  8 vcx_GetDevCapConfigSize(1) width list of the capture device
+ *  9 vcx_GetDevCapConfigSize(2) height list of the capture device
  * -1 for any other bufferType, without running anything.
  */
 int VCXAPI vcx_GetBufferSize(int bufferType);

@@ -35,6 +35,7 @@ class CaptureFormat : public ::testing::Test {
 std::string listOf(int type) {
     const int size = vcx_GetDevCapConfigSize(type);
     EXPECT_GT(size, 0);
+    EXPECT_EQ(vcx_GetBufferSize(7 + type), size);
     std::vector<std::vector<char>> buffers(3, std::vector<char>(size > 0 ? size : 1, '\0'));
     EXPECT_EQ(vcx_GetDevCapConfig(buffers[0].data(), buffers[1].data(), buffers[2].data()), 0);
     const std::string text = buffers[type].data();

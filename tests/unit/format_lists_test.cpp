@@ -35,6 +35,9 @@ TEST_F(FormatLists, TwoFormatsAtThirtyFramesGiveFifteenElevenEleven) {
     EXPECT_EQ(vcx_GetDevCapConfigSize(0), 15);
     EXPECT_EQ(vcx_GetDevCapConfigSize(1), 11);
     EXPECT_EQ(vcx_GetDevCapConfigSize(2), 11);
+    EXPECT_EQ(vcx_GetBufferSize(7), 15);
+    EXPECT_EQ(vcx_GetBufferSize(8), 11);
+    EXPECT_EQ(vcx_GetBufferSize(9), 11);
     const Lists lists = listAfter();
     EXPECT_EQ(lists.rates, "30.00\r\n30.00\r\n");
     EXPECT_EQ(lists.widths, "640\r\n320\r\n");
@@ -97,9 +100,10 @@ TEST_F(FormatLists, ANullBufferIsRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(vcx_GetDevCapConfig(first, second, nullptr), -5);
     EXPECT_STREQ(first, "a");
     EXPECT_STREQ(second, "b");
-    EXPECT_TRUE(journal().entries().empty());
-    vcx::library().comInitialized = 0;
-    EXPECT_EQ(vcx_GetDevCapConfig(nullptr, first, second), -1);
+    EXPECT_TRUE(journal().matching("GetNumberOfCapabilities").empty());
+    expectEverythingGivenBack();
+    vcx_Close();
+    EXPECT_EQ(vcx_GetDevCapConfig(nullptr, first, second), -2) << "the slot's codes come first";
 }
 
 } // namespace

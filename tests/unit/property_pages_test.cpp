@@ -30,7 +30,6 @@ class PropertyPages : public CaptureWorld {
         pins->pins = {firstPin.get(), secondPin.get()};
         firstPin->pages = {kPageA, kPageB};
         pagesFilter->pages = {kPageB};
-        pagesFilter->infoGraph = graph.get();
         EXPECT_EQ(vcx_Open(0, 5, 0, 0, 0), 0);
         // A filter with pages in the slot's graph, as the graph adds it.
         graph->added.emplace_back(pagesFilter.get(), L"Overlay Mixer");
@@ -60,7 +59,7 @@ class PropertyPages : public CaptureWorld {
     Held<FakeEnumPins> pins{"pins"};
     Held<FakePin> firstPin{"pin0"};
     Held<FakePin> secondPin{"pin1"};
-    Held<FakePagesFilter> pagesFilter{"Overlay Mixer"};
+    Held<FakePagesFilter> pagesFilter{"Overlay Mixer", L"Overlay Mixer", graph.get()};
 
   private:
     ULONG graphRefs_ = 0;
@@ -179,8 +178,6 @@ const FrameFailure kFrameFailures[] = {
     {"ResetFails", [](PropertyPages& t) { t.pins->setResult("Reset", E_FAIL); }, pinFrame, -3},
     {"NoPin", [](PropertyPages& t) { t.pins->pins.clear(); }, pinFrame, -4},
     {"NextFails", [](PropertyPages& t) { t.pins->setResult("Next", E_UNEXPECTED); }, pinFrame, -4},
-    {"NextAnswersSFalseWithAPin", [](PropertyPages& t) { t.pins->setResult("Next", S_FALSE); },
-     pinFrame, -4},
     {"FirstPinWithoutPages", [](PropertyPages& t) { t.firstPin->offersPages = false; }, pinFrame,
      -5},
     {"PinPagesFail", [](PropertyPages& t) { t.firstPin->setResult("GetPages", E_FAIL); }, pinFrame,
