@@ -112,7 +112,9 @@ int VCXAPI vcx_Close(void);
  *  -37 no IMediaControl         -38 System Device Enumerator not created
  *  -3 no video input category enumerator
  *  -4 deviceIndex not less than the number of video input devices
- *  -57 applying the requested capture format failed
+ *  -57 a capture format was requested (vcx_SetDevWidth, vcx_SetDevHeight,
+ *      vcx_SetDevFrameRate) and vcx_SetDevCapConfig failed: no device filter,
+ *      or its capture pin has no stream configuration
  *  mode 0: -39 Video Renderer not created, -79 not added, -76 preview render
  *      failed (E_FAIL, E_INVALIDARG or E_POINTER; other results go on with
  *      the output unconnected)

@@ -306,3 +306,85 @@ INSTANTIATE_TEST_SUITE_P(Codes, CapInfo, ::testing::ValuesIn(kCapInfo),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// Open with a requested format: whether it applies it, and what it returns.
+struct OpenFormatCase {
+    const char* name;
+    int width;
+    int height;
+    double rate;
+    std::function<void(CaptureFormat&)> arrange;
+    int expected;
+    std::size_t formatsSet;
+    REFERENCE_TIME interval;
+};
+
+void PrintTo(const OpenFormatCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class OpenWithFormat : public CaptureFormat,
+                       public ::testing::WithParamInterface<OpenFormatCase> {};
+
+TEST_P(OpenWithFormat, AppliesItBetweenDeviceAndOutput) {
+    const OpenFormatCase& row = GetParam();
+    config->capabilities = {videoCapability(640, 480, 333333), videoCapability(320, 240, 666666)};
+    row.arrange(*this);
+    vcx_SetDevWidth(row.width);
+    vcx_SetDevHeight(row.height);
+    vcx_SetDevFrameRate(row.rate);
+
+    EXPECT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), row.expected);
+
+    EXPECT_EQ(vcx_GetRef(), row.expected >= 0 ? 2 : 0);
+    ASSERT_EQ(config->setFormats.size(), row.formatsSet);
+    for (const auto& set : config->setFormats) {
+        EXPECT_EQ(set.info().bmiHeader.biWidth, row.width);
+        EXPECT_EQ(set.info().bmiHeader.biHeight, row.height);
+        EXPECT_EQ(set.info().AvgTimePerFrame, row.interval);
+    }
+    const int find = journal().indexOf(
+        "builder.FindInterface(PIN_CATEGORY_CAPTURE, null, device0, IAMStreamConfig)");
+    if (row.width == 0 && row.height == 0 && row.rate == 0.0) {
+        EXPECT_EQ(find, -1) << "nothing requested, nothing applied";
+    } else if (find >= 0) {
+        EXPECT_GT(find, journal().indexOf("graph.AddFilter(Device Filter)"));
+    }
+    if (row.expected >= 0) {
+        EXPECT_GT(journal().indexOf("graph.QueryInterface(IVideoWindow)"), find);
+        vcx_Close();
+    }
+    expectSlotEmpty(vcx::activeSlot());
+    expectAllReleased();
+    expectEverythingGivenBack();
+}
+
+const OpenFormatCase kOpenFormats[] = {
+    {"NothingRequested", 0, 0, 0.0, nothing, 0, 0, 0},
+    {"OnlyTheFrameRate", 0, 0, 30.0, nothing, 0, 2, 333333},
+    {"SizeWithoutRateWritesTheSmallestInterval", 640, 480, 0.0, nothing, 0, 2, kNoInterval},
+    {"NaNRate", 0, 0, std::nan(""), nothing, 0, 2, kNoInterval},
+    {"RefusedFormatStillOpensWithOne", 640, 480, 0.0,
+     [](CaptureFormat& t) { t.config->setResult("SetFormat", VFW_E_INVALIDMEDIATYPE); }, 1, 1,
+     kNoInterval},
+    {"NoStreamConfig", 320, 240, 30.0, [](CaptureFormat& t) { t.builder->found = nullptr; }, -57, 0,
+     0},
+    {"NoDeviceFilter", 0, 0, 30.0,
+     [](CaptureFormat& t) { t.devices[0]->moniker->setResult("BindToObject", E_FAIL); }, -57, 0, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Requests, OpenWithFormat, ::testing::ValuesIn(kOpenFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CaptureFormat, RequestAppliesAgainAtTheNextOpen) {
+    config->capabilities = {videoCapability(640, 480, 333333)};
+    vcx_SetDevFrameRate(25.0);
+    ASSERT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), 0);
+    ASSERT_EQ(vcx_Close(), 0);
+    ASSERT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), 0);
+    EXPECT_EQ(config->setFormats.size(), 2u);
+}
+
+} // namespace
