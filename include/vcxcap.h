@@ -475,8 +475,9 @@ int VCXAPI vcx_GetCapInfo(int code);
 /*
  * Shows the property pages of the filter of the active slot's graph that
  * carries the UTF-16 name filterName (a line of the graph filter list), in
- * the platform's modal property frame owned by the window owner (an HWND),
- * captioned with the filter's name; returns once the frame has closed.
+ * the platform's modal property frame owned by the window owner (a window
+ * handle as a 32-bit integer, see Stream control), captioned with the
+ * filter's name; returns once the frame has closed.
  *   0 the frame was shown (also when the platform could not show it)
  *  -1 the slot is not open or running
  *  -2 no filter of that name (or a null name), or it has no property pages
@@ -484,14 +485,15 @@ int VCXAPI vcx_GetCapInfo(int code);
  *  -4 the filter could not report its name
  *  -5 the filter could not list its pages; no frame was shown
  */
-int VCXAPI vcx_FilterProp(void* owner, const wchar_t* filterName);
+int VCXAPI vcx_FilterProp(int owner, const wchar_t* filterName);
 
 /*
  * Shows the property pages of the first pin of the active slot's device
  * filter in the platform's modal property frame owned by the window owner
- * (an HWND), captioned with the fixed Japanese title for "device pin
- * properties" (U+30C7 U+30D0 U+30A4 U+30B9 U+30D4 U+30F3 U+306E U+30D7
- * U+30ED U+30D1 U+30C6 U+30A3); returns once the frame has closed.
+ * (a window handle as a 32-bit integer), captioned with the fixed Japanese
+ * title for "device pin properties" (U+30C7 U+30D0 U+30A4 U+30B9 U+30D4
+ * U+30F3 U+306E U+30D7 U+30ED U+30D1 U+30C6 U+30A3); returns once the frame
+ * has closed.
  *   0 the frame was shown (also when the platform could not show it)
  *  -1 the slot is not open or running
  *  -2 the device filter's pins cannot be enumerated
@@ -501,17 +503,18 @@ int VCXAPI vcx_FilterProp(void* owner, const wchar_t* filterName);
  *  -6 the slot has no device filter
  *  -7 the pin could not list its pages; no frame was shown
  */
-int VCXAPI vcx_DevPinProp(void* owner);
+int VCXAPI vcx_DevPinProp(int owner);
 
 /*
  * Shows a dialog of the video compressor that vcx_Open chose for AVI capture
  * (modes 300 and 301 with a compressor that offers dialogs): dialog is the
  * VfwCompressDialogs code (1 Config, 2 About, 4 QueryConfig, 8 QueryAbout),
- * window (an HWND) its parent. No slot state check.
+ * window (a window handle as a 32-bit integer) its parent. No slot state
+ * check.
  * Returns the compressor's HRESULT unchanged (for the query codes, 0 S_OK
  * means the dialog exists); -1 when the slot has no compressor dialogs.
  */
-int VCXAPI vcx_CodecDialog(void* window, int dialog);
+int VCXAPI vcx_CodecDialog(int window, int dialog);
 
 #ifdef __cplusplus
 }

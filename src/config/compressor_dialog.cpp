@@ -3,14 +3,15 @@
 #include "vcxcap.h"
 
 #include "core/slots.h"
+#include "core/window_handle.h"
 
 using namespace vcx;
 
-extern "C" int VCXAPI vcx_CodecDialog(void* window, int dialog) {
+extern "C" int VCXAPI vcx_CodecDialog(int window, int dialog) {
     IAMVfwCompressDialogs* dialogs = activeSlot().compressDialogs;
     if (dialogs == nullptr) {
         return -1;
     }
     // The export takes the window first; the compressor takes the code first.
-    return dialogs->ShowDialog(dialog, static_cast<HWND>(window));
+    return dialogs->ShowDialog(dialog, windowHandle(window));
 }

@@ -8,6 +8,7 @@
 #include "core/com_ptr.h"
 #include "core/platform.h"
 #include "core/slots.h"
+#include "core/window_handle.h"
 
 namespace vcx {
 namespace {
@@ -41,7 +42,7 @@ struct FilterInfo : FILTER_INFO {
 
 using namespace vcx;
 
-extern "C" int VCXAPI vcx_FilterProp(void* owner, const wchar_t* filterName) {
+extern "C" int VCXAPI vcx_FilterProp(int owner, const wchar_t* filterName) {
     const int32_t guard = checkSlotState(kGuardSlotOpen);
     if (guard < 0) {
         return guard;
@@ -72,12 +73,12 @@ extern "C" int VCXAPI vcx_FilterProp(void* owner, const wchar_t* filterName) {
     if (FAILED(listed)) {
         return -5;
     }
-    showPropertyFrame(static_cast<HWND>(owner), info.achName, filter.get(), pages);
+    showPropertyFrame(windowHandle(owner), info.achName, filter.get(), pages);
     platform().coTaskMemFree(pages.pElems);
     return 0;
 }
 
-extern "C" int VCXAPI vcx_DevPinProp(void* owner) {
+extern "C" int VCXAPI vcx_DevPinProp(int owner) {
     const int32_t guard = checkSlotState(kGuardSlotOpen);
     if (guard < 0) {
         return guard;
@@ -106,7 +107,7 @@ extern "C" int VCXAPI vcx_DevPinProp(void* owner) {
     if (FAILED(specify->GetPages(&pages))) {
         return -7;
     }
-    showPropertyFrame(static_cast<HWND>(owner), kDevicePinCaption, pin.get(), pages);
+    showPropertyFrame(windowHandle(owner), kDevicePinCaption, pin.get(), pages);
     platform().coTaskMemFree(pages.pElems);
     return 0;
 }

@@ -56,7 +56,7 @@ TEST_F(CaptureFormat, ListsTheVideoInfoFormatsOfTheCameraInOrder) {
 TEST_F(CaptureFormat, FilterFrameOfAnUnknownNameIsRefused) {
     useCamera({});
     ASSERT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), 0);
-    EXPECT_EQ(vcx_FilterProp(nullptr, L"No Such Filter"), -2);
+    EXPECT_EQ(vcx_FilterProp(0, L"No Such Filter"), -2);
 }
 
 } // namespace

@@ -20,7 +20,8 @@ namespace {
 
 const CLSID kPageA = {0x11111111, 0x2222, 0x3333, {4, 4, 4, 4, 4, 4, 4, 4}};
 const CLSID kPageB = {0x55555555, 0x6666, 0x7777, {8, 8, 8, 8, 8, 8, 8, 8}};
-void* const kOwner = reinterpret_cast<void*>(0x4242);
+// Negative, to show the handle sign-extended.
+constexpr int kOwner = -0x4242;
 
 class PropertyPages : public CaptureWorld {
   public:
@@ -77,7 +78,7 @@ TEST_F(PropertyPages, FilterFrameShowsTheNamedFilterAndFreesAfterItClosed) {
                             "graph.Release(IGraphBuilder)", "Overlay Mixer.Release"));
     ASSERT_EQ(frame.shown.size(), 1u);
     const FakePropertyFrame::Shown& shown = frame.shown[0];
-    EXPECT_EQ(shown.owner, kOwner);
+    EXPECT_EQ(shown.owner, reinterpret_cast<HWND>(static_cast<LONG_PTR>(kOwner)));
     EXPECT_EQ(shown.x, 0u);
     EXPECT_EQ(shown.y, 0u);
     EXPECT_EQ(shown.caption, L"Overlay Mixer");
@@ -99,7 +100,7 @@ TEST_F(PropertyPages, PinFrameShowsTheFirstPinUnderItsFixedCaption) {
                             "pin0.Release", "pin0.Release", "pins.Release"));
     ASSERT_EQ(frame.shown.size(), 1u);
     const FakePropertyFrame::Shown& shown = frame.shown[0];
-    EXPECT_EQ(shown.owner, kOwner);
+    EXPECT_EQ(shown.owner, reinterpret_cast<HWND>(static_cast<LONG_PTR>(kOwner)));
     EXPECT_EQ(shown.caption, L"デバイスピンのプロパティ");
     EXPECT_THAT(shown.objects, ElementsAre(firstPin->unknown()));
     EXPECT_THAT(shown.pages, ElementsAre(kPageA, kPageB));
@@ -197,7 +198,7 @@ TEST_F(PropertyPages, CodecDialogPassesCodeAndWindowInTheCompressorsOrder) {
     dialogs->setResult("ShowDialog", E_FAIL);
     EXPECT_EQ(vcx_CodecDialog(kOwner, VfwCompressDialog_QueryConfig), E_FAIL);
     EXPECT_THAT(journal().matching("ShowDialog"),
-                ElementsAre("dialogs.ShowDialog(2, 16962)", "dialogs.ShowDialog(4, 16962)"));
+                ElementsAre("dialogs.ShowDialog(2, -16962)", "dialogs.ShowDialog(4, -16962)"));
     EXPECT_EQ(dialogs->refs(), 2u) << "the slot keeps its one reference";
     vcx_Close();
 }
