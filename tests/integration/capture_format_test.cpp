@@ -1,11 +1,16 @@
 // The capture format on Wine's DirectShow with vcxcam cameras: the format
-// lists of a configured camera, and the dialogs' failure that needs no frame.
+// lists of a configured camera, a requested format in the frames, cameras
+// that refuse formats or offer no stream configuration, and the dialogs'
+// failure that needs no frame.
 #include <gtest/gtest.h>
 
+#include "camera_support.h"
+#include "graph_spy.h"
 #include "harness.h"
 #include "library.h"
 #include "vcxcap.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -57,6 +62,60 @@ TEST_F(CaptureFormat, FilterFrameOfAnUnknownNameIsRefused) {
     useCamera({});
     ASSERT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), 0);
     EXPECT_EQ(vcx_FilterProp(0, L"No Such Filter"), -2);
+}
+
+// The shape of the frames reaching the Sample Grabber of a running graph,
+// once one carrying the camera's picture has come.
+camtest::VideoShape grabbedShape(IGraphBuilder* graph) {
+    vcx::ComPtr<ISampleGrabber> grabber = camtest::grabberOf(graph);
+    if (!grabber) {
+        ADD_FAILURE() << "no Sample Grabber in the graph";
+        return {};
+    }
+    const std::vector<std::uint8_t> frame = camtest::waitForFrame(grabber.get());
+    const camtest::VideoShape shape = camtest::grabberShape(grabber.get());
+    EXPECT_TRUE(camtest::matchPicture(frame, shape.width, shape.height).has_value());
+    return shape;
+}
+
+// The default camera offers 640x480 first; the request puts 320x240 at 30
+// frames per second on every format before the Null Renderer is connected.
+TEST_F(CaptureFormat, RequestedFormatIsWhatTheFramesCarry) {
+    useCamera({});
+    vcx_SetDevWidth(320);
+    vcx_SetDevHeight(240);
+    vcx_SetDevFrameRate(30.0);
+    harness::GraphSpy spy;
+    ASSERT_EQ(vcx_Open(0, 6, 0, 0, 0), 0);
+    vcx::ComPtr<IGraphBuilder> graph = spy.takeGraph();
+    ASSERT_GE(vcx_Play2(), 0);
+    const camtest::VideoShape shape = grabbedShape(graph.get());
+    EXPECT_EQ(shape.width, 320);
+    EXPECT_EQ(shape.height, 240);
+    EXPECT_EQ(shape.interval, 333333);
+}
+
+TEST_F(CaptureFormat, RefusedFormatOpensWithOneAndRunsInTheCamerasFormat) {
+    useCamera({L"Stubborn camera", {L"640x480@30", L"320x240@30"}, 0, 1});
+    vcx_SetDevWidth(320);
+    vcx_SetDevHeight(240);
+    harness::GraphSpy spy;
+    ASSERT_EQ(vcx_Open(0, 6, 0, 0, 0), 1);
+    vcx::ComPtr<IGraphBuilder> graph = spy.takeGraph();
+    EXPECT_EQ(vcx_GetRef(), 2);
+    ASSERT_GE(vcx_Play2(), 0);
+    EXPECT_EQ(vcx_GetRef(), 3);
+    EXPECT_EQ(grabbedShape(graph.get()).width, 640);
+}
+
+TEST_F(CaptureFormat, CameraWithoutStreamConfigFailsOpenOnlyWhenAFormatIsRequested) {
+    useCamera({L"Fixed camera", {}, 0, 0, 1});
+    vcx_SetDevFrameRate(30.0);
+    EXPECT_EQ(vcx_Open(0, 6, 0, 0, 0), -57);
+    EXPECT_EQ(vcx_GetRef(), 0);
+    EXPECT_EQ(vcx_SetDevCapConfig(), -2) << "the failed open left no graph";
+    vcx_SetDevFrameRate(0.0);
+    EXPECT_EQ(vcx_Open(0, 6, 0, 0, 0), 0);
 }
 
 } // namespace
