@@ -1,13 +1,15 @@
-// The capture format on Wine's DirectShow with vcxcam cameras: the format
-// lists of a configured camera, a requested format in the frames, cameras
-// that refuse formats or offer no stream configuration, and the dialogs'
-// failure that needs no frame.
+// The capture format and dialogs on Wine's DirectShow with vcxcam cameras:
+// the format lists of a configured camera, a requested format in the frames,
+// cameras that refuse formats or offer no stream configuration, the dialogs
+// that need no frame on screen.
 #include <gtest/gtest.h>
 
 #include "camera_support.h"
 #include "graph_spy.h"
 #include "harness.h"
+#include "ids.h"
 #include "library.h"
+#include "registry.h"
 #include "vcxcap.h"
 
 #include <cstdint>
@@ -116,6 +118,29 @@ TEST_F(CaptureFormat, CameraWithoutStreamConfigFailsOpenOnlyWhenAFormatIsRequest
     EXPECT_EQ(vcx_SetDevCapConfig(), -2) << "the failed open left no graph";
     vcx_SetDevFrameRate(0.0);
     EXPECT_EQ(vcx_Open(0, 6, 0, 0, 0), 0);
+}
+
+// The compressor open chose for AVI capture gets the dialog code first and
+// the window, sign-extended, second; vcxcam records both instead of showing
+// a dialog.
+TEST_F(CaptureFormat, CompressorDialogReachesTheChosenCompressor) {
+    useCamera({});
+    wchar_t folder[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, folder), 0u);
+    const std::wstring file = std::wstring(folder) + L"vcxcap-dialog.avi";
+    ASSERT_EQ(vcx_Open(0, 300, 0, reinterpret_cast<vcx_intptr>(file.c_str()),
+                       reinterpret_cast<vcx_intptr>(L"vcxcam Identity Compressor")),
+              0);
+    harness::deleteTree(HKEY_CURRENT_USER, vcxcam::kLastDialogKey);
+    EXPECT_EQ(vcx_CodecDialog(-2, VfwCompressDialog_About), S_OK);
+    EXPECT_EQ(harness::readDword(HKEY_CURRENT_USER, vcxcam::kLastDialogKey, L"Dialog"),
+              static_cast<DWORD>(VfwCompressDialog_About));
+    EXPECT_EQ(harness::readQword(HKEY_CURRENT_USER, vcxcam::kLastDialogKey, L"Window"),
+              0xFFFFFFFFFFFFFFFEull);
+    ASSERT_EQ(vcx_Close(), 0);
+    EXPECT_EQ(vcx_CodecDialog(-2, VfwCompressDialog_About), -1) << "closed: no compressor";
+    harness::deleteTree(HKEY_CURRENT_USER, vcxcam::kLastDialogKey);
+    DeleteFileW(file.c_str());
 }
 
 } // namespace
