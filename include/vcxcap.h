@@ -112,7 +112,9 @@ int VCXAPI vcx_Close(void);
  *  -37 no IMediaControl         -38 System Device Enumerator not created
  *  -3 no video input category enumerator
  *  -4 deviceIndex not less than the number of video input devices
- *  -57 applying the requested capture format failed
+ *  -57 a capture format was requested (vcx_SetDevWidth, vcx_SetDevHeight,
+ *      vcx_SetDevFrameRate) and vcx_SetDevCapConfig failed: no device filter,
+ *      or its capture pin has no stream configuration
  *  mode 0: -39 Video Renderer not created, -79 not added, -76 preview render
  *      failed (E_FAIL, E_INVALIDARG or E_POINTER; other results go on with
  *      the output unconnected)
@@ -274,6 +276,9 @@ int VCXAPI vcx_GetCodecListSize(int audio);
  *  4 vcx_GetCodecListSize(1)    audio compressor list
  *  5 vcx_GetImageMemSize(0)     bits of the active slot's newest frame
  *  6 vcx_GetImageMemSize(1)     its frame header (44)
+ *  7 vcx_GetDevCapConfigSize(0) frame-rate list of the capture device
+ *  8 vcx_GetDevCapConfigSize(1) width list of the capture device
+ *  9 vcx_GetDevCapConfigSize(2) height list of the capture device
  * -1 for any other bufferType, without running anything.
  */
 int VCXAPI vcx_GetBufferSize(int bufferType);
@@ -397,6 +402,119 @@ int VCXAPI vcx_VMRMixImage(int hdc, int srcLeft, int srcTop, int srcRight, int s
                            float alpha, float destLeft, float destTop, float destRight,
                            float destBottom, int useColorKey, int keyRed, int keyGreen,
                            int keyBlue);
+/* --- Capture format ------------------------------------------------------- */
+
+/*
+ * Store the capture width, height (negative: top-down) or frame rate (frames
+ * per second) that the active slot applies to its device when it is opened.
+ * No check of any kind, in every slot state; the values survive vcx_Close and
+ * apply again at every later open of the slot. An open or running slot keeps
+ * its current format until vcx_SetDevCapConfig runs. Always return 0.
+ */
+int VCXAPI vcx_SetDevWidth(int width);
+int VCXAPI vcx_SetDevHeight(int height);
+int VCXAPI vcx_SetDevFrameRate(double framesPerSecond);
+
+/*
+ * Applies the active slot's requested width, height and frame rate to every
+ * format of the device's capture pin that carries a VIDEOINFOHEADER of at
+ * least 88 bytes, in order, through IAMStreamConfig::SetFormat: the width
+ * and height as stored (0 included) and the frame interval 10000000 / rate
+ * truncated to 32 bits (-2147483648 for a rate of 0, NaN, or too small).
+ * The format in force afterwards is the last one the device took.
+ * vcx_Open calls it when any requested value is non-zero.
+ *   0 every format set (also when the device has none that qualifies)
+ *   1 the device refused a format; the ones set before it stay set and the
+ *     later ones are not tried
+ *  -1 vcx_Init not called        -2 the slot has no graph (never opened)
+ *  -3 the slot has no device filter
+ *  -4 the device's capture pin has no stream configuration
+ */
+int VCXAPI vcx_SetDevCapConfig(void);
+
+/*
+ * Appends one line per qualifying format of the device's capture pin (see
+ * vcx_SetDevCapConfig) to each of three NUL-terminated ANSI texts: to
+ * rateList the frame rate as "%1.2f" (30.00), to widthList the width and to
+ * heightList the height as "%1d"; each line ends in CR LF and line k of the
+ * three texts describes the same format. Size each buffer with
+ * vcx_GetDevCapConfigSize plus the length of the text already in it.
+ *   0 done (the texts are unchanged when no format qualifies)
+ *  -1 vcx_Init not called        -2 the slot has no graph (never opened)
+ *  -3 the slot has no device filter
+ *  -4 the device's capture pin has no stream configuration
+ *  -5 a buffer is null; nothing is written to any of the three
+ */
+int VCXAPI vcx_GetDevCapConfig(char* rateList, char* widthList, char* heightList);
+
+/*
+ * The bytes that vcx_GetDevCapConfig writes into an empty buffer for one
+ * list, final NUL included: listType 0 frame rates, 1 widths, 2 heights;
+ * any other type, or a device without qualifying formats, gives 1.
+ *  -1 vcx_Init not called        -2 the slot has no graph (never opened)
+ *  -3 the slot has no device filter
+ *  -4 the device's capture pin has no stream configuration
+ */
+int VCXAPI vcx_GetDevCapConfigSize(int listType);
+
+/*
+ * One field of the first format of the device's capture pin: code 0 width,
+ * 1 height, 2 bit rate, 3 bit error rate, 4 the low 32 bits of the frame
+ * interval in 100 ns units, 5 the compression FourCC (0 for RGB). 0 for any
+ * other code, for a device without formats, and when the first format has no
+ * VIDEOINFOHEADER block of at least 88 bytes.
+ *  -1 the slot is not open or running
+ *  -2 IAMStreamConfig::GetNumberOfCapabilities failed
+ *  -3 the slot has no graph      -4 no stream configuration on the capture pin
+ *  -5 the device's capability structure is not 128 bytes
+ */
+int VCXAPI vcx_GetCapInfo(int code);
+
+/* --- Dialogs -------------------------------------------------------------- */
+
+/*
+ * Shows the property pages of the filter of the active slot's graph that
+ * carries the UTF-16 name filterName (a line of the graph filter list), in
+ * the platform's modal property frame owned by the window owner (a window
+ * handle as a 32-bit integer, see Stream control), captioned with the
+ * filter's name; returns once the frame has closed.
+ *   0 the frame was shown (also when the platform could not show it)
+ *  -1 the slot is not open or running
+ *  -2 no filter of that name (or a null name), or it has no property pages
+ *  -3 the slot has no graph
+ *  -4 the filter could not report its name
+ *  -5 the filter could not list its pages; no frame was shown
+ */
+int VCXAPI vcx_FilterProp(int owner, const wchar_t* filterName);
+
+/*
+ * Shows the property pages of the first pin of the active slot's device
+ * filter in the platform's modal property frame owned by the window owner
+ * (a window handle as a 32-bit integer), captioned with the fixed Japanese
+ * title for "device pin properties" (U+30C7 U+30D0 U+30A4 U+30B9 U+30D4
+ * U+30F3 U+306E U+30D7 U+30ED U+30D1 U+30C6 U+30A3); returns once the frame
+ * has closed.
+ *   0 the frame was shown (also when the platform could not show it)
+ *  -1 the slot is not open or running
+ *  -2 the device filter's pins cannot be enumerated
+ *  -3 the pin enumerator cannot be reset
+ *  -4 the device filter has no pin
+ *  -5 the first pin has no property pages
+ *  -6 the slot has no device filter
+ *  -7 the pin could not list its pages; no frame was shown
+ */
+int VCXAPI vcx_DevPinProp(int owner);
+
+/*
+ * Shows a dialog of the video compressor that vcx_Open chose for AVI capture
+ * (modes 300 and 301 with a compressor that offers dialogs): dialog is the
+ * VfwCompressDialogs code (1 Config, 2 About, 4 QueryConfig, 8 QueryAbout),
+ * window (a window handle as a 32-bit integer) its parent. No slot state
+ * check.
+ * Returns the compressor's HRESULT unchanged (for the query codes, 0 S_OK
+ * means the dialog exists); -1 when the slot has no compressor dialogs.
+ */
+int VCXAPI vcx_CodecDialog(int window, int dialog);
 
 #ifdef __cplusplus
 }

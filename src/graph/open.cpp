@@ -108,9 +108,15 @@ int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode, vcx_intpt
     if (result < 0) {
         return result;
     }
-    // 0, or what the format step reports once device configuration applies
-    // a requested format here (1: the device refused one).
-    const int32_t successValue = 0;
+    // 0, or what applying a requested format reports (1: the device refused
+    // one). Nothing is applied when width, height and frame rate are all 0.
+    int32_t successValue = 0;
+    if (formatRequested(slot)) {
+        successValue = vcx_SetDevCapConfig();
+        if (successValue < 0) {
+            return -57;
+        }
+    }
     slot.outputMode = mode;
     if (const int32_t failed = buildOutput(slot, mode, fileOrRenderMode, codecOrStreams);
         failed < 0) {

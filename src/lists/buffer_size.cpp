@@ -13,13 +13,18 @@ struct SizeRow {
 };
 
 // One row per buffer type; a type without a row answers -1. Each query runs
-// its own checks. Types 7 to 9 (the capture format lists) join as their
-// exports are built.
+// its own checks.
 constexpr SizeRow kRows[] = {
-    {0, [] { return vcx_GetDeviceListSize(0); }},      {1, [] { return vcx_GetDeviceListSize(1); }},
-    {2, [] { return vcx_GetStreamFilterListSize(); }}, {3, [] { return vcx_GetCodecListSize(0); }},
-    {4, [] { return vcx_GetCodecListSize(1); }},       {5, [] { return vcx_GetImageMemSize(0); }},
+    {0, [] { return vcx_GetDeviceListSize(0); }},
+    {1, [] { return vcx_GetDeviceListSize(1); }},
+    {2, [] { return vcx_GetStreamFilterListSize(); }},
+    {3, [] { return vcx_GetCodecListSize(0); }},
+    {4, [] { return vcx_GetCodecListSize(1); }},
+    {5, [] { return vcx_GetImageMemSize(0); }},
     {6, [] { return vcx_GetImageMemSize(1); }},
+    {7, [] { return vcx_GetDevCapConfigSize(0); }},
+    {8, [] { return vcx_GetDevCapConfigSize(1); }},
+    {9, [] { return vcx_GetDevCapConfigSize(2); }},
 };
 
 } // namespace

@@ -28,20 +28,8 @@ vcx_intptr text(const wchar_t* value) {
     return reinterpret_cast<vcx_intptr>(value);
 }
 
-ComPtr<IBaseFilter> filterNamed(IGraphBuilder* graph, const wchar_t* name) {
-    ComPtr<IBaseFilter> filter;
-    graph->FindFilterByName(name, filter.put());
-    return filter;
-}
-
-ComPtr<ISampleGrabber> grabberOf(IGraphBuilder* graph) {
-    ComPtr<ISampleGrabber> grabber;
-    ComPtr<IBaseFilter> filter = filterNamed(graph, L"Sample Grabber");
-    if (filter) {
-        filter->QueryInterface(IID_ISampleGrabber, grabber.putVoid());
-    }
-    return grabber;
-}
+using camtest::filterNamed;
+using camtest::grabberOf;
 
 // Handles the messages of this thread's windows for a while.
 void pumpMessages(DWORD milliseconds) {

@@ -357,8 +357,9 @@ TEST_F(Lists, BufferSizeRunsTheQueryItsTypeSelects) {
     addGraphFilter(L"Device Filter");
     grabber->connectedFormat.resize(sizeof(VIDEOINFOHEADER));
     grabber->sampleSize = 77;
+    // 7 to 9: the device here offers no stream configuration.
     const std::pair<int, int> rows[] = {{0, 8},   {1, 6},   {2, 16},      {3, 9},  {4, -3},
-                                        {5, 77},  {6, 44},  {7, -1},      {8, -1}, {9, -1},
+                                        {5, 77},  {6, 44},  {7, -4},      {8, -4}, {9, -4},
                                         {10, -1}, {-1, -1}, {INT_MIN, -1}};
     for (const auto& [type, expected] : rows) {
         journal().clear();

@@ -248,6 +248,21 @@ std::unique_ptr<PreviewGraph> buildPreviewGraph(IBaseFilter* camera, const GUID&
     return graph;
 }
 
+ComPtr<IBaseFilter> filterNamed(IGraphBuilder* graph, const wchar_t* name) {
+    ComPtr<IBaseFilter> filter;
+    graph->FindFilterByName(name, filter.put());
+    return filter;
+}
+
+ComPtr<ISampleGrabber> grabberOf(IGraphBuilder* graph) {
+    ComPtr<ISampleGrabber> grabber;
+    ComPtr<IBaseFilter> filter = filterNamed(graph, L"Sample Grabber");
+    if (filter) {
+        filter->QueryInterface(IID_ISampleGrabber, grabber.putVoid());
+    }
+    return grabber;
+}
+
 VideoShape grabberShape(ISampleGrabber* grabber) {
     AM_MEDIA_TYPE type{};
     harness::checkHr(grabber->GetConnectedMediaType(&type), "GetConnectedMediaType");

@@ -151,6 +151,12 @@ VideoShape grabberShape(ISampleGrabber* grabber);
 // Waits for the grabber to hold a frame and returns a copy of it.
 std::vector<std::uint8_t> waitForFrame(ISampleGrabber* grabber, DWORD timeoutMs = 5000);
 
+// The filter of the graph with this name, or null.
+ComPtr<IBaseFilter> filterNamed(IGraphBuilder* graph, const wchar_t* name);
+
+// The ISampleGrabber of the graph's filter named "Sample Grabber", or null.
+ComPtr<ISampleGrabber> grabberOf(IGraphBuilder* graph);
+
 // Whether a filter of this class is in the graph.
 bool graphHas(IGraphBuilder* graph, const CLSID& clsid);
 

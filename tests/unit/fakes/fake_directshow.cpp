@@ -54,7 +54,15 @@ HRESULT FakeFilter::GetState(DWORD, FILTER_STATE* state) {
 
 HRESULT FakeFilter::EnumPins(IEnumPins** pins) {
     *pins = nullptr;
-    return E_NOTIMPL;
+    if (pinEnumerator == nullptr) {
+        return E_NOTIMPL;
+    }
+    const HRESULT hr = call("EnumPins");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const HRESULT handed = pinEnumerator->handOut(IID_IEnumPins, reinterpret_cast<void**>(pins));
+    return handed == S_OK ? hr : handed;
 }
 
 HRESULT FakeFilter::QueryFilterInfo(FILTER_INFO* info) {
@@ -141,6 +149,22 @@ HRESULT FakeFilterGraph::AddFilter(IBaseFilter* filter, LPCWSTR name) {
     return call("AddFilter(" + narrow(name) + ")");
 }
 
+HRESULT FakeFilterGraph::FindFilterByName(LPCWSTR name, IBaseFilter** filter) {
+    *filter = nullptr;
+    const HRESULT hr = call("FindFilterByName(" + narrow(name) + ")");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    for (const auto& [candidate, candidateName] : added) {
+        if (candidate != nullptr && name != nullptr && candidateName == name) {
+            candidate->AddRef();
+            *filter = candidate;
+            return hr;
+        }
+    }
+    return VFW_E_NOT_FOUND;
+}
+
 HRESULT FakeFilterGraph::GetState(LONG timeout, OAFilterState* state) {
     *state = filterState;
     return call("GetState(" + std::to_string(timeout) + ")");
@@ -215,6 +239,24 @@ HRESULT FakeCaptureGraphBuilder::RenderStream(const GUID* category, const GUID* 
                                               IBaseFilter* renderer) {
     return call("RenderStream(" + guidOrNull(category) + ", " + guidOrNull(type) + ", " +
                 describe(source) + ", " + describe(compressor) + ", " + describe(renderer) + ")");
+}
+
+HRESULT FakeCaptureGraphBuilder::FindInterface(const GUID* category, const GUID* type,
+                                               IBaseFilter* filter, REFIID iid, void** out) {
+    *out = nullptr;
+    const HRESULT hr = call("FindInterface(" + guidOrNull(category) + ", " + guidOrNull(type) +
+                            ", " + describe(filter) + ", " + guidName(iid) + ")");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (filter == nullptr) {
+        return E_POINTER;
+    }
+    if (found == nullptr) {
+        return E_NOINTERFACE;
+    }
+    const HRESULT handed = found->handOut(iid, out);
+    return handed == S_OK ? hr : handed;
 }
 
 // FakePropertyBag

@@ -61,6 +61,9 @@ class FakeFilter : public FakeCom, public IBaseFilter {
     // a filter kind with more interfaces names it.
     virtual const char* filterReleaseName() const { return nullptr; }
 
+    // What EnumPins hands out (not owned); nullptr: nothing, E_NOTIMPL.
+    FakeCom* pinEnumerator = nullptr;
+
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override;
     HRESULT STDMETHODCALLTYPE Stop() override { return call("Stop"); }
     HRESULT STDMETHODCALLTYPE Pause() override { return call("Pause"); }
@@ -160,9 +163,8 @@ class FakeFilterGraph : public FakeCom,
     // owned); nullptr: nothing, E_NOTIMPL. Defined in fake_filter_enum.cpp.
     FakeEnumFilters* filterEnum = nullptr;
     HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters** out) override;
-    HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR, IBaseFilter**) override {
-        return E_NOTIMPL;
-    }
+    // Looks the name up among the filters added, VFW_E_NOT_FOUND otherwise.
+    HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR name, IBaseFilter** filter) override;
     HRESULT STDMETHODCALLTYPE ConnectDirect(IPin*, IPin*, const AM_MEDIA_TYPE*) override {
         return E_NOTIMPL;
     }
@@ -267,10 +269,11 @@ class FakeCaptureGraphBuilder : public FakeCom, public ICaptureGraphBuilder2 {
     FakeCom* multiplexer = nullptr;
     HRESULT STDMETHODCALLTYPE SetOutputFileName(const GUID* type, LPCOLESTR file, IBaseFilter** mux,
                                                 IFileSinkFilter** sink) override;
-    HRESULT STDMETHODCALLTYPE FindInterface(const GUID*, const GUID*, IBaseFilter*, REFIID,
-                                            void**) override {
-        return E_NOTIMPL;
-    }
+    // Hands out `found`, queried for the asked interface (E_NOINTERFACE
+    // without it); E_POINTER for a null filter, as the platform answers.
+    FakeCom* found = nullptr;
+    HRESULT STDMETHODCALLTYPE FindInterface(const GUID* category, const GUID* type,
+                                            IBaseFilter* filter, REFIID iid, void** out) override;
     // Journaled as "RenderStream(category, type, source, compressor,
     // renderer)", the filters by their fakes' names, "null" for none.
     HRESULT STDMETHODCALLTYPE RenderStream(const GUID* category, const GUID* type, IUnknown* source,

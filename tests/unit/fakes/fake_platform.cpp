@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <type_traits>
 
+#include "fakes/fake_task_memory.h"
+
 namespace fakes {
 namespace {
 
@@ -120,6 +122,7 @@ HRESULT WINAPI FakePlatform::coCreateInstance(REFCLSID clsid, LPUNKNOWN outer, D
 void WINAPI FakePlatform::coTaskMemFree(LPVOID memory) {
     journal().record(memory == nullptr ? "CoTaskMemFree(null)" : "CoTaskMemFree");
     ++installed->taskMemFrees;
+    noteTaskMemoryFreed(memory);
     CoTaskMemFree(memory);
 }
 
