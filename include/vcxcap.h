@@ -98,9 +98,8 @@ int VCXAPI vcx_Close(void);
  * reserved: must not be negative; has no other effect.
  *
  * Returns 0 with the slot open, or 1 when the device refused a requested
- * capture format and the slot opened all the same. Checked before anything is
- * created, leaving
- * the slot as it was:
+ * capture format and the slot opened all the same. Checked before anything
+ * is created, leaving the slot as it was:
  *  -1 library not initialised (vcx_Init not called, or vcx_Exit called since)
  *  -2 slot already open or running
  *  -6 deviceIndex or reserved negative
@@ -306,6 +305,7 @@ int VCXAPI vcx_GetStreamFilterList(char* buffer);
  * or -1 / -2 as for vcx_StreamFilterList.
  */
 int VCXAPI vcx_GetStreamFilterListSize(void);
+
 /* --- Frame access ----------------------------------------------------------
  * The newest frame the active slot's Sample Grabber holds: 24-bit RGB DIB
  * rows as the capture pin delivers them, and a 44-byte frame header laid out
@@ -402,6 +402,7 @@ int VCXAPI vcx_VMRMixImage(int hdc, int srcLeft, int srcTop, int srcRight, int s
                            float alpha, float destLeft, float destTop, float destRight,
                            float destBottom, int useColorKey, int keyRed, int keyGreen,
                            int keyBlue);
+
 /* --- Capture format ------------------------------------------------------- */
 
 /*
@@ -426,7 +427,8 @@ int VCXAPI vcx_SetDevFrameRate(double framesPerSecond);
  *   0 every format set (also when the device has none that qualifies)
  *   1 the device refused a format; the ones set before it stay set and the
  *     later ones are not tried
- *  -1 vcx_Init not called        -2 the slot has no graph (never opened)
+ *  -1 vcx_Init not called
+ *  -2 the slot has no capture graph builder (not opened, or closed)
  *  -3 the slot has no device filter
  *  -4 the device's capture pin has no stream configuration
  */
@@ -440,7 +442,8 @@ int VCXAPI vcx_SetDevCapConfig(void);
  * three texts describes the same format. Size each buffer with
  * vcx_GetDevCapConfigSize plus the length of the text already in it.
  *   0 done (the texts are unchanged when no format qualifies)
- *  -1 vcx_Init not called        -2 the slot has no graph (never opened)
+ *  -1 vcx_Init not called
+ *  -2 the slot has no capture graph builder (not opened, or closed)
  *  -3 the slot has no device filter
  *  -4 the device's capture pin has no stream configuration
  *  -5 a buffer is null; nothing is written to any of the three
@@ -451,7 +454,8 @@ int VCXAPI vcx_GetDevCapConfig(char* rateList, char* widthList, char* heightList
  * The bytes that vcx_GetDevCapConfig writes into an empty buffer for one
  * list, final NUL included: listType 0 frame rates, 1 widths, 2 heights;
  * any other type, or a device without qualifying formats, gives 1.
- *  -1 vcx_Init not called        -2 the slot has no graph (never opened)
+ *  -1 vcx_Init not called
+ *  -2 the slot has no capture graph builder (not opened, or closed)
  *  -3 the slot has no device filter
  *  -4 the device's capture pin has no stream configuration
  */
@@ -465,7 +469,8 @@ int VCXAPI vcx_GetDevCapConfigSize(int listType);
  * VIDEOINFOHEADER block of at least 88 bytes.
  *  -1 the slot is not open or running
  *  -2 IAMStreamConfig::GetNumberOfCapabilities failed
- *  -3 the slot has no graph      -4 no stream configuration on the capture pin
+ *  -3 the slot has no capture graph builder
+ *  -4 no stream configuration on the capture pin
  *  -5 the device's capability structure is not 128 bytes
  */
 int VCXAPI vcx_GetCapInfo(int code);
