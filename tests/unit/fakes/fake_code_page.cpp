@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "fakes/injector.h"
+
 namespace fakes {
 namespace {
 
@@ -46,11 +48,12 @@ int WINAPI FakeCodePage::convert(UINT codePage, DWORD flags, LPCWCH wide, int wi
                              std::to_string(flags) + ", -1, " + std::to_string(multiLength) +
                              (defaultChar == nullptr ? ", null" : ", default") +
                              (usedDefault == nullptr ? ", null)" : ", flag)");
-    if (FAILED(installed->call(call))) {
-        return 0;
-    }
+    const std::string entry = installed->name() + "." + call;
+    journal().record(entry);
+    const bool injected = injector().fails(Site::kConversion, entry);
     const std::string bytes = encode(wide) + '\0';
-    if (bytes.size() > static_cast<std::size_t>(multiLength)) {
+    if (injected || FAILED(installed->configured(call)) ||
+        bytes.size() > static_cast<std::size_t>(multiLength)) {
         std::memset(multi, '#', static_cast<std::size_t>(multiLength));
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;

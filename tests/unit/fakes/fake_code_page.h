@@ -6,7 +6,8 @@
 // An output too small for the text and its NUL is filled with '#' and the
 // call answers 0. Calls are journaled as "codepage.WideCharToMultiByte(code
 // page, flags, source length, output length, default char, used-default
-// flag)" and answer 0 when setResult gives them a failing HRESULT.
+// flag)"; one that setResult gives a failing HRESULT, or that the injector
+// fails, fails the same way: '#' over the whole output, and 0.
 #pragma once
 
 #include <string>

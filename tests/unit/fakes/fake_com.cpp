@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/directshow.h"
+#include "fakes/injector.h"
 
 namespace fakes {
 
@@ -146,7 +147,12 @@ HRESULT FakeCom::handOut(REFIID iid, void** out) {
 }
 
 HRESULT FakeCom::call(const std::string& call) {
-    journal().record(name_ + "." + call);
+    const std::string entry = name_ + "." + call;
+    journal().record(entry);
+    return injector().answer(entry, configured(call));
+}
+
+HRESULT FakeCom::configured(const std::string& call) const {
     if (auto exact = results_.find(call); exact != results_.end()) {
         return exact->second;
     }

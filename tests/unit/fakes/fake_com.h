@@ -76,8 +76,11 @@ class FakeCom {
     HRESULT handOut(REFIID iid, void** out);
 
   protected:
-    // Journals "name.call" and answers the configured result (S_OK unless set).
+    // Journals "name.call" and answers the configured result (S_OK unless set),
+    // or the fault the injector puts there.
     HRESULT call(const std::string& call);
+    // The result set for call (S_OK unless set), not journaled or counted.
+    HRESULT configured(const std::string& call) const;
     // QueryInterface journaled as "name.QueryInterface(IID name)". A failing
     // configured result hands out nothing; a success code hands out the
     // interface with that code.

@@ -383,6 +383,7 @@ HRESULT FakeDevEnum::CreateClassEnumerator(REFCLSID category, IEnumMoniker** out
         call("CreateClassEnumerator(" + guidName(category) + ", " + std::to_string(flags) + ")");
     for (const auto& [id, enumerator] : categories_) {
         if (id == category && enumerator != nullptr) {
+            enumerator->restart();
             enumerator->handOut(IID_IEnumMoniker, reinterpret_cast<void**>(out));
         }
     }

@@ -371,6 +371,9 @@ class FakeEnumMoniker : public FakeCom, public IEnumMoniker {
     int failAt = -1;
     HRESULT failure = E_FAIL;
 
+    // Back to the first moniker, as a new enumerator starts; not journaled.
+    void restart() { position_ = 0; }
+
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IMoniker** out, ULONG* fetched) override;
     HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reset() override;
@@ -387,8 +390,9 @@ class FakeDevEnum : public FakeCom, public ICreateDevEnum {
     FAKE_IUNKNOWN
     void* find(REFIID iid) override;
 
-    // Hands out enumerator for category whatever the configured result;
-    // a category without one (or set to nullptr) gets nothing.
+    // Hands out enumerator for category, restarted as a new one would be,
+    // whatever the configured result; a category without one (or set to
+    // nullptr) gets nothing.
     void setCategory(REFCLSID category, FakeEnumMoniker* enumerator);
 
     HRESULT STDMETHODCALLTYPE CreateClassEnumerator(REFCLSID category, IEnumMoniker** out,

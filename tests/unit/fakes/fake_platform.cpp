@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "fakes/fake_task_memory.h"
+#include "fakes/injector.h"
 
 namespace fakes {
 namespace {
@@ -79,14 +80,18 @@ long FakePlatform::contextOf(REFCLSID clsid) const {
 }
 
 HRESULT WINAPI FakePlatform::coInitialize(LPVOID reserved) {
-    journal().record(reserved == nullptr ? "CoInitialize(null)" : "CoInitialize(non-null)");
+    const char* entry = reserved == nullptr ? "CoInitialize(null)" : "CoInitialize(non-null)";
+    journal().record(entry);
     ++installed->coInitializeCalls;
-    return installed->coInitializeResult;
+    const HRESULT hr = injector().answer(entry, installed->coInitializeResult);
+    installed->comStarts += SUCCEEDED(hr) ? 1 : 0;
+    return hr;
 }
 
 void WINAPI FakePlatform::coUninitialize() {
     journal().record("CoUninitialize");
     ++installed->coUninitializeCalls;
+    --installed->comStarts;
 }
 
 HRESULT WINAPI FakePlatform::coCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context,
@@ -108,6 +113,7 @@ HRESULT WINAPI FakePlatform::coCreateInstance(REFCLSID clsid, LPUNKNOWN outer, D
         set != installed->nthCreateResults_.end()) {
         hr = set->second;
     }
+    hr = injector().answer(entry, hr);
     if (FAILED(hr)) {
         return hr;
     }
@@ -135,7 +141,8 @@ void WINAPI FakePlatform::variantInit(VARIANTARG* variant) {
 HRESULT WINAPI FakePlatform::variantClear(VARIANTARG* variant) {
     journal().record("VariantClear");
     ++installed->variantClears;
-    return VariantClear(variant);
+    const HRESULT hr = VariantClear(variant);
+    return injector().answer("VariantClear", hr);
 }
 
 } // namespace fakes

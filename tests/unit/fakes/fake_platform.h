@@ -33,6 +33,9 @@ class FakePlatform {
     HRESULT coInitializeResult = S_OK;
     int coInitializeCalls = 0;
     int coUninitializeCalls = 0;
+    // CoInitialize calls that succeeded less CoUninitialize calls: 0 when
+    // every start of COM has been balanced.
+    int comStarts = 0;
 
     // CoCreateInstance of clsid hands out object (queried for the asked
     // interface, with a reference added). Classes without an object answer
