@@ -4,8 +4,6 @@
 
 #include <cstring>
 
-#include "fakes/injector.h"
-
 namespace fakes {
 namespace {
 
@@ -48,12 +46,9 @@ int WINAPI FakeCodePage::convert(UINT codePage, DWORD flags, LPCWCH wide, int wi
                              std::to_string(flags) + ", -1, " + std::to_string(multiLength) +
                              (defaultChar == nullptr ? ", null" : ", default") +
                              (usedDefault == nullptr ? ", null)" : ", flag)");
-    const std::string entry = installed->name() + "." + call;
-    journal().record(entry);
-    const bool injected = injector().fails(Site::kConversion, entry);
+    const bool failed = FAILED(installed->call(call, Site::kFailure));
     const std::string bytes = encode(wide) + '\0';
-    if (injected || FAILED(installed->configured(call)) ||
-        bytes.size() > static_cast<std::size_t>(multiLength)) {
+    if (failed || bytes.size() > static_cast<std::size_t>(multiLength)) {
         std::memset(multi, '#', static_cast<std::size_t>(multiLength));
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;

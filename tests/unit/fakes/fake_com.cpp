@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "core/directshow.h"
-#include "fakes/injector.h"
 
 namespace fakes {
 
@@ -76,6 +75,8 @@ std::string guidName(REFGUID guid) {
         {&IID_IAMVfwCompressDialogs, "IAMVfwCompressDialogs"},
         {&IID_IVMRFilterConfig, "IVMRFilterConfig"},
         {&IID_IVMRFilterConfig9, "IVMRFilterConfig9"},
+        {&IID_IVMRMixerBitmap, "IVMRMixerBitmap"},
+        {&IID_IVMRMixerBitmap9, "IVMRMixerBitmap9"},
         {&PIN_CATEGORY_CAPTURE, "PIN_CATEGORY_CAPTURE"},
         {&PIN_CATEGORY_PREVIEW, "PIN_CATEGORY_PREVIEW"},
         {&MEDIATYPE_Video, "MEDIATYPE_Video"},
@@ -146,10 +147,10 @@ HRESULT FakeCom::handOut(REFIID iid, void** out) {
     return S_OK;
 }
 
-HRESULT FakeCom::call(const std::string& call) {
+HRESULT FakeCom::call(const std::string& call, Site site) {
     const std::string entry = name_ + "." + call;
     journal().record(entry);
-    return injector().answer(entry, configured(call));
+    return injector().answer(entry, configured(call), site);
 }
 
 HRESULT FakeCom::configured(const std::string& call) const {

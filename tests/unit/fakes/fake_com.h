@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fakes/injector.h"
+
 namespace fakes {
 
 // The calls made on fakes, in order, as "object.Method(arguments)".
@@ -77,8 +79,8 @@ class FakeCom {
 
   protected:
     // Journals "name.call" and answers the configured result (S_OK unless set),
-    // or the fault the injector puts there.
-    HRESULT call(const std::string& call);
+    // or the fault the injector puts there: a call of site's kind.
+    HRESULT call(const std::string& call, Site site = Site::kHresult);
     // The result set for call (S_OK unless set), not journaled or counted.
     HRESULT configured(const std::string& call) const;
     // QueryInterface journaled as "name.QueryInterface(IID name)". A failing

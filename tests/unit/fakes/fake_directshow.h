@@ -80,14 +80,21 @@ class FakeFilter : public FakeCom, public IBaseFilter {
 
 // A filter with one more interface I on the same object, whose releases
 // through I are journaled apart ("vmr9.Release(IVMRMixerBitmap9)"); the
-// derived fake implements I's methods.
-template <class I, const char* Name>
-class FakeFilterWith : public FakeFilter, public SeparateRelease<I, Name> {
+// derived fake implements I's methods. Base is the filter it extends: a
+// FakeFilter named by the first argument, or a fake filter that names itself
+// and has interfaces of its own.
+template <class I, const char* Name, class Base = FakeFilter>
+class FakeFilterWith : public Base, public SeparateRelease<I, Name> {
   public:
-    FakeFilterWith(std::string name, const IID& iid) : FakeFilter(std::move(name)), iid_(iid) {}
-    FAKE_QUERY_AND_ADDREF
+    FakeFilterWith(std::string name, const IID& iid) : Base(std::move(name)), iid_(iid) {}
+    explicit FakeFilterWith(const IID& iid) : iid_(iid) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        return this->query(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return this->addRef(); }
+    ULONG releaseVia(const char* via) override { return this->release(via); }
     void* find(REFIID iid) override {
-        return iid == iid_ ? static_cast<I*>(this) : FakeFilter::find(iid);
+        return iid == iid_ ? static_cast<I*>(this) : Base::find(iid);
     }
     const char* filterReleaseName() const override { return kIBaseFilterName; }
 

@@ -41,7 +41,7 @@ class FakeFiles : public FakeCom {
         std::snprintf(text, sizeof text, "CreateFileA(%s, 0x%08lX, %lu, %s, %lu, 0x%lX, %s)", name,
                       access, share, security ? "security" : "null", disposition, flags,
                       templateFile ? "template" : "null");
-        if (FAILED(current->call(text))) {
+        if (FAILED(current->call(text, Site::kFailure))) {
             return INVALID_HANDLE_VALUE;
         }
         current->files[name] = {}; // the library asks for CREATE_ALWAYS only
@@ -52,7 +52,7 @@ class FakeFiles : public FakeCom {
     static BOOL WINAPI writeFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
                                  LPOVERLAPPED overlapped) {
         EXPECT_TRUE(current->open.count(file) == 1 && overlapped == nullptr);
-        const HRESULT hr = current->call("WriteFile(" + std::to_string(size) + ")");
+        const HRESULT hr = current->call("WriteFile(" + std::to_string(size) + ")", Site::kWrite);
         *written = FAILED(hr) ? 0 : hr == S_OK ? size : size / 2;
         const auto* bytes = static_cast<const unsigned char*>(data);
         auto& content = current->files[current->open[file]];
@@ -61,10 +61,10 @@ class FakeFiles : public FakeCom {
     }
     static BOOL WINAPI closeHandle(HANDLE handle) {
         EXPECT_EQ(current->open.erase(handle), 1u) << "closing a handle that is not open";
-        return SUCCEEDED(current->call("CloseHandle"));
+        return SUCCEEDED(current->call("CloseHandle", Site::kFailure));
     }
     static BOOL WINAPI deleteFileA(LPCSTR name) {
-        return SUCCEEDED(current->call("DeleteFileA(" + std::string(name) + ")")) &&
+        return SUCCEEDED(current->call("DeleteFileA(" + std::string(name) + ")", Site::kFailure)) &&
                current->files.erase(name) == 1;
     }
 };

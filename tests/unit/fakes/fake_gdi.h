@@ -52,13 +52,15 @@ class FakeGdi : public FakeCom {
                                    bits,
                                    {header, header + sizeof *info},
                                    colorUse});
-        return FAILED(current->call("SetDIBitsToDevice")) ? 0 : static_cast<int>(lines);
+        return FAILED(current->call("SetDIBitsToDevice", Site::kFailure)) ? 0
+                                                                          : static_cast<int>(lines);
     }
     static BOOL WINAPI setRect(LPRECT rect, int left, int top, int right, int bottom) {
         *rect = RECT{left, top, right, bottom};
         return SUCCEEDED(current->call("SetRect(" + std::to_string(left) + ", " +
-                                       std::to_string(top) + ", " + std::to_string(right) + ", " +
-                                       std::to_string(bottom) + ")"));
+                                           std::to_string(top) + ", " + std::to_string(right) +
+                                           ", " + std::to_string(bottom) + ")",
+                                       Site::kFailure));
     }
 };
 

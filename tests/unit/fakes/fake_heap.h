@@ -42,7 +42,8 @@ class FakeHeap : public FakeCom {
     static LPVOID WINAPI heapAlloc(HANDLE heap, DWORD flags, SIZE_T size) {
         EXPECT_EQ(heap, kHeap);
         if (FAILED(current->call("HeapAlloc(" + std::to_string(size) + ", " +
-                                 std::to_string(flags) + ")"))) {
+                                     std::to_string(flags) + ")",
+                                 Site::kFailure))) {
             return nullptr;
         }
         void* block = std::malloc(size + 1);
@@ -52,7 +53,7 @@ class FakeHeap : public FakeCom {
     }
     static BOOL WINAPI heapFree(HANDLE heap, DWORD, LPVOID block) {
         EXPECT_EQ(heap, kHeap);
-        const HRESULT hr = current->call("HeapFree");
+        const HRESULT hr = current->call("HeapFree", Site::kFailure);
         EXPECT_EQ(current->live.erase(block), 1u) << "a block this heap did not hand out";
         std::free(block);
         return SUCCEEDED(hr);

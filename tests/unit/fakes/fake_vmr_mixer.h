@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fakes/fake_directshow.h"
+#include "fakes/fake_outputs.h"
 
 namespace fakes {
 
@@ -19,10 +20,12 @@ inline constexpr char kIVMRMixerBitmapName[] = "IVMRMixerBitmap";
 inline constexpr char kIVMRMixerBitmap9Name[] = "IVMRMixerBitmap9";
 
 // UpdateArg: what UpdateAlphaBitmapParameters takes, const for the VMR-9 only.
-template <class Mixer, class Bitmap, class UpdateArg, const char* MixerName>
-class FakeMixerFilter : public FakeFilterWith<Mixer, MixerName> {
+// Base: the filter that gets the mixer interface (FakeFilterWith).
+template <class Mixer, class Bitmap, class UpdateArg, const char* MixerName,
+          class Base = FakeFilter>
+class FakeMixerFilter : public FakeFilterWith<Mixer, MixerName, Base> {
   public:
-    using FakeFilterWith<Mixer, MixerName>::FakeFilterWith;
+    using FakeFilterWith<Mixer, MixerName, Base>::FakeFilterWith;
 
     std::vector<Bitmap> bitmaps;
 
@@ -34,12 +37,19 @@ class FakeMixerFilter : public FakeFilterWith<Mixer, MixerName> {
     HRESULT STDMETHODCALLTYPE GetAlphaBitmapParameters(Bitmap*) override { return E_NOTIMPL; }
 
   protected:
-    using FakeFilterWith<Mixer, MixerName>::call;
+    using FakeFilterWith<Mixer, MixerName, Base>::call;
 };
 
 using FakeVmr7Mixer =
     FakeMixerFilter<IVMRMixerBitmap, VMRALPHABITMAP, VMRALPHABITMAP*, kIVMRMixerBitmapName>;
 using FakeVmr9Mixer = FakeMixerFilter<IVMRMixerBitmap9, VMR9AlphaBitmap, const VMR9AlphaBitmap*,
                                       kIVMRMixerBitmap9Name>;
+
+// The mixing renderers as open makes them: configuration and mixer bitmap on
+// one object ("vmr7", "vmr9"), made with the mixer interface's identifier.
+using FakeVmr7Renderer = FakeMixerFilter<IVMRMixerBitmap, VMRALPHABITMAP, VMRALPHABITMAP*,
+                                         kIVMRMixerBitmapName, FakeVmr7>;
+using FakeVmr9Renderer = FakeMixerFilter<IVMRMixerBitmap9, VMR9AlphaBitmap, const VMR9AlphaBitmap*,
+                                         kIVMRMixerBitmap9Name, FakeVmr9>;
 
 } // namespace fakes

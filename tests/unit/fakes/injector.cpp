@@ -68,9 +68,9 @@ bool Injector::fails(Site site, const std::string& entry, Fault* fault) {
     return true;
 }
 
-HRESULT Injector::answer(const std::string& entry, HRESULT natural) {
-    Fault fault;
-    return fails(Site::kHresult, entry, &fault) ? faultResult(fault) : natural;
+HRESULT Injector::answer(const std::string& entry, HRESULT natural, Site site) {
+    Fault fault = Fault::kFail;
+    return fails(site, entry, &fault) ? faultResult(fault) : natural;
 }
 
 Injector& injector() {

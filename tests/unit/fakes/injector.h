@@ -16,15 +16,14 @@ namespace fakes {
 
 // What kind of answer a fallible call gives, and so which faults it can meet.
 enum class Site {
-    kHresult,    // E_FAIL, E_UNEXPECTED, S_FALSE
-    kConversion, // a failed conversion
-    kAllocation, // a null block
-    kFileOpen,   // an invalid handle
-    kWrite,      // a failed write, a short write
+    kHresult, // an HRESULT: E_FAIL, E_UNEXPECTED, S_FALSE
+    kFailure, // a call that only fails or not: a null block, an invalid handle,
+              // FALSE, 0 (allocation, file, conversion, GDI calls)
+    kWrite,   // a write: it fails, or writes half the bytes
 };
 
 // The faults a call can be made to answer, read by each site's kind:
-//   kFail        E_FAIL; a failed conversion, allocation, file open or write
+//   kFail        E_FAIL; the failure of a kFailure or kWrite call
 //   kUnexpected  E_UNEXPECTED, an error no step maps to a code of its own
 //   kPartial     S_FALSE where S_OK was due; a write of half the bytes
 enum class Fault { kFail, kUnexpected, kPartial };
@@ -34,7 +33,8 @@ const std::vector<Fault>& faultsOf(Site site);
 
 const char* faultName(Fault fault);
 
-// The HRESULT a fault answers at an HRESULT site.
+// The HRESULT a fault answers; a fake without HRESULTs reads E_FAIL as its
+// failure and S_FALSE as its partial success.
 HRESULT faultResult(Fault fault);
 
 class Injector {
@@ -55,8 +55,9 @@ class Injector {
     // it must fail, and how.
     bool fails(Site site, const std::string& entry, Fault* fault = nullptr);
 
-    // An HRESULT site: natural unless the call must fail.
-    HRESULT answer(const std::string& entry, HRESULT natural);
+    // natural, unless the call (of site's kind) must fail: then the fault's
+    // HRESULT.
+    HRESULT answer(const std::string& entry, HRESULT natural, Site site = Site::kHresult);
 
     // The calls counted since count() or arm().
     const std::vector<Call>& calls() const { return calls_; }

@@ -1,7 +1,7 @@
 // CaptureWorld with everything open's output branches reach: the Video and
-// Null Renderers, both mixing renderers, the builder's multiplexer, the video
-// compressor category with compressors the test adds, and the library's AVI
-// writer (not installed until a test says so).
+// Null Renderers, both mixing renderers (with their mixer bitmaps), the builder's multiplexer, the
+// video compressor category with compressors the test adds, and the library's AVI writer (not
+// installed until a test says so).
 #pragma once
 
 #include <memory>
@@ -10,6 +10,7 @@
 
 #include "fakes/capture_world.h"
 #include "fakes/fake_outputs.h"
+#include "fakes/fake_vmr_mixer.h"
 
 namespace fakes {
 
@@ -33,8 +34,8 @@ class OutputWorld : public CaptureWorld {
 
     Held<FakeFilter> videoRenderer{"videoRenderer"};
     Held<FakeFilter> nullRenderer{"nullRenderer"};
-    Held<FakeVmr7> vmr7;
-    Held<FakeVmr9> vmr9;
+    Held<FakeVmr7Renderer> vmr7{IID_IVMRMixerBitmap};
+    Held<FakeVmr9Renderer> vmr9{IID_IVMRMixerBitmap9};
     Held<FakeFilter> mux{"mux"};
     Held<FakeFilter> writerMux{"writerMux"};
     Held<FakeAviWriter> aviWriter;
