@@ -1,0 +1,318 @@
+#include "anomaly_run.h"
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <sstream>
+
+#include "core/slots.h"
+#include "fakes/frame_world.h"
+#include "fakes/injector.h"
+
+namespace anomaly {
+
+World::World() {
+    addDevice(L"Camera");
+    addCompressor(L"Codec A");
+    addCompressor(L"Codec B");
+    platform.table().setAviOutputFileName = nullptr;
+    graph->filterEnum = graphFilters.get();
+    for (FakeNamedFilter* filter :
+         {listedDevice.get(), listedGrabber.get(), listedRenderer.get()}) {
+        graphFilters->filters.push_back(filter);
+    }
+    grabber->connectedFormat = FrameWorld::videoInfoBlock(FrameWorld::bitmapHeader());
+    grabber->sampleSize = FrameWorld::kSampleSize;
+    grabber->typeUnknown = typeUnknown.get();
+    grabber->currentFrame.assign(36, 0x3C);
+    vcx::library().comInitialized = 0;
+}
+
+namespace {
+
+bool hasWords(const std::string& name, const char* words) {
+    std::istringstream wanted(words);
+    std::istringstream have(name);
+    const std::vector<std::string> present{std::istream_iterator<std::string>(have), {}};
+    for (std::string word; wanted >> word;) {
+        if (std::find(present.begin(), present.end(), word) == present.end()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What the table documents for step meeting fault in its occurrence-th call
+// with this entry; nullptr when it documents nothing.
+const int* documented(std::span<const Outcome> outcomes, const std::string& step,
+                      const std::string& entry, int occurrence, Fault fault) {
+    for (const Outcome& row : outcomes) {
+        std::string call = row.call;
+        int nth = 0;
+        if (const auto hash = call.find('#'); hash != std::string::npos) {
+            nth = std::stoi(call.substr(hash + 1));
+            call.resize(hash);
+        }
+        if (hasWords(step, row.step) && entry.find(call) != std::string::npos &&
+            (nth == 0 || nth == occurrence)) {
+            const int& column = fault == Fault::kUnexpected ? row.onUnexpected
+                                : fault == Fault::kPartial  ? row.onPartial
+                                                            : row.onFail;
+            return column == kAsFail ? &row.onFail : &column;
+        }
+    }
+    return nullptr;
+}
+
+// --- Runs ---------------------------------------------------------------------
+
+struct Record {
+    int result;
+    Contents buffers;
+    int32_t state; // of the active slot
+};
+
+std::map<std::string, ULONG> referenceCounts() {
+    std::map<std::string, ULONG> counts;
+    for (FakeCom* fake : FakeCom::living()) {
+        counts[fake->name()] = fake->refs();
+    }
+    return counts;
+}
+
+void expectSlotSound() {
+    const vcx::CaptureSlot& slot = vcx::activeSlot();
+    if (slot.state == vcx::kSlotClosed) {
+        CaptureWorld::expectSlotEmpty(slot);
+        EXPECT_FALSE(slot.windowPlaced);
+        return;
+    }
+    EXPECT_TRUE(slot.state == vcx::kSlotOpen || slot.state == vcx::kSlotRunning) << slot.state;
+    for (const void* field :
+         {static_cast<const void*>(slot.graph), static_cast<const void*>(slot.captureBuilder),
+          static_cast<const void*>(slot.mediaControl), static_cast<const void*>(slot.videoWindow),
+          static_cast<const void*>(slot.grabberFilter), static_cast<const void*>(slot.grabber)}) {
+        EXPECT_NE(field, nullptr) << "an open slot without one of its graph's objects";
+    }
+}
+
+std::vector<std::string> lines(const std::string& contents) {
+    std::vector<std::string> found;
+    const std::string text = contents.substr(0, contents.find('\0'));
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        found.push_back(text.substr(start, end - start));
+    }
+    return found;
+}
+
+// A list a fault cut short: entries lines, each the clean run's line at its
+// place or empty, then the NUL and nothing written after it.
+void expectShorterList(const std::string& clean, const std::string& got, int entries) {
+    const std::vector<std::string> cleanLines = lines(clean);
+    const std::vector<std::string> gotLines = lines(got);
+    ASSERT_EQ(static_cast<int>(gotLines.size()), entries);
+    ASSERT_LE(gotLines.size(), cleanLines.size());
+    for (std::size_t i = 0; i < gotLines.size(); ++i) {
+        EXPECT_TRUE(gotLines[i].empty() || gotLines[i] == cleanLines[i]) << gotLines[i];
+    }
+    const std::size_t end = got.find('\0');
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_EQ(got.substr(end + 1), std::string(got.size() - end - 1, GuardedBuffer::kFill));
+}
+
+// A step after the fault wrote what it wrote in the clean run, and left alone
+// what it left alone there (a list the fault cut short stays short).
+void expectWritesAsClean(const Contents& before, const Contents& after, const Contents& cleanBefore,
+                         const Contents& cleanAfter) {
+    for (const auto& [list, contents] : after) {
+        const auto was = cleanBefore.find(list);
+        if (was == cleanBefore.end() || was->second != cleanAfter.at(list)) {
+            EXPECT_EQ(contents, cleanAfter.at(list));
+        } else {
+            EXPECT_EQ(contents, before.at(list)) << "a write to " << list;
+        }
+    }
+}
+
+class ScenarioRun {
+  public:
+    ScenarioRun(const Scenario& scenario, std::span<const Outcome> outcomes, Sizes& sizes)
+        : scenario_(scenario), outcomes_(outcomes), host_(sizes) {
+        if (scenario.arrange != nullptr) {
+            scenario.arrange(world_);
+        }
+        start_ = referenceCounts();
+    }
+
+    // Plays the scenario; with clean given, checks each step against it and
+    // the step that met the armed fault against the table.
+    std::vector<Record> play(const std::vector<Record>* clean, Fault fault) {
+        std::vector<Record> records;
+        bool laterAsClean = true;
+        for (const Step& step : scenario_.steps) {
+            SCOPED_TRACE(step.name);
+            const bool firedBefore = injector().fired();
+            const std::size_t firstCall = injector().calls().size();
+            const Contents before = snapshot();
+            const int result = step.call(host_);
+            records.push_back({result, snapshot(), vcx::activeSlot().state});
+            EXPECT_TRUE(host_.guardsIntact()) << "a write outside a caller buffer";
+            expectSlotSound();
+            if (clean == nullptr) {
+                continue;
+            }
+            const std::size_t index = records.size() - 1;
+            const Record& expected = (*clean)[index];
+            if (!firedBefore && injector().fired()) {
+                laterAsClean = checkMet(step, firstCall, fault, before, expected, records.back());
+            } else if (laterAsClean) {
+                EXPECT_EQ(records.back().result, expected.result);
+                EXPECT_EQ(records.back().state, expected.state);
+                expectWritesAsClean(before, records.back().buffers,
+                                    index == 0 ? Contents{} : (*clean)[index - 1].buffers,
+                                    expected.buffers);
+            }
+        }
+        injector().stop();
+        return records;
+    }
+
+    // After the scenario: every reference back, every block freed, every
+    // file closed, COM balanced, and the slot opens and closes again.
+    void checkAfter() {
+        EXPECT_EQ(referenceCounts(), start_);
+        EXPECT_TRUE(world_.heap.live.empty()) << "heap blocks not freed";
+        EXPECT_EQ(world_.platform.taskMemFrees, world_.grabber->formatBlocks)
+            << "format blocks not freed";
+        EXPECT_TRUE(world_.files.open.empty()) << "a file left open";
+        EXPECT_EQ(world_.platform.comStarts, 0);
+        EXPECT_EQ(vcx_Init(), S_OK);
+        EXPECT_EQ(vcx_Open(0, 6, 0, 0, 0), 0) << "the slot does not open again";
+        EXPECT_EQ(vcx_Close(), 0);
+        EXPECT_EQ(vcx_Exit(), 0);
+        EXPECT_EQ(referenceCounts(), start_);
+    }
+
+  private:
+    // The caller's buffers and the files, as "file <path>".
+    Contents snapshot() const {
+        Contents all = host_.contents();
+        for (const auto& [path, bytes] : world_.files.files) {
+            all["file " + path] = std::string(bytes.begin(), bytes.end());
+        }
+        return all;
+    }
+
+    // Checks the step that met the fault; whether later steps must answer as
+    // in the clean run. Only a failing open changes the slot's state (it
+    // leaves the slot closed); every other outcome leaves the state the clean
+    // run had, a failed Run included.
+    bool checkMet(const Step& step, std::size_t firstCall, Fault fault, const Contents& before,
+                  const Record& clean, const Record& got) {
+        const Injector::Call& met = injector().firedCall();
+        const auto& calls = injector().calls();
+        const auto occurrence =
+            std::count_if(calls.begin() + static_cast<std::ptrdiff_t>(firstCall), calls.end(),
+                          [&](const Injector::Call& call) { return call.entry == met.entry; });
+        const int* outcome =
+            documented(outcomes_, step.name, met.entry, static_cast<int>(occurrence), fault);
+        if (outcome == nullptr) {
+            ADD_FAILURE() << "no documented outcome for " << step.name << " meeting " << met.entry;
+            return false;
+        }
+        switch (*outcome) {
+        case kSame:
+        case kSameHere:
+        case kSameResult:
+            EXPECT_EQ(got.result, clean.result) << "a failure that must be ignored";
+            EXPECT_EQ(got.state, clean.state);
+            if (*outcome != kSameResult) {
+                EXPECT_EQ(got.buffers, clean.buffers);
+            }
+            return *outcome != kSameHere;
+        case kShorter:
+            EXPECT_LE(got.result, clean.result);
+            EXPECT_EQ(got.state, clean.state);
+            if (step.list == nullptr) {
+                EXPECT_GE(got.result, 1);
+            } else {
+                expectShorterList(clean.buffers.at(step.list), got.buffers.at(step.list),
+                                  got.result);
+            }
+            return true;
+        case kPassed:
+            EXPECT_EQ(got.result, faultResult(fault));
+            EXPECT_EQ(got.state, clean.state);
+            return true;
+        default:
+            // A failing step writes nothing; a file it had created is gone.
+            EXPECT_EQ(got.result, *outcome);
+            for (const auto& [name, contents] : got.buffers) {
+                const auto was = before.find(name);
+                EXPECT_TRUE(was != before.end() ? was->second == contents
+                                                : !name.starts_with("file "))
+                    << "a failing call wrote " << name;
+            }
+            for (const auto& [name, contents] : before) {
+                EXPECT_TRUE(got.buffers.count(name) == 1 || name.starts_with("file "))
+                    << name << " is gone";
+            }
+            if (*outcome < 0 && hasWords(step.name, "open")) {
+                EXPECT_EQ(got.state, vcx::kSlotClosed);
+                return false;
+            }
+            EXPECT_EQ(got.state, clean.state);
+            return true;
+        }
+    }
+
+    const Scenario& scenario_;
+    std::span<const Outcome> outcomes_;
+    World world_;
+    Host host_;
+    std::map<std::string, ULONG> start_;
+};
+
+} // namespace
+
+Tally runEveryFault(const Scenario& scenario, std::span<const Outcome> outcomes) {
+    Sizes sizes;
+    std::vector<Record> clean;
+    std::vector<Injector::Call> calls;
+    {
+        ScenarioRun run(scenario, outcomes, sizes);
+        injector().count();
+        clean = run.play(nullptr, Fault::kFail);
+        calls = injector().calls();
+        run.checkAfter();
+    }
+    const ::testing::TestResult& result =
+        *::testing::UnitTest::GetInstance()->current_test_info()->result();
+    if (result.Failed()) {
+        ADD_FAILURE() << "the scenario fails without a fault";
+        return {calls.size(), 0};
+    }
+    // A fault the library mishandles shows in many runs: the first few tell.
+    constexpr int kFailingRunsShown = 3;
+    int failingRuns = 0;
+    int injections = 0;
+    for (std::size_t k = 1; k <= calls.size() && failingRuns < kFailingRunsShown; ++k) {
+        for (const Fault fault : faultsOf(calls[k - 1].site)) {
+            SCOPED_TRACE("call " + std::to_string(k) + ", " + calls[k - 1].entry + ", " +
+                         faultName(fault));
+            const int partsBefore = result.total_part_count();
+            ScenarioRun run(scenario, outcomes, sizes);
+            injector().arm(static_cast<int>(k), fault);
+            run.play(&clean, fault);
+            EXPECT_TRUE(injector().fired() && injector().firedCall().entry == calls[k - 1].entry)
+                << "the scenario does not repeat its calls";
+            run.checkAfter();
+            ++injections;
+            failingRuns += result.total_part_count() != partsBefore ? 1 : 0;
+        }
+    }
+    return {calls.size(), injections};
+}
+
+} // namespace anomaly
