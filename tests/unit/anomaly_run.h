@@ -101,7 +101,7 @@ class Host {
 struct Step {
     const char* name; // words the table of outcomes matches on
     int (*call)(Host&);
-    const char* list = nullptr; // the buffer the step fills as a name list
+    const char* lists = nullptr; // the buffers the step fills as name lists
 };
 
 class World;
@@ -150,11 +150,14 @@ constexpr int kSameResult = INT_MIN + 2;
 // clean run's lines or empty ones in their place, at most as many; later
 // steps answer as in the clean run;
 constexpr int kShorter = INT_MIN + 3;
+// the same with entries skipped anywhere: the clean run's lines in order,
+// some left out;
+constexpr int kSkipped = INT_MIN + 4;
 // the step answers the HRESULT the call answered; later steps answer as in
 // the clean run;
-constexpr int kPassed = INT_MIN + 4;
+constexpr int kPassed = INT_MIN + 5;
 // (in the last two columns) as for a failure.
-constexpr int kAsFail = INT_MIN + 5;
+constexpr int kAsFail = INT_MIN + 6;
 
 // Any other outcome is the code the step returns. A failing open leaves the
 // slot closed, and later steps are not compared; after any other code the
