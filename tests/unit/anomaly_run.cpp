@@ -3,16 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <set>
 #include <sstream>
 
 #include "core/slots.h"
+#include "fakes/fake_task_memory.h"
 #include "fakes/frame_world.h"
 #include "fakes/injector.h"
 
 namespace anomaly {
 
 World::World() {
-    addDevice(L"Camera");
+    cameraMoniker->object = camera.get();
+    cameraMoniker->storage = cameraBag.get();
+    videoDevices->monikers.push_back(cameraMoniker.get());
+    camera->pages = {CLSID_VideoProcAmpPropertyPage, CLSID_CameraControlPropertyPage};
+    camera->pinEnumerator = cameraPins.get();
+    cameraPins->pins.push_back(cameraPin.get());
+    cameraPin->pages = {CLSID_VideoStreamConfigPropertyPage};
+    builder->found = streamConfig.get();
+    streamConfig->capabilities = {videoCapability(640, 480, 333333),
+                                  videoCapability(320, 240, 666666)};
     addCompressor(L"Codec A");
     addCompressor(L"Codec B");
     platform.table().setAviOutputFileName = nullptr;
@@ -25,6 +36,7 @@ World::World() {
     grabber->sampleSize = FrameWorld::kSampleSize;
     grabber->typeUnknown = typeUnknown.get();
     grabber->currentFrame.assign(36, 0x3C);
+    resetTaskMemoryRecords();
     vcx::library().comInitialized = 0;
 }
 
@@ -82,19 +94,23 @@ std::map<std::string, ULONG> referenceCounts() {
     return counts;
 }
 
-void expectSlotSound() {
-    const vcx::CaptureSlot& slot = vcx::activeSlot();
-    if (slot.state == vcx::kSlotClosed) {
-        CaptureWorld::expectSlotEmpty(slot);
-        EXPECT_FALSE(slot.windowPlaced);
-        return;
-    }
-    EXPECT_TRUE(slot.state == vcx::kSlotOpen || slot.state == vcx::kSlotRunning) << slot.state;
-    for (const void* field :
-         {static_cast<const void*>(slot.graph), static_cast<const void*>(slot.captureBuilder),
-          static_cast<const void*>(slot.mediaControl), static_cast<const void*>(slot.videoWindow),
-          static_cast<const void*>(slot.grabberFilter), static_cast<const void*>(slot.grabber)}) {
-        EXPECT_NE(field, nullptr) << "an open slot without one of its graph's objects";
+// Every slot closed with every field null, or open with its graph's objects.
+void expectSlotsSound() {
+    for (const vcx::CaptureSlot& slot : vcx::library().slots) {
+        if (slot.state == vcx::kSlotClosed) {
+            CaptureWorld::expectSlotEmpty(slot);
+            EXPECT_FALSE(slot.windowPlaced);
+            continue;
+        }
+        EXPECT_TRUE(slot.state == vcx::kSlotOpen || slot.state == vcx::kSlotRunning) << slot.state;
+        for (const void* field :
+             {static_cast<const void*>(slot.graph), static_cast<const void*>(slot.captureBuilder),
+              static_cast<const void*>(slot.mediaControl),
+              static_cast<const void*>(slot.videoWindow),
+              static_cast<const void*>(slot.grabberFilter),
+              static_cast<const void*>(slot.grabber)}) {
+            EXPECT_NE(field, nullptr) << "an open slot without one of its graph's objects";
+        }
     }
 }
 
@@ -170,7 +186,8 @@ class ScenarioRun {
             const int result = step.call(host_);
             records.push_back({result, snapshot(), vcx::activeSlot().state});
             EXPECT_TRUE(host_.guardsIntact()) << "a write outside a caller buffer";
-            expectSlotSound();
+            expectSlotsSound();
+            slotsUsed_.insert(vcx::library().activeSlot);
             if (clean == nullptr) {
                 continue;
             }
@@ -191,17 +208,20 @@ class ScenarioRun {
     }
 
     // After the scenario: every reference back, every block freed, every
-    // file closed, COM balanced, and the slot opens and closes again.
+    // file closed, COM balanced, and each slot it used opens and closes again.
     void checkAfter() {
         EXPECT_EQ(referenceCounts(), start_);
         EXPECT_TRUE(world_.heap.live.empty()) << "heap blocks not freed";
-        EXPECT_EQ(world_.platform.taskMemFrees, world_.grabber->formatBlocks)
-            << "format blocks not freed";
+        EXPECT_TRUE(outstandingTaskMemory().empty()) << "task memory not freed";
+        EXPECT_EQ(strayTaskMemoryFrees(), 0) << "freed memory no fake handed out";
         EXPECT_TRUE(world_.files.open.empty()) << "a file left open";
         EXPECT_EQ(world_.platform.comStarts, 0);
         EXPECT_EQ(vcx_Init(), S_OK);
-        EXPECT_EQ(vcx_Open(0, 6, 0, 0, 0), 0) << "the slot does not open again";
-        EXPECT_EQ(vcx_Close(), 0);
+        for (const int slot : slotsUsed_) {
+            EXPECT_EQ(vcx_SetActiveSel(slot), 0);
+            EXPECT_EQ(vcx_Open(0, 6, 0, 0, 0), 0) << "slot " << slot << " does not open again";
+            EXPECT_EQ(vcx_Close(), 0);
+        }
         EXPECT_EQ(vcx_Exit(), 0);
         EXPECT_EQ(referenceCounts(), start_);
     }
@@ -286,6 +306,7 @@ class ScenarioRun {
     World world_;
     Host host_;
     std::map<std::string, ULONG> start_;
+    std::set<int> slotsUsed_;
 };
 
 } // namespace

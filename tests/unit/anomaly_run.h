@@ -21,6 +21,9 @@
 #include "fakes/fake_filter_enum.h"
 #include "fakes/fake_gdi.h"
 #include "fakes/fake_heap.h"
+#include "fakes/fake_pins.h"
+#include "fakes/fake_property_pages.h"
+#include "fakes/fake_stream_config.h"
 #include "fakes/output_world.h"
 
 namespace anomaly {
@@ -116,15 +119,24 @@ inline void PrintTo(const Scenario& scenario, std::ostream* out) {
     *out << scenario.name;
 }
 
-// The platform of every run: one camera, the compressors "Codec A" and
-// "Codec B", a graph that lists three filters by name, a Sample Grabber
-// connected with a 4 x 3 RGB24 format holding a frame, the code page, heap,
-// files and GDI, and the library not yet started.
+// The platform of every run: one camera with property pages, a pin with
+// pages of its own and a stream configuration of two formats; the
+// compressors "Codec A" and "Codec B"; a graph that lists three filters by
+// name; a Sample Grabber connected with a 4 x 3 RGB24 format holding a frame;
+// the code page, heap, files, GDI and property frame; the library not yet
+// started.
 class World : public OutputWorld {
   public:
     World();
     void TestBody() override {}
 
+    Held<FakeMoniker> cameraMoniker{"device0.moniker"};
+    Held<FakePagesFilter> camera{"device0", L"Device Filter", graph.get()};
+    Held<FakePropertyBag> cameraBag{"device0.bag", L"Camera"};
+    Held<FakeEnumPins> cameraPins{"device0.pins"};
+    Held<FakePin> cameraPin{"device0.pin0"};
+    Held<FakeStreamConfig> streamConfig;
+    FakePropertyFrame frame{platform};
     FakeCodePage codePage{platform};
     Held<FakeEnumFilters> graphFilters;
     Held<FakeNamedFilter> listedDevice{"filter0", L"Device Filter", graph.get()};

@@ -32,6 +32,7 @@ const Step kOpen0{"open 0", [](Host&) { return vcx_Open(0, 0, 0, 0, 0); }};
 const Step kOpen1{"open 1", [](Host&) { return vcx_Open(0, 1, 0, 1, 1); }};
 const Step kOpen2{"open 2", [](Host&) { return vcx_Open(0, 2, 0, 1, 1); }};
 const Step kOpen6{"open 6", [](Host&) { return vcx_Open(0, 6, 0, 0, 0); }};
+const Step kOpen6Format{"open 6 format", kOpen6.call};
 const Step kOpenAvi{"open avi 300", [](Host&) { return vcx_Open(0, 300, 0, text(L"a.avi"), 0); }};
 const Step kOpenAviPreview{"open avi 301",
                            [](Host&) { return vcx_Open(0, 301, 0, text(L"a.avi"), 0); }};
@@ -63,6 +64,16 @@ const Step kFiltersSize{"list filters size",
                         [](Host& h) { return h.sized("filters", vcx_GetStreamFilterListSize()); }};
 const Step kFilters{"list filters",
                     [](Host& h) { return vcx_StreamFilterList(h.buffer("filters")); }, "filters"};
+const Step kFiltersAgain{"list filters",
+                         [](Host& h) {
+                             h.sized("filters2", h.size("filters"));
+                             return vcx_GetStreamFilterList(h.buffer("filters2"));
+                         },
+                         "filters2"};
+const Step kSelectSlot1{"select", [](Host&) { return vcx_SetActiveSel(1); }};
+const Step kSelectSlot0{"select", [](Host&) { return vcx_SetActiveSel(0); }};
+const Step kSlotFacts{
+    "facts", [](Host&) { return vcx_GetActiveSel() * 1000 + vcx_GetRef() * 100 + vcx_Version(); }};
 const Step kBitsSize{"frame size", [](Host& h) { return h.sized("bits", vcx_GetImageMemSize(0)); }};
 const Step kHeaderSize{"frame size",
                        [](Host& h) { return h.sized("header", vcx_GetBufferSize(6)); }};
@@ -72,6 +83,27 @@ const Step kGrab{"frame grab", [](Host& h) {
                  }};
 const Step kPaint{"frame paint", [](Host&) { return vcx_GetImage(-2, 0, 0, 4, 3); }};
 const Step kSave{"frame save", [](Host&) { return vcx_SaveBMP("C:\\snap.bmp"); }};
+const Step kRequestFormat{"request", [](Host&) {
+                              return vcx_SetDevWidth(320) + vcx_SetDevHeight(240) +
+                                     vcx_SetDevFrameRate(15.0);
+                          }};
+const Step kApplyFormat{"apply format", [](Host&) { return vcx_SetDevCapConfig(); }};
+const Step kRatesSize{"formats size",
+                      [](Host& h) { return h.sized("rates", vcx_GetBufferSize(7)); }};
+const Step kWidthsSize{"formats size",
+                       [](Host& h) { return h.sized("widths", vcx_GetDevCapConfigSize(1)); }};
+const Step kHeightsSize{"formats size",
+                        [](Host& h) { return h.sized("heights", vcx_GetDevCapConfigSize(2)); }};
+const Step kFormats{"formats",
+                    [](Host& h) {
+                        return vcx_GetDevCapConfig(h.buffer("rates"), h.buffer("widths"),
+                                                   h.buffer("heights"));
+                    },
+                    "rates widths heights"};
+const Step kCapInfo{"capinfo", [](Host&) { return vcx_GetCapInfo(0); }};
+const Step kFilterPages{"pages filter", [](Host&) { return vcx_FilterProp(7, L"Device Filter"); }};
+const Step kPinPages{"pages pin", [](Host&) { return vcx_DevPinProp(7); }};
+const Step kCodecDialog{"dialog", [](Host&) { return vcx_CodecDialog(7, 2); }};
 const Step kOverlay{"overlay", [](Host&) {
                         return vcx_VMRMixImage(-2, 0, 0, 4, 3, 0.5f, 0.0f, 0.0f, 1.0f, 1.0f, 1, 255,
                                                0, 255);
@@ -92,10 +124,16 @@ const Scenario kScenarios[] = {
     {"avi", {kInit, kOpenAvi, kPlay2, kStop, kClose, kExit}},
     {"avi_preview_closed_running", {kInit, kOpenAviPreview, kPlay, kClose, kExit}},
     {"avi_codec_from_list", {kInit, kCodecsSize, kCodecs, kOpenAviCodec, kPlay2, kClose, kExit}},
-    {"avi_preview_codec", {kInit, kOpenAviPreviewCodec, kPlay, kStop, kClose, kExit}},
+    {"avi_preview_codec", {kInit, kOpenAviPreviewCodec, kPlay, kCodecDialog, kStop, kClose, kExit}},
     {"avi_own_writer", {kInit, kOpenAvi, kClose, kExit}, builderWithoutFileOutput},
     {"device_lists", {kInit, kDevicesSize, kDevices, kCodecsSizeByType, kCodecs, kExit}},
-    {"filter_list", {kInit, kOpen6, kFiltersSize, kFilters, kClose, kExit}},
+    {"filter_list_second_slot",
+     {kInit, kSelectSlot1, kOpen6, kSlotFacts, kFiltersSize, kFilters, kFiltersAgain, kClose,
+      kSelectSlot0, kExit}},
+    {"requested_format",
+     {kInit, kRequestFormat, kOpen6Format, kPlay2, kCapInfo, kRatesSize, kWidthsSize, kHeightsSize,
+      kFormats, kApplyFormat, kStop, kClose, kExit}},
+    {"property_pages", {kInit, kOpen6, kFilterPages, kPinPages, kClose, kExit}},
 };
 
 // --- Documented outcomes -------------------------------------------------------
@@ -117,9 +155,14 @@ const Outcome kOutcomes[] = {
     {"open", "videoDevices.Reset", kSame},
     {"open", "videoDevices.Next#1", -4},
     {"open", "videoDevices.Next", kSame},
+    {"open format", "device0.moniker.BindToObject", -57, -57, kSame},
     {"open", "device0.moniker.BindToObject", kSameHere, kSameHere, kSame},
     {"open", "graph.AddFilter(Device Filter)", kSame},
     {"open", "graph.QueryInterface(IVideoWindow)", -58},
+    // Open with a requested format: it cannot be applied, or the device
+    // refuses it.
+    {"open", "FindInterface", -57},
+    {"open", "SetFormat", 1, 1, kSame},
     // Open: the outputs.
     {"open 0", "CoCreateInstance(VideoRenderer", -39},
     {"open 0", "AddFilter(Video Renderer)", -79},
@@ -179,6 +222,28 @@ const Outcome kOutcomes[] = {
     {"overlay", "QueryInterface(IVMRMixerBitmap", -9},
     {"overlay", "SetRect", kSame},
     {"overlay", "SetAlphaBitmap", -7, kPassed, kPassed},
+    // The capture format: reaching the stream configuration counts; a
+    // capability that cannot be had is skipped; a refusal ends the apply.
+    {"apply format", "SetFormat", 1, 1, kSame},
+    {"formats", "GetStreamCaps", kSkipped, kSkipped, kSame},
+    {"capinfo", "FindInterface", -4, -4, kSame},
+    {"capinfo", "GetNumberOfCapabilities", -2},
+    {"capinfo", "GetStreamCaps", 0, 0, kSame},
+    {"", "FindInterface", -4},
+    {"", "GetNumberOfCapabilities", kSame},
+    {"", "GetStreamCaps", kSame},
+    // Property pages and the compressor dialog.
+    {"pages", "OleCreatePropertyFrame", kSame},
+    {"pages filter", "FindFilterByName", -2, -2, kSame},
+    {"pages filter", "QueryInterface(ISpecifyPropertyPages)", -2, -2, kSame},
+    {"pages filter", "QueryFilterInfo", -4, -4, kSame},
+    {"pages filter", "GetPages", -5, -5, kSame},
+    {"pages pin", "EnumPins", -2},
+    {"pages pin", "pins.Reset", -3},
+    {"pages pin", "pins.Next", -4},
+    {"pages pin", "QueryInterface(ISpecifyPropertyPages)", -5, -5, kSame},
+    {"pages pin", "GetPages", -7, -7, kSame},
+    {"dialog", "ShowDialog", kPassed},
     // Lists: a failure part-way keeps what was gathered.
     {"list devices", "CoCreateInstance(SystemDeviceEnum", -1},
     {"list codecs", "CoCreateInstance(SystemDeviceEnum", -2},

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "fakes/fake_enumerator.h"
+#include "fakes/fake_task_memory.h"
 
 namespace fakes {
 
@@ -97,7 +98,7 @@ HRESULT FakeSampleGrabber::GetConnectedMediaType(AM_MEDIA_TYPE* type) {
     }
     type->lSampleSize = sampleSize;
     if (!connectedFormat.empty()) {
-        type->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(connectedFormat.size()));
+        type->pbFormat = static_cast<BYTE*>(allocateTaskMemory(connectedFormat.size()));
         std::memcpy(type->pbFormat, connectedFormat.data(), connectedFormat.size());
         type->cbFormat = static_cast<ULONG>(connectedFormat.size());
         ++formatBlocks;
@@ -399,9 +400,13 @@ void* FakeCompressDialogs::find(REFIID iid) {
     return nullptr;
 }
 
+std::string showDialogCall(int dialog, HWND window) {
+    return "ShowDialog(" + std::to_string(dialog) + ", " +
+           std::to_string(reinterpret_cast<long long>(window)) + ")";
+}
+
 HRESULT FakeCompressDialogs::ShowDialog(int dialog, HWND window) {
-    return call("ShowDialog(" + std::to_string(dialog) + ", " +
-                std::to_string(reinterpret_cast<long long>(window)) + ")");
+    return call(showDialogCall(dialog, window));
 }
 
 } // namespace fakes

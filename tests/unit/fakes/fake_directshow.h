@@ -117,7 +117,7 @@ class FakeSampleGrabber : public FakeFilter,
     std::vector<unsigned char> mediaTypeBytes;
 
     // What GetConnectedMediaType writes when it answers a success: a copy of
-    // connectedFormat in a fresh CoTaskMemAlloc block (none when empty),
+    // connectedFormat in a fresh block of task memory (none when empty),
     // sampleSize as lSampleSize, and typeUnknown as pUnk with a reference
     // added. formatBlocks counts the blocks handed out.
     std::vector<unsigned char> connectedFormat;
@@ -408,6 +408,9 @@ class FakeDevEnum : public FakeCom, public ICreateDevEnum {
   private:
     std::vector<std::pair<CLSID, FakeEnumMoniker*>> categories_;
 };
+
+// How ShowDialog is journaled: "ShowDialog(dialog, window)".
+std::string showDialogCall(int dialog, HWND window);
 
 // A compressor's dialog interface.
 class FakeCompressDialogs : public FakeCom, public IAMVfwCompressDialogs {

@@ -66,7 +66,9 @@ class FakeCompressor : public FakeFilter,
     void* find(REFIID iid) override;
     const char* filterReleaseName() const override { return kIBaseFilterName; }
 
-    HRESULT STDMETHODCALLTYPE ShowDialog(int, HWND) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ShowDialog(int dialog, HWND window) override {
+        return call(showDialogCall(dialog, window));
+    }
     HRESULT STDMETHODCALLTYPE GetState(LPVOID, int*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetState(LPVOID, int) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SendDriverMessage(int, LONG, LONG) override { return E_NOTIMPL; }
