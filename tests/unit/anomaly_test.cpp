@@ -208,8 +208,11 @@ const Outcome kOutcomes[] = {
     {"buffering", "grabber.SetBufferSamples", kSame},
     {"stop", "graph.Stop", kSame},
     {"close", "graph.", kSame},
-    // Frames: of the copy only five results count; a working buffer that
-    // cannot be had, a picture not painted and a file not written do.
+    // Frames: of the copy only five results count, so a failed copy goes on
+    // as after success (the host's bits stay as they were, the working
+    // buffer is painted or saved as it was); a working buffer that cannot be
+    // had, a picture not painted, a file not created or not written in full
+    // (which is then deleted) give their codes.
     {"frame", "GetConnectedMediaType", -2},
     {"frame", "GetCurrentBuffer", kSameResult, kSameResult, kSame},
     {"frame", "HeapFree", kSame},
@@ -229,6 +232,7 @@ const Outcome kOutcomes[] = {
     {"capinfo", "FindInterface", -4, -4, kSame},
     {"capinfo", "GetNumberOfCapabilities", -2},
     {"capinfo", "GetStreamCaps", 0, 0, kSame},
+    // ... and in the apply, list and size steps.
     {"", "FindInterface", -4},
     {"", "GetNumberOfCapabilities", kSame},
     {"", "GetStreamCaps", kSame},

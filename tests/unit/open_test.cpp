@@ -211,14 +211,6 @@ TEST_F(Open, ModesWithoutAnOutputOpenTheSlotUnconnected) {
     expectAllReleased();
 }
 
-TEST_F(Open, EnumeratorResultIsNotExaminedOnlyItsPresence) {
-    addDevice();
-    devEnum->setResult("CreateClassEnumerator", E_FAIL);
-    EXPECT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), 0);
-    EXPECT_EQ(vcx_Close(), 0);
-    expectAllReleased();
-}
-
 TEST_F(Open, FailedBindStillOpensWithoutADeviceFilter) {
     FakeDevice& device = addDevice();
     device.moniker->setResult("BindToObject", E_FAIL);

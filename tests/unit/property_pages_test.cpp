@@ -110,13 +110,6 @@ TEST_F(PropertyPages, PinFrameShowsTheFirstPinUnderItsFixedCaption) {
     expectEverythingGivenBack();
 }
 
-TEST_F(PropertyPages, FrameThatFailsStillCountsAsShown) {
-    frame.setResult("OleCreatePropertyFrame", E_OUTOFMEMORY);
-    EXPECT_EQ(vcx_FilterProp(kOwner, L"Overlay Mixer"), 0);
-    EXPECT_EQ(vcx_DevPinProp(kOwner), 0);
-    expectEverythingGivenBack();
-}
-
 // A failure of either frame export: how to cause it, the export, its code.
 struct FrameFailure {
     const char* name;
