@@ -337,6 +337,7 @@ int VCXAPI vcx_GetImageMemSize(int headerFlag);
  *  -5 bitsSize null                -6 grabber not connected
  *  -7 no frame buffered yet        -8 the slot has no grabber
  *  -9 header null (nothing copied)
+ *  -12 the grabber failed to copy the frame in another way
  */
 int VCXAPI vcx_GetImageMem(void* bits, int* bitsSize, void* header);
 
@@ -353,6 +354,7 @@ int VCXAPI vcx_GetImageMem(void* bits, int* bitsSize, void* header);
  *  -5 E_POINTER from the grabber   -6 grabber not connected
  *  -7 no frame buffered yet        -8 no scan line painted
  *  -9 the slot has no grabber      -10 no memory for the working copy
+ *  -12 the grabber failed to copy the frame in another way (nothing painted)
  */
 int VCXAPI vcx_GetImage(int hdc, int destX, int destY, int width, int height);
 
@@ -372,7 +374,8 @@ int VCXAPI vcx_GetImage(int hdc, int destX, int destY, int width, int height);
  *  -9 the slot has no grabber      -10 a write failed or fell short: the
  *                                      partial file is deleted
  *  -11 no memory for the working copy
- * -1 to -7, -9 and -11 leave the file system untouched.
+ *  -12 the grabber failed to copy the frame in another way
+ * -1 to -7, -9, -11 and -12 leave the file system untouched.
  */
 int VCXAPI vcx_SaveBMP(const char* path);
 

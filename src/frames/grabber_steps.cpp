@@ -28,7 +28,8 @@ bool readGrabberFormat(ISampleGrabber* grabber, ConnectedFormat& format) {
 }
 
 int32_t copyGrabberBuffer(ISampleGrabber* grabber, LONG* size, void* buffer) {
-    switch (grabber->GetCurrentBuffer(size, static_cast<LONG*>(buffer))) {
+    const HRESULT hr = grabber->GetCurrentBuffer(size, static_cast<LONG*>(buffer));
+    switch (hr) {
     case E_INVALIDARG:
         return -3;
     case E_OUTOFMEMORY:
@@ -40,7 +41,7 @@ int32_t copyGrabberBuffer(ISampleGrabber* grabber, LONG* size, void* buffer) {
     case VFW_E_WRONG_STATE:
         return -7;
     default:
-        return 0;
+        return FAILED(hr) ? kCopyFailed : 0;
     }
 }
 

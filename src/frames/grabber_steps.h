@@ -43,7 +43,10 @@ bool readGrabberFormat(ISampleGrabber* grabber, ConnectedFormat& format);
 
 // GetCurrentBuffer with size and buffer handed on unchanged, its result
 // mapped: E_INVALIDARG -3, E_OUTOFMEMORY -4, E_POINTER -5,
-// VFW_E_NOT_CONNECTED -6, VFW_E_WRONG_STATE -7, anything else 0.
+// VFW_E_NOT_CONNECTED -6, VFW_E_WRONG_STATE -7, any other failure
+// kCopyFailed (nothing was copied, so no export may go on as if it had
+// been), any success 0.
+constexpr int32_t kCopyFailed = -12;
 int32_t copyGrabberBuffer(ISampleGrabber* grabber, LONG* size, void* buffer);
 
 // Zeroes the 44 header bytes and copies the bitmap header to their start.
@@ -53,8 +56,8 @@ void fillFrameHeader(const ConnectedFormat& format, BITMAPINFO& header);
 // the process heap; format and buffer are freed with the object.
 class GrabbedFrame {
   public:
-    // 0 once the frame is copied; -2 no connected format; -3..-7 as
-    // copyGrabberBuffer, and -4 as well when the grabber reports more bytes
+    // 0 once the frame is copied; -2 no connected format; -3..-7 and
+    // kCopyFailed as copyGrabberBuffer, and -4 as well when the grabber reports more bytes
     // than the buffer holds; noMemory when the buffer cannot be allocated.
     int32_t grab(ISampleGrabber* grabber, int32_t noMemory);
     // The same from the active slot's grabber, after the guard that the slot

@@ -154,10 +154,6 @@ constexpr int kSame = INT_MIN;
 // the step answers as in the clean run, and leaves a documented mark (a null
 // field) that later steps may show;
 constexpr int kSameHere = INT_MIN + 1;
-// the step answers as in the clean run, without what the failing call would
-// have written (a copy it goes on from as after success); later steps answer
-// as in the clean run;
-constexpr int kSameResult = INT_MIN + 2;
 // a list or size query with entries cut off or emptied: a list holds the
 // clean run's lines or empty ones in their place, at most as many; later
 // steps answer as in the clean run;

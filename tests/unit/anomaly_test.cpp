@@ -208,13 +208,12 @@ const Outcome kOutcomes[] = {
     {"buffering", "grabber.SetBufferSamples", kSame},
     {"stop", "graph.Stop", kSame},
     {"close", "graph.", kSame},
-    // Frames: of the copy only five results count, so a failed copy goes on
-    // as after success (the host's bits stay as they were, the working
-    // buffer is painted or saved as it was); a working buffer that cannot be
-    // had, a picture not painted, a file not created or not written in full
-    // (which is then deleted) give their codes.
+    // Frames: a copy that fails without one of its five mapped answers gives
+    // -12, one that answers another success goes on; a working buffer that
+    // cannot be had, a picture not painted, a file not created or not
+    // written in full (which is then deleted) give their codes.
     {"frame", "GetConnectedMediaType", -2},
-    {"frame", "GetCurrentBuffer", kSameResult, kSameResult, kSame},
+    {"frame", "GetCurrentBuffer", -12, -12, kSame},
     {"frame", "HeapFree", kSame},
     {"frame paint", "HeapAlloc", -10},
     {"frame paint", "SetDIBitsToDevice", -8},

@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CopyResult,
                                            CopyCase{"nullSize", E_POINTER, -5},
                                            CopyCase{"notConnected", VFW_E_NOT_CONNECTED, -6},
                                            CopyCase{"noSampleYet", VFW_E_WRONG_STATE, -7},
-                                           CopyCase{"otherFailure", E_FAIL, 0},
+                                           CopyCase{"otherFailure", E_FAIL, -12},
                                            CopyCase{"otherSuccess", S_FALSE, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
