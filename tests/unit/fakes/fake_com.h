@@ -94,14 +94,18 @@ class FakeCom {
     std::map<std::string, HRESULT> results_;
 };
 
-// The IUnknown methods of a fake class, forwarded to FakeCom.
-#define FAKE_IUNKNOWN                                                                              \
+// QueryInterface and AddRef of a fake class, forwarded to FakeCom.
+#define FAKE_QUERY_INTERFACE_AND_ADDREF                                                            \
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {                    \
         return query(iid, out);                                                                    \
     }                                                                                              \
     ULONG STDMETHODCALLTYPE AddRef() override {                                                    \
         return addRef();                                                                           \
-    }                                                                                              \
+    }
+
+// The IUnknown methods of a fake class, forwarded to FakeCom.
+#define FAKE_IUNKNOWN                                                                              \
+    FAKE_QUERY_INTERFACE_AND_ADDREF                                                                \
     ULONG STDMETHODCALLTYPE Release() override {                                                   \
         return release();                                                                          \
     }
@@ -109,7 +113,7 @@ class FakeCom {
 // Gives interface I a Release of its own, journaled as "name.Release(Name)",
 // for objects whose interfaces a test must tell apart in the release order.
 // The object derives from SeparateRelease<I, Name> instead of I, declares
-// QueryInterface and AddRef itself (FAKE_QUERY_AND_ADDREF), and no Release.
+// FAKE_IUNKNOWN_SEPARATE_RELEASE instead of FAKE_IUNKNOWN, and no Release.
 template <class I, const char* Name> class SeparateRelease : public I {
   public:
     ULONG STDMETHODCALLTYPE Release() final { return releaseVia(Name); }
@@ -118,13 +122,8 @@ template <class I, const char* Name> class SeparateRelease : public I {
     virtual ULONG releaseVia(const char* via) = 0;
 };
 
-#define FAKE_QUERY_AND_ADDREF                                                                      \
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {                    \
-        return query(iid, out);                                                                    \
-    }                                                                                              \
-    ULONG STDMETHODCALLTYPE AddRef() override {                                                    \
-        return addRef();                                                                           \
-    }                                                                                              \
+#define FAKE_IUNKNOWN_SEPARATE_RELEASE                                                             \
+    FAKE_QUERY_INTERFACE_AND_ADDREF                                                                \
     ULONG releaseVia(const char* via) override {                                                   \
         return release(via);                                                                       \
     }

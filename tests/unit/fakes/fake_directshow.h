@@ -109,7 +109,7 @@ class FakeSampleGrabber : public FakeFilter,
                           public SeparateRelease<ISampleGrabber, kISampleGrabberName> {
   public:
     explicit FakeSampleGrabber(std::string name = "grabber") : FakeFilter(std::move(name)) {}
-    FAKE_QUERY_AND_ADDREF
+    FAKE_IUNKNOWN_SEPARATE_RELEASE
     void* find(REFIID iid) override;
     const char* filterReleaseName() const override { return kIBaseFilterName; }
 
@@ -155,7 +155,7 @@ class FakeFilterGraph : public FakeCom,
   public:
     explicit FakeFilterGraph(std::string name = "graph") : FakeCom(std::move(name)) {}
     ~FakeFilterGraph() override;
-    FAKE_QUERY_AND_ADDREF
+    FAKE_IUNKNOWN_SEPARATE_RELEASE
     void* find(REFIID iid) override;
 
     // Filters added through AddFilter, with their names, in order.

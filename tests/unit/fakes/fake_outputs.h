@@ -62,7 +62,7 @@ class FakeCompressor : public FakeFilter,
                        public SeparateRelease<IAMVfwCompressDialogs, kIAMVfwCompressDialogsName> {
   public:
     explicit FakeCompressor(std::string name) : FakeFilter(std::move(name)) {}
-    FAKE_QUERY_AND_ADDREF
+    FAKE_IUNKNOWN_SEPARATE_RELEASE
     void* find(REFIID iid) override;
     const char* filterReleaseName() const override { return kIBaseFilterName; }
 
