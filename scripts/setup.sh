@@ -14,6 +14,7 @@ packages=(
     clang-format
     python3-pil
     ffmpeg
+    libcli11-dev
 )
 
 missing=()

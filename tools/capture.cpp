@@ -1,0 +1,109 @@
+// vcxcap-cli snap and record: a frame of a device to a BMP file, a timed AVI
+// recording of it.
+#include "commands.h"
+#include "interrupt.h"
+#include "results.h"
+#include "session.h"
+#include "text.h"
+#include "vcxcap.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace cli {
+
+namespace {
+
+constexpr int kNoFrameYet = -7; // vcx_SaveBMP before the first frame
+constexpr DWORD kPollMs = 20;
+
+// Saves the newest frame once there is one, trying until the timeout.
+void saveFirstFrame(const std::string& ansiPath, double timeoutSeconds) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutSeconds * 1000);
+    int result = vcx_SaveBMP(ansiPath.c_str());
+    while (result == kNoFrameYet && GetTickCount64() < deadline && !interrupted()) {
+        Sleep(kPollMs);
+        result = vcx_SaveBMP(ansiPath.c_str());
+    }
+    if (result == kNoFrameYet) {
+        char why[64];
+        std::snprintf(why, sizeof why, "no frame within %g s", timeoutSeconds);
+        throw CommandError((interrupted() ? std::string("interrupted") : std::string(why)) + " (" +
+                           describeResult("vcx_SaveBMP", result) + ")");
+    }
+    check("vcx_SaveBMP", result);
+}
+
+// Width and height of the newest frame, from its header.
+std::pair<long, long> frameSize() {
+    BITMAPINFO header{};
+    int size = 0;
+    check("vcx_GetImageMem", vcx_GetImageMem(nullptr, &size, &header));
+    return {header.bmiHeader.biWidth, header.bmiHeader.biHeight};
+}
+
+long long fileBytes(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return static_cast<long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+std::wstring wideArgument(const char* what, const std::string& text) {
+    const std::optional<std::wstring> wide = wideFromUtf8(text);
+    if (!wide) {
+        throw CommandError(std::string("the ") + what + " is not valid UTF-8");
+    }
+    return *wide;
+}
+
+} // namespace
+
+int runSnap(const SnapOptions& options) {
+    const std::optional<std::string> path = ansiFromUtf8(options.output);
+    if (!path) {
+        throw CommandError("the path \"" + options.output +
+                           "\" cannot be written in the system's ANSI code page (" +
+                           std::to_string(GetACP()) + "), which the snapshot takes");
+    }
+    Library library;
+    OpenSlot slot(options.device, kNullRenderer);
+    check("vcx_Play2", vcx_Play2());
+    saveFirstFrame(*path, options.timeoutSeconds);
+    const auto [width, height] = frameSize();
+    std::printf("saved a %ldx%ld frame of device %d to %s\n", width, height < 0 ? -height : height,
+                options.device, options.output.c_str());
+    return 0;
+}
+
+int runRecord(const RecordOptions& options) {
+    const std::wstring file = wideArgument("file name", options.output);
+    const std::wstring codec =
+        options.codec ? wideArgument("compressor name", *options.codec) : L"";
+    Library library;
+    int seconds = 0;
+    {
+        OpenSlot slot(options.device, kAviFile, file, codec);
+        check("vcx_Play2", vcx_Play2());
+        const ULONGLONG start = GetTickCount64();
+        while (seconds < options.seconds && !interrupted()) {
+            sleepUntil(start + 1000ULL * static_cast<ULONGLONG>(seconds + 1));
+            if (!interrupted()) {
+                ++seconds;
+                std::printf("recording %d/%d s, %lld bytes written\n", seconds, options.seconds,
+                            fileBytes(file));
+                std::fflush(stdout);
+            }
+        }
+        check("vcx_Stop", vcx_Stop());
+    }
+    std::printf("recorded %d s of device %d%s%s to %s (%lld bytes)%s\n", seconds, options.device,
+                options.codec ? " through " : "", options.codec ? options.codec->c_str() : "",
+                options.output.c_str(), fileBytes(file), interrupted() ? ", interrupted" : "");
+    return interrupted() ? kInterruptedStatus : 0;
+}
+
+} // namespace cli

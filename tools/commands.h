@@ -1,0 +1,30 @@
+// The tool's commands. Each returns the process's exit status (0 done) or
+// throws CommandError.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace cli {
+
+// The exit status of a recording cut short by Ctrl+C (the file is finished).
+inline constexpr int kInterruptedStatus = 130;
+
+int runDevices();
+
+struct SnapOptions {
+    int device = 0;
+    std::string output; // UTF-8
+    double timeoutSeconds = 5;
+};
+int runSnap(const SnapOptions& options);
+
+struct RecordOptions {
+    int device = 0;
+    std::string output; // UTF-8
+    int seconds = 0;
+    std::optional<std::string> codec; // UTF-8 friendly name of a video compressor
+};
+int runRecord(const RecordOptions& options);
+
+} // namespace cli

@@ -1,0 +1,101 @@
+// vcxcap-cli: lists devices and captures from them through vcxcap, as any host
+// program would, through the public header and the import library.
+//
+// Exit status: 0 done, 1 a capture step failed (the message names the export,
+// its result and what it means), 2 the command line is wrong, 130 a recording
+// was interrupted.
+#include "commands.h"
+#include "interrupt.h"
+#include "session.h"
+#include "text.h"
+
+#include <CLI/CLI.hpp>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+int run(int argc, const char* const* argv) {
+    CLI::App app{"vcxcap-cli: video capture through vcxcap. Text is UTF-8; a device is its "
+                 "index in the video capture device list of 'devices'."};
+    app.name("vcxcap-cli");
+    // "/tmp/x.bmp" is a file, not a switch (subcommands take this setting over).
+    app.allow_windows_style_options(false);
+    app.require_subcommand(1);
+
+    int status = 0;
+    app.add_subcommand("devices", "list the video and audio capture devices and compressors")
+        ->callback([&] { status = cli::runDevices(); });
+
+    cli::SnapOptions snap;
+    CLI::App* snapCommand =
+        app.add_subcommand("snap", "save a frame of a device to a 24-bit BMP file (Null "
+                                   "Renderer capture: open, run, wait for the first frame, save)");
+    snapCommand->add_option("device", snap.device, "video capture device index")
+        ->required()
+        ->check(CLI::NonNegativeNumber);
+    snapCommand->add_option("file", snap.output, "BMP file to write (replaced if it exists)")
+        ->required();
+    snapCommand->add_option("--timeout", snap.timeoutSeconds, "seconds to wait for the first frame")
+        ->capture_default_str()
+        ->check(CLI::PositiveNumber);
+    snapCommand->callback([&] { status = cli::runSnap(snap); });
+
+    cli::RecordOptions record;
+    std::string codec;
+    CLI::App* recordCommand = app.add_subcommand(
+        "record", "record a device to an AVI file, with a progress line a second");
+    recordCommand->add_option("device", record.device, "video capture device index")
+        ->required()
+        ->check(CLI::NonNegativeNumber);
+    recordCommand->add_option("file", record.output, "AVI file to write")->required();
+    recordCommand->add_option("--seconds", record.seconds, "length of the recording")
+        ->required()
+        ->check(CLI::PositiveNumber);
+    CLI::Option* codecOption = recordCommand->add_option(
+        "--codec", codec, "exact name of a video compressor (see 'devices'); default: none");
+    recordCommand->callback([&] {
+        if (codecOption->count() > 0) {
+            record.codec = codec;
+        }
+        status = cli::runRecord(record);
+    });
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int printed = app.exit(error);
+        return printed == 0 ? 0 : kUsage;
+    }
+    return status;
+}
+
+} // namespace
+
+// Arguments arrive in UTF-16 and go to the parser in UTF-8; output is UTF-8.
+int wmain(int argc, wchar_t** argv) {
+    SetConsoleOutputCP(CP_UTF8);
+    cli::catchInterrupts();
+    std::vector<std::string> arguments;
+    for (int index = 0; index < argc; ++index) {
+        arguments.push_back(cli::utf8FromWide(argv[index]));
+    }
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments) {
+        pointers.push_back(argument.c_str());
+    }
+    try {
+        return run(argc, pointers.data());
+    } catch (const std::exception& error) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "vcxcap-cli: %s\n", error.what());
+        return kFailed;
+    }
+}

@@ -1,0 +1,178 @@
+#include "results.h"
+
+#include <array>
+#include <cstdio>
+#include <span>
+
+namespace cli {
+
+namespace {
+
+struct Meaning {
+    int code;
+    const char* text;
+};
+
+struct ExportTable {
+    std::string_view exportName;
+    std::span<const Meaning> meanings;
+};
+
+constexpr Meaning kInit[] = {
+    {-1, "vcx_Init already ran without vcx_Exit since"},
+};
+
+constexpr Meaning kExit[] = {
+    {-1, "the library is not initialised"},
+};
+
+constexpr Meaning kOpen[] = {
+    {1, "the device refused the requested capture format; the slot opened in the device's own "
+        "format"},
+    {-1, "the library is not initialised"},
+    {-2, "the slot is already open or running"},
+    {-6, "the device index or the reserved argument is negative"},
+    {-3, "there is no video capture device (no enumerator for the category)"},
+    {-4, "the device index is not less than the number of video capture devices"},
+    {-30, "the Filter Graph Manager was not created"},
+    {-31, "the Sample Grabber was not created"},
+    {-32, "the Sample Grabber has no ISampleGrabber"},
+    {-33, "the Sample Grabber refused its media type"},
+    {-34, "the Sample Grabber was not added to the graph"},
+    {-35, "the Capture Graph Builder 2 was not created"},
+    {-36, "the Capture Graph Builder 2 refused the graph"},
+    {-37, "the graph has no IMediaControl"},
+    {-38, "the System Device Enumerator was not created"},
+    {-57, "applying the requested capture format failed (the device offers no stream "
+          "configuration)"},
+    {-39, "the Video Renderer was not created"},
+    {-79, "the Video Renderer was not added to the graph"},
+    {-76, "the preview was not connected to the Video Renderer"},
+    {-40, "the Video Mixing Renderer 7 was not created"},
+    {-41, "the Video Mixing Renderer 7 has no IVMRFilterConfig"},
+    {-87, "the Video Mixing Renderer 7 refused the rendering mode"},
+    {-88, "the Video Mixing Renderer 7 refused the number of streams"},
+    {-89, "the Video Mixing Renderer 7 was not added to the graph"},
+    {-86, "the preview was not connected to the Video Mixing Renderer 7"},
+    {-42, "the Video Mixing Renderer 9 was not created"},
+    {-43, "the Video Mixing Renderer 9 has no IVMRFilterConfig9"},
+    {-97, "the Video Mixing Renderer 9 refused the rendering mode"},
+    {-98, "the Video Mixing Renderer 9 refused the number of streams"},
+    {-99, "the Video Mixing Renderer 9 was not added to the graph"},
+    {-96, "the preview was not connected to the Video Mixing Renderer 9"},
+    {-44, "the Null Renderer was not created"},
+    {-59, "the Null Renderer was not added to the graph"},
+    {-56, "the preview was not connected to the Null Renderer"},
+    {-45, "no output file was made"},
+    {-46, "the capture stream was not connected to the file"},
+    {-47, "the System Device Enumerator was not created (compressor search)"},
+    {-48, "no video compressor is listed"},
+    {-49, "no video compressor has exactly that name (case and spaces count)"},
+    {-50, "no output file was made (with the compressor)"},
+    {-51, "the capture stream was not connected through the compressor to the file"},
+    {-52, "the preview's Null Renderer was not created"},
+    {-53, "the preview's Null Renderer was not added to the graph"},
+    {-54, "the preview was not connected to its Null Renderer"},
+    {-55, "the preview was not connected"},
+    {-58, "the graph has no IVideoWindow"},
+};
+
+constexpr Meaning kPlay2[] = {
+    {1, "the graph did not answer S_OK to Run (it may still be starting)"},
+    {-1, "the slot is not open"},
+    {-2, "the slot is already running"},
+    {-3, "the slot has no Sample Grabber"},
+    {-4, "the slot has no graph control"},
+};
+
+constexpr Meaning kStop[] = {
+    {-1, "the slot is not running"},
+    {-2, "the slot has no graph control"},
+};
+
+constexpr Meaning kClose[] = {
+    {-1, "the slot is not open or running"},
+};
+
+constexpr Meaning kGetImageMem[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "the connected media type is not available"},
+    {-3, "frame buffering is off"},
+    {-4, "the buffer is smaller than the frame"},
+    {-5, "no size was passed"},
+    {-6, "the Sample Grabber is not connected"},
+    {-7, "no frame has been buffered yet"},
+    {-8, "the slot has no Sample Grabber"},
+    {-9, "no header buffer was passed"},
+};
+
+constexpr Meaning kSaveBmp[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "the connected media type is not available"},
+    {-3, "frame buffering is off"},
+    {-4, "the frame is larger than the connected sample size"},
+    {-5, "the Sample Grabber answered E_POINTER"},
+    {-6, "the Sample Grabber is not connected"},
+    {-7, "no frame has been buffered yet"},
+    {-8, "the file could not be created"},
+    {-9, "the slot has no Sample Grabber"},
+    {-10, "a write failed or fell short; the partial file was deleted"},
+    {-11, "no memory for the working copy"},
+};
+
+constexpr Meaning kDeviceList[] = {
+    {-1, "the library is not initialised, or the System Device Enumerator was not created"},
+    {-2, "there is no device in the category"},
+    {-3, "no buffer was passed"},
+};
+
+constexpr Meaning kCodecList[] = {
+    {-1, "the library is not initialised"},
+    {-2, "the System Device Enumerator was not created"},
+    {-3, "there is no compressor in the category"},
+    {-4, "no buffer was passed"},
+};
+
+constexpr std::array kTables{
+    ExportTable{"vcx_Init", kInit},
+    ExportTable{"vcx_Exit", kExit},
+    ExportTable{"vcx_Open", kOpen},
+    ExportTable{"vcx_Play2", kPlay2},
+    ExportTable{"vcx_Stop", kStop},
+    ExportTable{"vcx_Close", kClose},
+    ExportTable{"vcx_GetImageMem", kGetImageMem},
+    ExportTable{"vcx_SaveBMP", kSaveBmp},
+    ExportTable{"vcx_GetDeviceList", kDeviceList},
+    ExportTable{"vcx_GetDeviceListSize", kDeviceList},
+    ExportTable{"vcx_GetCodecList", kCodecList},
+    ExportTable{"vcx_GetCodecListSize", kCodecList},
+};
+
+std::string meaningOf(std::string_view exportName, int result) {
+    if (exportName == "vcx_Init" && result < -1) {
+        char text[64];
+        std::snprintf(text, sizeof text, "COM refused to start on this thread (HRESULT 0x%08X)",
+                      static_cast<unsigned>(result));
+        return text;
+    }
+    for (const ExportTable& table : kTables) {
+        if (table.exportName != exportName) {
+            continue;
+        }
+        for (const Meaning& meaning : table.meanings) {
+            if (meaning.code == result) {
+                return meaning.text;
+            }
+        }
+    }
+    return "a result this tool does not know";
+}
+
+} // namespace
+
+std::string describeResult(std::string_view exportName, int result) {
+    return std::string(exportName) + " answered " + std::to_string(result) + ": " +
+           meaningOf(exportName, result);
+}
+
+} // namespace cli
