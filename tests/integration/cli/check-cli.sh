@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Runs vcxcap-cli.exe under Wine as a user would, once per row of the table
+# below, in an empty work folder, and checks its exit status, its output and
+# the file it wrote:
+#
+#   check-cli.sh WINE vcxcap-cli.exe WORKDIR decode_snapshot.py
+#
+# A snapshot must be the camera's picture (decoded by Pillow), a recording
+# must decode cleanly with ffmpeg and have at least one frame of the expected
+# size (ffprobe). The default vcxcam camera streams 640x480.
+set -euo pipefail
+wine=${1:?usage: check-cli.sh WINE vcxcap-cli.exe WORKDIR decode_snapshot.py}
+exe=${2:?}
+work=${3:?}
+decoder=${4:?}
+
+rm -rf "$work"
+mkdir -p "$work"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+# Arguments reach the program as UTF-8, whatever the caller's locale.
+export LC_ALL=C.UTF-8
+
+failures=0
+fail() {
+    echo "check-cli: vcxcap-cli $*" >&2
+    failures=$((failures + 1))
+}
+
+# The file a row left: "bmp FILE W H", "avi FILE W H", "none FILE" or "-".
+check_file() {
+    local kind=$1 file=${2:-} width=${3:-} height=${4:-}
+    case $kind in
+    -) ;;
+    none) [ ! -e "$file" ] || echo "left $file behind" ;;
+    bmp) /usr/bin/python3 "$decoder" "$file" "$width" "$height" >/dev/null 2>&1 ||
+        echo "$file: $(/usr/bin/python3 "$decoder" "$file" "$width" "$height" 2>&1 | tail -1)" ;;
+    avi)
+        local messages probe
+        messages=$(ffmpeg -v error -i "$file" -f null - 2>&1) || echo "$file: ffmpeg failed"
+        [ -z "$messages" ] || echo "$file: decoding says: $messages"
+        probe=$(ffprobe -v error -select_streams v:0 -count_frames \
+            -show_entries stream=width,height,nb_read_frames -of csv=p=0 "$file" 2>&1) || true
+        IFS=, read -r w h frames <<<"$probe"
+        [ "$w,$h" = "$width,$height" ] && [ "${frames:-0}" -ge 1 ] ||
+            echo "$file: ffprobe says '$probe', expected ${width}x$height with frames"
+        ;;
+    esac
+}
+
+# expect STATUS PATTERN FILECHECK -- ARGUMENTS...
+# PATTERN is an extended regular expression each line of which must match
+# some line of the program's output (stdout and stderr together).
+expect() {
+    local status=$1 pattern=$2 filecheck=$3
+    shift 4
+    local output actual=0
+    output=$("$wine" "$exe" "$@" 2>&1) || actual=$?
+    output=${output//$'\r'/}
+    local problem=""
+    [ "$actual" = "$status" ] || problem="exit status $actual, expected $status"
+    while IFS= read -r line; do
+        grep -Eq -- "$line" <<<"$output" || problem="${problem:+$problem; }no line matches '$line'"
+    done <<<"$pattern"
+    # shellcheck disable=SC2086
+    local fileproblem
+    fileproblem=$(check_file $filecheck)
+    [ -z "$fileproblem" ] || problem="${problem:+$problem; }$fileproblem"
+    if [ -n "$problem" ]; then
+        fail "$*: $problem"
+        sed 's/^/    | /' <<<"$output" | grep -v 'ALSA lib' >&2 || true
+    else
+        echo "check-cli: vcxcap-cli $*: ok"
+    fi
+}
+
+# status  output                                            file                  arguments
+expect 0 $'^  devices \n^  snap \n^  record '                 -                  -- --help
+expect 0 $'^video capture devices:\n^  0  vcxcam Virtual Camera$\n^  0  vcxcam Identity Compressor$\n^audio capture devices:' \
+                                                              -                  -- devices
+expect 2 'device is required'                                 -                  -- snap
+expect 2 'device: Value -1 not in range'                      -                  -- snap -1 x.bmp
+expect 2 'A subcommand is required'                          -                  -- film
+expect 2 '--seconds is required'                              'none x.avi'       -- record 0 x.avi
+expect 0 '^saved a 640x480 frame of device 0 to snap.bmp$'    'bmp snap.bmp 640 480' -- snap 0 snap.bmp
+expect 0 'saved a 640x480 frame'                              'bmp café.bmp 640 480' -- snap 0 café.bmp
+expect 1 "the path \"☃.bmp\" cannot be written in the system's ANSI code page" \
+                                                              'none ☃.bmp'        -- snap 0 ☃.bmp
+expect 1 '^vcxcap-cli: vcx_Open answered -4: the device index is not less than the number of video capture devices$' \
+                                                              'none x.bmp'        -- snap 1 x.bmp
+expect 1 'vcx_SaveBMP answered -8: the file could not be created' \
+                                                              -                  -- snap 0 missing/x.bmp
+expect 0 $'^recording 1/2 s, [0-9]+ bytes written$\n^recording 2/2 s, [0-9]+ bytes written$\n^recorded 2 s of device 0 to plain.avi \\([0-9]+ bytes\\)$' \
+                                                              'avi plain.avi 640 480' -- record 0 plain.avi --seconds 2
+expect 0 'recorded 1 s of device 0 through vcxcam Identity Compressor to ☃.avi' \
+                                                              'avi ☃.avi 640 480' -- record 0 ☃.avi --seconds 1 --codec 'vcxcam Identity Compressor'
+expect 1 'vcx_Open answered -49: no video compressor has exactly that name' \
+                                                              'none y.avi'        -- record 0 y.avi --seconds 1 --codec 'vcxcam identity compressor'
+
+if [ "$failures" -gt 0 ]; then
+    echo "check-cli: $failures invocations failed" >&2
+    exit 1
+fi

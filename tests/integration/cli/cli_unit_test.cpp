@@ -1,0 +1,104 @@
+// vcxcap-cli's text handling and result messages: name lists split as the
+// library writes them, arguments converted without a silent stand-in, and
+// each export's codes read from its own table.
+#include <gtest/gtest.h>
+
+#include "results.h"
+#include "text.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ListCase {
+    const char* text;
+    std::optional<std::vector<std::string>> entries;
+};
+
+class NameLists : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(NameLists, SplitAtEachCrLf) {
+    EXPECT_EQ(cli::splitNameList(GetParam().text), GetParam().entries);
+}
+
+using Entries = std::vector<std::string>;
+INSTANTIATE_TEST_SUITE_P(Layouts, NameLists,
+                         ::testing::Values(ListCase{"", Entries{}},
+                                           ListCase{"a b\r\n", Entries{"a b"}},
+                                           ListCase{"\r\nx\r\n\r\n", Entries{"", "x", ""}},
+                                           ListCase{"a\rb\nc\r\n", Entries{"a\rb\nc"}},
+                                           ListCase{"a\r\nb", std::nullopt},
+                                           ListCase{"a\r", std::nullopt}));
+
+// What the snapshot path becomes in the ANSI code page: exactly the same
+// characters, or nothing.
+struct PathCase {
+    const char* utf8;
+    std::optional<std::wstring> wide; // the same text as UTF-16, nothing when not UTF-8
+    bool ansi;                        // whether it has an exact ANSI form on code page 1252
+};
+
+class Arguments : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(Arguments, ConvertExactlyOrNotAtAll) {
+    const PathCase& row = GetParam();
+    EXPECT_EQ(cli::wideFromUtf8(row.utf8), row.wide);
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the ANSI rows are for code page 1252, this is " << GetACP();
+    }
+    const std::optional<std::string> ansi = cli::ansiFromUtf8(row.utf8);
+    ASSERT_EQ(ansi.has_value(), row.ansi);
+    if (ansi) {
+        EXPECT_EQ(cli::utf8FromAnsi(*ansi), row.utf8) << "round trip";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Arguments,
+    ::testing::Values(PathCase{"C:\\snap.bmp", L"C:\\snap.bmp", true},
+                      PathCase{"caf\xc3\xa9.bmp", L"caf\u00e9.bmp", true},
+                      // U+0101 has a best-fit 'a' in 1252: another file's name.
+                      PathCase{"\xc4\x81.bmp", L"\u0101.bmp", false},
+                      PathCase{"\xe2\x98\x83.bmp", L"\u2603.bmp", false},
+                      PathCase{"bad\xff.bmp", std::nullopt, false},
+                      PathCase{"", std::wstring(), true}));
+
+struct ResultCase {
+    const char* exportName;
+    int result;
+    const char* message;
+};
+
+class ResultMessages : public ::testing::TestWithParam<ResultCase> {};
+
+TEST_P(ResultMessages, NameTheExportTheCodeAndItsMeaning) {
+    EXPECT_EQ(cli::describeResult(GetParam().exportName, GetParam().result), GetParam().message);
+}
+
+// The same number means something else in each export.
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ResultMessages,
+    ::testing::Values(
+        ResultCase{"vcx_GetDeviceList", -3, "vcx_GetDeviceList answered -3: no buffer was passed"},
+        ResultCase{"vcx_GetCodecList", -3,
+                   "vcx_GetCodecList answered -3: there is no compressor in the category"},
+        ResultCase{"vcx_Open", -3,
+                   "vcx_Open answered -3: there is no video capture device (no enumerator for "
+                   "the category)"},
+        ResultCase{"vcx_SaveBMP", -10,
+                   "vcx_SaveBMP answered -10: a write failed or fell short; the partial file "
+                   "was deleted"},
+        ResultCase{"vcx_Init", static_cast<int>(0x80010106),
+                   "vcx_Init answered -2147417850: COM refused to start on this thread "
+                   "(HRESULT 0x80010106)"},
+        ResultCase{"vcx_Init", -1,
+                   "vcx_Init answered -1: vcx_Init already ran without vcx_Exit since"},
+        ResultCase{"vcx_Stop", -3, "vcx_Stop answered -3: a result this tool does not know"},
+        ResultCase{"vcx_Nothing", -1,
+                   "vcx_Nothing answered -1: a result this tool does not know"}));
+
+} // namespace
