@@ -199,7 +199,8 @@ PreviewGraph::~PreviewGraph() {
 }
 
 std::unique_ptr<PreviewGraph> buildPreviewGraph(IBaseFilter* camera, const GUID& category,
-                                                SampleRecorder* recorder, IBaseFilter* between) {
+                                                SampleRecorder* recorder, IBaseFilter* between,
+                                                IBaseFilter* renderer) {
     auto graph = std::make_unique<PreviewGraph>();
     harness::checkHr(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IGraphBuilder, graph->graph.putVoid()),
@@ -210,9 +211,15 @@ std::unique_ptr<PreviewGraph> buildPreviewGraph(IBaseFilter* camera, const GUID&
     harness::checkHr(CoCreateInstance(harness::kClsidSampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IBaseFilter, graph->grabberFilter.putVoid()),
                      "creating the Sample Grabber");
-    harness::checkHr(CoCreateInstance(harness::kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IBaseFilter, graph->renderer.putVoid()),
-                     "creating the Null Renderer");
+    if (renderer != nullptr) {
+        harness::checkHr(renderer->QueryInterface(IID_IBaseFilter, graph->renderer.putVoid()),
+                         "querying the renderer's IBaseFilter");
+    } else {
+        harness::checkHr(CoCreateInstance(harness::kClsidNullRenderer, nullptr,
+                                          CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                          graph->renderer.putVoid()),
+                         "creating the Null Renderer");
+    }
     harness::checkHr(
         graph->grabberFilter->QueryInterface(IID_ISampleGrabber, graph->grabber.putVoid()),
         "querying ISampleGrabber");

@@ -139,11 +139,13 @@ struct PreviewGraph {
 // the camera through the grabber; the result of RenderStream is kept in
 // renderResult. Buffers samples (SetBufferSamples(TRUE)); a recorder, when
 // given, gets every sample. With a filter between, it goes into the graph
-// too, and the stream runs camera -> between -> grabber -> renderer.
+// too, and the stream runs camera -> between -> grabber -> renderer. The
+// renderer is a Null Renderer unless one is given.
 std::unique_ptr<PreviewGraph> buildPreviewGraph(IBaseFilter* camera,
                                                 const GUID& category = PIN_CATEGORY_PREVIEW,
                                                 SampleRecorder* recorder = nullptr,
-                                                IBaseFilter* between = nullptr);
+                                                IBaseFilter* between = nullptr,
+                                                IBaseFilter* renderer = nullptr);
 
 // The media type the grabber's input is connected with.
 VideoShape grabberShape(ISampleGrabber* grabber);

@@ -4,10 +4,10 @@
 // run / pause / stop cycles and filter releases.
 #include "camera_support.h"
 
+#include "process_counters.h"
 #include "stream_stats.h"
 
 #include <psapi.h>
-#include <tlhelp32.h>
 
 #include <set>
 #include <tuple>
@@ -227,65 +227,6 @@ TEST_F(StreamingTest, EveryRunStartsAtPictureZeroAndNothingMovesWhenNotRunning) 
     }
 }
 
-std::size_t processThreadCount() {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        throw harness::Failure("CreateToolhelp32Snapshot failed");
-    }
-    std::size_t threads = 0;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        threads += entry.th32OwnerProcessID == GetCurrentProcessId();
-    }
-    CloseHandle(snapshot);
-    return threads;
-}
-
-// Handles the process holds, from the system's handle list: Wine's
-// GetProcessHandleCount always answers 0.
-std::size_t processHandleCount() {
-    struct HandleEntry {
-        USHORT processId;
-        USHORT creatorBackTraceIndex;
-        UCHAR objectType;
-        UCHAR attributes;
-        USHORT handle;
-        void* object;
-        ACCESS_MASK access;
-    };
-    struct HandleList {
-        ULONG count;
-        HandleEntry entries[1];
-    };
-    constexpr ULONG kSystemHandleInformation = 16;
-    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
-    using QuerySystemInformation = LONG(NTAPI*)(ULONG, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    if (query == nullptr) {
-        throw harness::Failure("ntdll has no NtQuerySystemInformation");
-    }
-    std::vector<std::uint64_t> buffer(1 << 16);
-    LONG status = 0;
-    ULONG needed = 0;
-    while ((status = query(kSystemHandleInformation, buffer.data(),
-                           static_cast<ULONG>(buffer.size() * sizeof(buffer[0])), &needed)) ==
-           kInfoLengthMismatch) {
-        buffer.resize(buffer.size() * 2);
-    }
-    if (status != 0) {
-        throw harness::Failure("NtQuerySystemInformation(handles) failed");
-    }
-    const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
-    const auto self = static_cast<USHORT>(GetCurrentProcessId());
-    std::size_t handles = 0;
-    for (ULONG i = 0; i < list->count; ++i) {
-        handles += list->entries[i].processId == self;
-    }
-    return handles;
-}
-
 // One camera's life: made, streamed into a graph, stopped, released.
 void streamOnce(int frames) {
     ComPtr<IBaseFilter> camera = createCamera(0);
@@ -328,15 +269,15 @@ template <class Step> Growth growthOver(int cycles, Step step) {
     // Once first, so that what Wine makes once per process exists.
     step();
     Sleep(200);
-    const std::size_t threads = processThreadCount();
-    const std::size_t handles = processHandleCount();
+    const std::size_t threads = harness::processThreadCount();
+    const std::size_t handles = harness::processHandleCount();
     const std::size_t bytes = workingSetBytes();
     for (int cycle = 0; cycle < cycles; ++cycle) {
         step();
     }
     Sleep(200);
-    return Growth{static_cast<std::ptrdiff_t>(processThreadCount() - threads),
-                  static_cast<std::ptrdiff_t>(processHandleCount() - handles),
+    return Growth{static_cast<std::ptrdiff_t>(harness::processThreadCount() - threads),
+                  static_cast<std::ptrdiff_t>(harness::processHandleCount() - handles),
                   static_cast<std::ptrdiff_t>(workingSetBytes() - bytes)};
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "camera_support.h"
+#include "first_frame.h"
 #include "harness.h"
 #include "library.h"
 #include "picture.h"
@@ -39,18 +40,6 @@ void startCamera(Size size, int mode = kNullRenderer) {
     ASSERT_GE(vcx_Play2(), 0);
 }
 
-// Calls copy until it stops answering -7 (no frame yet), for up to 5 s.
-template <class Copy> int onceAFrameIsThere(Copy copy) {
-    int result = -7;
-    for (const ULONGLONG end = GetTickCount64() + 5000; result == -7 && GetTickCount64() < end;) {
-        result = copy();
-        if (result == -7) {
-            Sleep(10);
-        }
-    }
-    return result;
-}
-
 struct Frame {
     std::vector<std::uint8_t> bits;
     std::array<std::uint8_t, 44> header;
@@ -61,7 +50,7 @@ Frame grabFrame() {
     frame.bits.resize(static_cast<std::size_t>(vcx_GetImageMemSize(0)));
     frame.header.fill(0xEE);
     int size = static_cast<int>(frame.bits.size());
-    EXPECT_EQ(onceAFrameIsThere(
+    EXPECT_EQ(harness::onceAFrameIsThere(
                   [&] { return vcx_GetImageMem(frame.bits.data(), &size, frame.header.data()); }),
               0);
     EXPECT_EQ(static_cast<std::size_t>(size), frame.bits.size());
@@ -121,7 +110,7 @@ TEST_F(OneCamera, GetImagePaintsTheExactPixelsIntoADibSection) {
     std::memset(pixels, 0xCD, bytes);
 
     const int hdc = static_cast<int>(reinterpret_cast<intptr_t>(dc));
-    EXPECT_EQ(onceAFrameIsThere([&] { return vcx_GetImage(hdc, 0, 0, 640, 480); }), 0);
+    EXPECT_EQ(harness::onceAFrameIsThere([&] { return vcx_GetImage(hdc, 0, 0, 640, 480); }), 0);
     GdiFlush();
     const auto* painted = static_cast<const std::uint8_t*>(pixels);
     EXPECT_TRUE(camtest::matchPicture({painted, painted + bytes}, 640, 480).has_value())
@@ -142,7 +131,7 @@ TEST_F(OneCamera, SaveBmpWritesAFileForAnIndependentReader) {
     DeleteFileW(path.c_str());
     ASSERT_NO_FATAL_FAILURE(startCamera({640, 480}));
     const std::string ansiPath = harness::narrow(path);
-    EXPECT_EQ(onceAFrameIsThere([&] { return vcx_SaveBMP(ansiPath.c_str()); }), 0);
+    EXPECT_EQ(harness::onceAFrameIsThere([&] { return vcx_SaveBMP(ansiPath.c_str()); }), 0);
     EXPECT_EQ(contentOf(path).size(), 54 + vcxcam::frameSize(640, 480));
 }
 
@@ -150,7 +139,7 @@ TEST_F(OneCamera, SaveBmpRefusesWithoutBufferingOrFolder) {
     ASSERT_NO_FATAL_FAILURE(startCamera({640, 480}));
     const std::wstring path = harness::programFolder() + L"vcxcap_kept.bmp";
     { std::ofstream(path.c_str(), std::ios::binary) << "kept"; }
-    ASSERT_EQ(onceAFrameIsThere([] {
+    ASSERT_EQ(harness::onceAFrameIsThere([] {
                   int size = 0;
                   return vcx_GetImageMem(nullptr, &size, std::array<char, 44>{}.data());
               }),
@@ -162,7 +151,7 @@ TEST_F(OneCamera, SaveBmpRefusesWithoutBufferingOrFolder) {
 
     ASSERT_EQ(vcx_SetCapConfig(1), 0);
     const char* missing = "C:\\vcxcap no such folder\\snapshot.bmp";
-    EXPECT_EQ(onceAFrameIsThere([&] { return vcx_SaveBMP(missing); }), -8);
+    EXPECT_EQ(harness::onceAFrameIsThere([&] { return vcx_SaveBMP(missing); }), -8);
     EXPECT_EQ(GetFileAttributesA(missing), INVALID_FILE_ATTRIBUTES);
 }
 
