@@ -1,6 +1,7 @@
 // vcxcap-cli snap and record: a frame of a device to a BMP file, a timed AVI
 // recording of it.
 #include "commands.h"
+#include "device_formats.h"
 #include "interrupt.h"
 #include "results.h"
 #include "session.h"
@@ -60,6 +61,22 @@ std::wstring wideArgument(const char* what, const std::string& text) {
     return *wide;
 }
 
+// Stores the requested format in slot 0 for its next open, completed from
+// the device's own list where the command line left parts out.
+DeviceFormat requestFormat(int device, const FormatRequest& request) {
+    std::vector<DeviceFormat> formats;
+    {
+        OpenSlot probe(device, kNoOutput);
+        formats = readDeviceFormats();
+    }
+    const DeviceFormat format = completeRequest(request, formats);
+    vcx_SetActiveSel(0);
+    vcx_SetDevWidth(format.width);
+    vcx_SetDevHeight(format.height);
+    vcx_SetDevFrameRate(format.fps);
+    return format;
+}
+
 } // namespace
 
 int runSnap(const SnapOptions& options) {
@@ -70,7 +87,18 @@ int runSnap(const SnapOptions& options) {
                            std::to_string(GetACP()) + "), which the snapshot takes");
     }
     Library library;
+    std::optional<DeviceFormat> requested;
+    if (options.format.any()) {
+        requested = requestFormat(options.device, options.format);
+    }
     OpenSlot slot(options.device, kNullRenderer);
+    if (requested && slot.result() == 1) {
+        char format[64];
+        std::snprintf(format, sizeof format, "%dx%d at %.2f fps", requested->width,
+                      requested->height, requested->fps);
+        throw CommandError(std::string("the device refused ") + format + " (" +
+                           describeResult("vcx_Open", 1) + ")");
+    }
     check("vcx_Play2", vcx_Play2());
     saveFirstFrame(*path, options.timeoutSeconds);
     const auto [width, height] = frameSize();

@@ -2,6 +2,8 @@
 // throws CommandError.
 #pragma once
 
+#include "device_formats.h"
+
 #include <optional>
 #include <string>
 
@@ -11,11 +13,14 @@ namespace cli {
 inline constexpr int kInterruptedStatus = 130;
 
 int runDevices();
+int runFormats(int device);
+int runInfo(int device);
 
 struct SnapOptions {
     int device = 0;
     std::string output; // UTF-8
     double timeoutSeconds = 5;
+    FormatRequest format; // none: the device's own format
 };
 int runSnap(const SnapOptions& options);
 

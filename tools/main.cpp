@@ -34,6 +34,20 @@ int run(int argc, const char* const* argv) {
     app.add_subcommand("devices", "list the video and audio capture devices and compressors")
         ->callback([&] { status = cli::runDevices(); });
 
+    int device = 0;
+    CLI::App* formatsCommand =
+        app.add_subcommand("formats", "list the capture formats of a device (width, height, fps)");
+    formatsCommand->add_option("device", device, "video capture device index")
+        ->required()
+        ->check(CLI::NonNegativeNumber);
+    formatsCommand->callback([&] { status = cli::runFormats(device); });
+    CLI::App* infoCommand =
+        app.add_subcommand("info", "show the facts of a device's first capture format");
+    infoCommand->add_option("device", device, "video capture device index")
+        ->required()
+        ->check(CLI::NonNegativeNumber);
+    infoCommand->callback([&] { status = cli::runInfo(device); });
+
     cli::SnapOptions snap;
     CLI::App* snapCommand =
         app.add_subcommand("snap", "save a frame of a device to a 24-bit BMP file (Null "
@@ -46,6 +60,13 @@ int run(int argc, const char* const* argv) {
     snapCommand->add_option("--timeout", snap.timeoutSeconds, "seconds to wait for the first frame")
         ->capture_default_str()
         ->check(CLI::PositiveNumber);
+    snapCommand->add_option("--width", snap.format.width, "capture width to request");
+    snapCommand->add_option("--height", snap.format.height,
+                            "capture height to request (negative: top-down)");
+    snapCommand->add_option("--fps", snap.format.fps, "frame rate to request")
+        ->check(CLI::PositiveNumber);
+    snapCommand->footer("Parts of the format left out are taken from the first format of the "
+                        "device's list ('formats') that matches the parts given.");
     snapCommand->callback([&] { status = cli::runSnap(snap); });
 
     cli::RecordOptions record;

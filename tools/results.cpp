@@ -43,8 +43,8 @@ constexpr Meaning kOpen[] = {
     {-36, "the Capture Graph Builder 2 refused the graph"},
     {-37, "the graph has no IMediaControl"},
     {-38, "the System Device Enumerator was not created"},
-    {-57, "applying the requested capture format failed (the device offers no stream "
-          "configuration)"},
+    {-57, "a capture format was requested and could not be applied: no device filter, or its "
+          "capture pin has no stream configuration"},
     {-39, "the Video Renderer was not created"},
     {-79, "the Video Renderer was not added to the graph"},
     {-76, "the preview was not connected to the Video Renderer"},
@@ -104,6 +104,7 @@ constexpr Meaning kGetImageMem[] = {
     {-7, "no frame has been buffered yet"},
     {-8, "the slot has no Sample Grabber"},
     {-9, "no header buffer was passed"},
+    {-12, "the Sample Grabber failed to copy the frame"},
 };
 
 constexpr Meaning kSaveBmp[] = {
@@ -118,6 +119,7 @@ constexpr Meaning kSaveBmp[] = {
     {-9, "the slot has no Sample Grabber"},
     {-10, "a write failed or fell short; the partial file was deleted"},
     {-11, "no memory for the working copy"},
+    {-12, "the Sample Grabber failed to copy the frame"},
 };
 
 constexpr Meaning kDeviceList[] = {
@@ -133,6 +135,24 @@ constexpr Meaning kCodecList[] = {
     {-4, "no buffer was passed"},
 };
 
+// vcx_GetDevCapConfig, vcx_GetDevCapConfigSize and vcx_SetDevCapConfig.
+constexpr Meaning kCapConfig[] = {
+    {1, "the device refused a format"},
+    {-1, "the library is not initialised"},
+    {-2, "the slot has no capture graph builder (not opened, or closed)"},
+    {-3, "the slot has no device filter"},
+    {-4, "the device's capture pin has no stream configuration"},
+    {-5, "a list buffer is null"},
+};
+
+constexpr Meaning kCapInfo[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "the device's stream configuration did not report its formats"},
+    {-3, "the slot has no capture graph builder"},
+    {-4, "the device's capture pin has no stream configuration"},
+    {-5, "the device's capability structure is not 128 bytes"},
+};
+
 constexpr std::array kTables{
     ExportTable{"vcx_Init", kInit},
     ExportTable{"vcx_Exit", kExit},
@@ -146,6 +166,10 @@ constexpr std::array kTables{
     ExportTable{"vcx_GetDeviceListSize", kDeviceList},
     ExportTable{"vcx_GetCodecList", kCodecList},
     ExportTable{"vcx_GetCodecListSize", kCodecList},
+    ExportTable{"vcx_SetDevCapConfig", kCapConfig},
+    ExportTable{"vcx_GetDevCapConfig", kCapConfig},
+    ExportTable{"vcx_GetDevCapConfigSize", kCapConfig},
+    ExportTable{"vcx_GetCapInfo", kCapInfo},
 };
 
 std::string meaningOf(std::string_view exportName, int result) {

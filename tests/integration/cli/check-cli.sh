@@ -90,6 +90,14 @@ expect 1 '^vcxcap-cli: vcx_Open answered -4: the device index is not less than t
                                                               'none x.bmp'        -- snap 1 x.bmp
 expect 1 'vcx_SaveBMP answered -8: the file could not be created' \
                                                               -                  -- snap 0 missing/x.bmp
+expect 0 $'^capture formats of device 0:$\n^  0  640x480  30.00 fps$\n^  1  320x240  30.00 fps$\n^  3  1920x1080  30.00 fps$' \
+                                                              -                  -- formats 0
+expect 1 'vcx_Open answered -4:'                              -                  -- formats 1
+expect 0 $'^  width           640$\n^  height          480$\n^  frame interval  333333 x 100 ns \\(30.00 fps\\)$\n^  compression     RGB \\(0\\)$' \
+                                                              -                  -- info 0
+expect 0 'saved a 320x240 frame'                              'bmp small.bmp 320 240' -- snap 0 small.bmp --width 320 --height 240 --fps 15
+expect 0 'saved a 1280x720 frame'                             'bmp wide.bmp 1280 720' -- snap 0 wide.bmp --width 1280
+expect 1 'the device lists no format with width 800'          'none odd.bmp'      -- snap 0 odd.bmp --width 800
 expect 0 $'^recording 1/2 s, [0-9]+ bytes written$\n^recording 2/2 s, [0-9]+ bytes written$\n^recorded 2 s of device 0 to plain.avi \\([0-9]+ bytes\\)$' \
                                                               'avi plain.avi 640 480' -- record 0 plain.avi --seconds 2
 expect 0 'recorded 1 s of device 0 through vcxcam Identity Compressor to ☃.avi' \

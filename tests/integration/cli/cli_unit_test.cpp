@@ -3,7 +3,9 @@
 // each export's codes read from its own table.
 #include <gtest/gtest.h>
 
+#include "device_formats.h"
 #include "results.h"
+#include "session.h"
 #include "text.h"
 
 #include <windows.h>
@@ -100,5 +102,50 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"vcx_Stop", -3, "vcx_Stop answered -3: a result this tool does not know"},
         ResultCase{"vcx_Nothing", -1,
                    "vcx_Nothing answered -1: a result this tool does not know"}));
+
+TEST(FormatLists, ParseLineByLineAndRefuseListsThatDoNotMatch) {
+    const std::vector<cli::DeviceFormat> formats =
+        cli::parseFormatLists("30.00\r\n29.97\r\n", "640\r\n1280\r\n", "480\r\n-720\r\n");
+    EXPECT_EQ(formats, (std::vector<cli::DeviceFormat>{{640, 480, 30.0}, {1280, -720, 29.97}}));
+    EXPECT_TRUE(cli::parseFormatLists("", "", "").empty());
+    EXPECT_THROW(cli::parseFormatLists("30.00\r\n", "640\r\n", ""), cli::CommandError);
+    EXPECT_THROW(cli::parseFormatLists("30.00\r\n", "640x\r\n", "480\r\n"), cli::CommandError);
+    EXPECT_THROW(cli::parseFormatLists("30.00", "640\r\n", "480\r\n"), cli::CommandError);
+}
+
+struct RequestCase {
+    cli::FormatRequest request;
+    std::optional<cli::DeviceFormat> completed; // nothing: refused
+};
+
+class FormatRequests : public ::testing::TestWithParam<RequestCase> {};
+
+// What the device lists: two rates of one size, a top-down size, another size.
+const std::vector<cli::DeviceFormat> kListed = {
+    {640, 480, 30.0}, {640, 480, 15.0}, {1280, -720, 29.97}, {320, 240, 30.0}};
+
+TEST_P(FormatRequests, TakeWhatIsMissingFromTheFirstMatchingFormat) {
+    const RequestCase& row = GetParam();
+    if (row.completed) {
+        EXPECT_EQ(cli::completeRequest(row.request, kListed), *row.completed);
+    } else {
+        EXPECT_THROW(cli::completeRequest(row.request, kListed), cli::CommandError);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, FormatRequests,
+    ::testing::Values(
+        RequestCase{{320, 240, std::nullopt}, cli::DeviceFormat{320, 240, 30.0}},
+        RequestCase{{640, std::nullopt, 15.0}, cli::DeviceFormat{640, 480, 15.0}},
+        RequestCase{{std::nullopt, std::nullopt, 29.97}, cli::DeviceFormat{1280, -720, 29.97}},
+        RequestCase{{1280, std::nullopt, std::nullopt}, cli::DeviceFormat{1280, -720, 29.97}},
+        RequestCase{{std::nullopt, std::nullopt, 29.966}, cli::DeviceFormat{1280, -720, 29.966}},
+        // All three given: asked for as they are, listed or not.
+        RequestCase{{800, 600, 25.0}, cli::DeviceFormat{800, 600, 25.0}},
+        RequestCase{{800, std::nullopt, std::nullopt}, std::nullopt},
+        RequestCase{{640, 480, std::nullopt}, cli::DeviceFormat{640, 480, 30.0}},
+        RequestCase{{320, 480, std::nullopt}, std::nullopt},
+        RequestCase{{std::nullopt, std::nullopt, 60.0}, std::nullopt}));
 
 } // namespace
