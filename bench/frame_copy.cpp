@@ -98,7 +98,12 @@ bool measure(Size size, const std::string& folder, bool& withinLimits) {
                 size.width, size.height, bench::median(mem) * 1e3, bench::median(cpy) * 1e3,
                 copyRatio, bench::median(save) * 1e3, bench::median(write) * 1e3, writeRatio,
                 bench::median(heapWrite) * 1e3);
-    if (size.width == 1920) {
+    const std::string at = "@" + std::to_string(size.width) + "x" + std::to_string(size.height);
+    const bool limited = size.width == 1920;
+    bench::reportRatio("GetImageMem/memcpy" + at, copyRatio, limited ? "<=" : nullptr, kCopyLimit);
+    bench::reportRatio("SaveBMP/plain_write" + at, writeRatio, limited ? "<=" : nullptr,
+                       kWriteLimit);
+    if (limited) {
         withinLimits = copyRatio <= kCopyLimit && writeRatio <= kWriteLimit;
     }
     return true;
