@@ -22,6 +22,14 @@ namespace {
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
+// The first argument of every command but devices: a line of the video
+// device list.
+void addDevice(CLI::App* command, int& device) {
+    command->add_option("device", device, "video capture device index (see 'devices')")
+        ->required()
+        ->check(CLI::NonNegativeNumber);
+}
+
 int run(int argc, const char* const* argv) {
     CLI::App app{"vcxcap-cli: video capture through vcxcap. Text is UTF-8; a device is its "
                  "index in the video capture device list of 'devices'."};
@@ -37,24 +45,18 @@ int run(int argc, const char* const* argv) {
     int device = 0;
     CLI::App* formatsCommand =
         app.add_subcommand("formats", "list the capture formats of a device (width, height, fps)");
-    formatsCommand->add_option("device", device, "video capture device index")
-        ->required()
-        ->check(CLI::NonNegativeNumber);
+    addDevice(formatsCommand, device);
     formatsCommand->callback([&] { status = cli::runFormats(device); });
     CLI::App* infoCommand =
         app.add_subcommand("info", "show the facts of a device's first capture format");
-    infoCommand->add_option("device", device, "video capture device index")
-        ->required()
-        ->check(CLI::NonNegativeNumber);
+    addDevice(infoCommand, device);
     infoCommand->callback([&] { status = cli::runInfo(device); });
 
     cli::SnapOptions snap;
     CLI::App* snapCommand =
         app.add_subcommand("snap", "save a frame of a device to a 24-bit BMP file (Null "
                                    "Renderer capture: open, run, wait for the first frame, save)");
-    snapCommand->add_option("device", snap.device, "video capture device index")
-        ->required()
-        ->check(CLI::NonNegativeNumber);
+    addDevice(snapCommand, snap.device);
     snapCommand->add_option("file", snap.output, "BMP file to write (replaced if it exists)")
         ->required();
     snapCommand->add_option("--timeout", snap.timeoutSeconds, "seconds to wait for the first frame")
@@ -73,9 +75,7 @@ int run(int argc, const char* const* argv) {
     std::string codec;
     CLI::App* recordCommand = app.add_subcommand(
         "record", "record a device to an AVI file, with a progress line a second");
-    recordCommand->add_option("device", record.device, "video capture device index")
-        ->required()
-        ->check(CLI::NonNegativeNumber);
+    addDevice(recordCommand, record.device);
     recordCommand->add_option("file", record.output, "AVI file to write")->required();
     recordCommand->add_option("--seconds", record.seconds, "length of the recording")
         ->required()

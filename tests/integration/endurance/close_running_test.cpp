@@ -56,14 +56,11 @@ void expectFinishedAvi(const std::wstring& path) {
     EXPECT_GE(readU32(bytes, avih + 8 + 16), 1u) << "frames in " << harness::narrow(path);
 }
 
-class CloseWhileRunning : public ::testing::TestWithParam<ModeCase> {
+class CloseWhileRunning : public endurance::LibraryTest<::testing::TestWithParam<ModeCase>> {
   protected:
     static void SetUpTestSuite() {
         harness::configureCameras({{kCamera, {endurance::formatLine(kWidth, kHeight, 30)}}});
     }
-    static void TearDownTestSuite() { harness::restoreDefaultCameras(); }
-    void SetUp() override { ASSERT_EQ(vcx_Init(), 0); }
-    void TearDown() override { harness::resetLibrary(); }
 
     // Opens, runs until the camera's picture is there, closes without stopping.
     static void cycle() {

@@ -90,14 +90,11 @@ class CycleRunner {
     std::array<ULONGLONG, kSlotsInFlight> startedAt_{};
 };
 
-class Cycles : public ::testing::Test {
+class Cycles : public endurance::LibraryTest<> {
   protected:
     static void SetUpTestSuite() {
         harness::configureCameras({{kCamera, {endurance::formatLine(kWidth, kHeight, 30)}}});
     }
-    static void TearDownTestSuite() { harness::restoreDefaultCameras(); }
-    void SetUp() override { ASSERT_EQ(vcx_Init(), 0); }
-    void TearDown() override { harness::resetLibrary(); }
 };
 
 TEST_F(Cycles, AThousandLeaveHandlesThreadsAndMemoryFlat) {

@@ -2,6 +2,11 @@
 // after long work, and the newest frame of a slot checked against its camera.
 #pragma once
 
+#include "harness.h"
+#include "library.h"
+#include "vcxcap.h"
+
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstddef>
@@ -10,6 +15,16 @@
 #include <vector>
 
 namespace endurance {
+
+// A test of the library on vcxcam cameras: the library initialised for each
+// test and reset after it, the default camera back after the suite (which
+// configures its own cameras in SetUpTestSuite).
+template <class Base = ::testing::Test> class LibraryTest : public Base {
+  protected:
+    static void TearDownTestSuite() { harness::restoreDefaultCameras(); }
+    void SetUp() override { ASSERT_EQ(vcx_Init(), 0); }
+    void TearDown() override { harness::resetLibrary(); }
+};
 
 // Handles, threads, heap bytes in use and private bytes of the process.
 struct Counters {

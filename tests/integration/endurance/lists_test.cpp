@@ -39,7 +39,7 @@ struct ListCase {
     const GUID* category; // the device category listed; none for the graph's filters
 };
 
-class Lists : public ::testing::TestWithParam<ListCase> {
+class Lists : public endurance::LibraryTest<::testing::TestWithParam<ListCase>> {
   protected:
     static void SetUpTestSuite() {
         std::vector<harness::CameraConfig> cameras;
@@ -58,12 +58,10 @@ class Lists : public ::testing::TestWithParam<ListCase> {
         }
         harness::configureCompressors(compressors);
     }
-    static void TearDownTestSuite() { harness::restoreDefaultCameras(); }
     void SetUp() override {
-        ASSERT_EQ(vcx_Init(), 0);
+        LibraryTest::SetUp();
         ASSERT_EQ(vcx_Open(0, kNullRenderer, 0, 0, 0), 0);
     }
-    void TearDown() override { harness::resetLibrary(); }
 };
 
 // One call of the size query and the list into a buffer holding kKept, its

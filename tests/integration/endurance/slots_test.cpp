@@ -27,7 +27,7 @@ long heightOf(int camera) {
     return 48 + 12 * camera;
 }
 
-class AllSlots : public ::testing::Test {
+class AllSlots : public endurance::LibraryTest<> {
   protected:
     static void SetUpTestSuite() {
         std::vector<harness::CameraConfig> cameras;
@@ -38,9 +38,6 @@ class AllSlots : public ::testing::Test {
         }
         harness::configureCameras(cameras);
     }
-    static void TearDownTestSuite() { harness::restoreDefaultCameras(); }
-    void SetUp() override { ASSERT_EQ(vcx_Init(), 0); }
-    void TearDown() override { harness::resetLibrary(); }
 };
 
 // The frame number of the active slot's newest frame, which must be a picture
