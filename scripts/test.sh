@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Sets up the machine, checks formatting, builds both architectures and runs
-# every test:
-# the export checks of both DLLs, the installed package as a host project
-# uses it, and the unit and integration tests under
-# Wine (through ctest, in a virtual X display for the windowed renderers).
+# every test: the export checks of both DLLs, each architecture's release zip
+# as a host project uses it, and the unit, integration and endurance tests
+# under Wine (through ctest, in a virtual X display for the windowed
+# renderers).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 

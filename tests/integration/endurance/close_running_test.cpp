@@ -100,11 +100,11 @@ TEST_P(CloseWhileRunning, GivesEverythingBack) {
 using endurance::Renderer;
 INSTANTIATE_TEST_SUITE_P(
     Modes, CloseWhileRunning,
-    ::testing::Values(ModeCase{"VideoRenderer", 0, false, 0, Renderer::Video, 3},
-                      ModeCase{"Vmr9", 2, false, 1, Renderer::Vmr9, 3},
+    ::testing::Values(ModeCase{"VideoRenderer", 0, false, 0, Renderer::Video, 2},
+                      ModeCase{"Vmr9", 2, false, 1, Renderer::Vmr9, 2},
                       ModeCase{"NullRenderer", 6, false, 0, Renderer::Null, 10},
                       ModeCase{"AviFile", 300, true, 0, Renderer::Null, 10},
-                      ModeCase{"AviFileWithPreview", 301, true, 0, Renderer::Video, 3}),
+                      ModeCase{"AviFileWithPreview", 301, true, 0, Renderer::Video, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

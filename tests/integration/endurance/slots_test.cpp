@@ -1,6 +1,7 @@
 // All 32 slots open and running at once on eight vcxcam cameras of different
 // sizes, four slots each: every slot hands out frames of its own camera, and
-// they keep coming while the others run.
+// they keep coming while the others run; each streams on its own thread, and
+// closing them ends every one of those threads.
 #include <gtest/gtest.h>
 
 #include "camera_support.h"
@@ -51,6 +52,7 @@ std::optional<std::uint32_t> frameNumber(int slot, int camera) {
 }
 
 TEST_F(AllSlots, RunAtOnceEachWithFramesOfItsOwnCamera) {
+    const endurance::Counters before = endurance::readCounters();
     for (int slot = 0; slot < kSlots; ++slot) {
         ASSERT_EQ(vcx_SetActiveSel(slot), 0);
         ASSERT_EQ(vcx_Open(slot % kCameras, kNullRenderer, 0, 0, 0), 0) << "slot " << slot;
@@ -63,7 +65,10 @@ TEST_F(AllSlots, RunAtOnceEachWithFramesOfItsOwnCamera) {
         EXPECT_EQ(vcx_GetState(), 2) << "slot " << slot;
         first[slot] = frameNumber(slot, slot % kCameras);
     }
-    Sleep(200); // three frame times at 15 fps
+    // Each slot's camera streams on a thread of its own.
+    const endurance::Counters running = endurance::readCounters() - before;
+    endurance::report("32 slots running", running);
+    EXPECT_GE(running.threads, kSlots);
     for (int slot = 0; slot < kSlots; ++slot) {
         vcx_SetActiveSel(slot);
         const std::optional<std::uint32_t> later = frameNumber(slot, slot % kCameras);
@@ -75,6 +80,9 @@ TEST_F(AllSlots, RunAtOnceEachWithFramesOfItsOwnCamera) {
         EXPECT_EQ(vcx_Close(), 0) << "slot " << slot;
         EXPECT_EQ(vcx_GetRef(), 0) << "slot " << slot;
     }
+    const endurance::Counters after = endurance::readCounters() - before;
+    endurance::report("32 slots closed", after);
+    EXPECT_LE(after.threads, 2) << "streaming threads outlived their slots";
 }
 
 } // namespace
