@@ -52,8 +52,6 @@ const SharedStepCase kSharedSteps[] = {
      },
      -3},
     {"NoStreamConfig", [](CaptureFormat& t) { t.builder->found = nullptr; }, -4},
-    {"FindInterfaceFails", [](CaptureFormat& t) { t.builder->setResult("FindInterface", E_FAIL); },
-     -4},
     {"FindInterfaceAnswersSFalse",
      [](CaptureFormat& t) { t.builder->setResult("FindInterface", S_FALSE); }, -4},
 };
@@ -286,20 +284,12 @@ const CapInfoCase kCapInfo[] = {
          vcx::activeSlot().sourceFilter = nullptr;
      },
      0, -4},
-    {"FindInterfaceFails", [](CaptureFormat& t) { t.builder->setResult("FindInterface", E_FAIL); },
-     0, -4},
-    {"FindInterfaceSuccessCodePasses",
-     [](CaptureFormat& t) { t.builder->setResult("FindInterface", S_FALSE); }, 0, -640},
-    {"CountNotSOk",
-     [](CaptureFormat& t) { t.config->setResult("GetNumberOfCapabilities", S_FALSE); }, 0, -2},
     {"CapsSizeNot128", [](CaptureFormat& t) { t.config->capsSize = 64; }, 0, -5},
     {"NoCapabilities", [](CaptureFormat& t) { t.config->count = 0; }, 0, 0},
     {"NoBlock", [](CaptureFormat& t) { t.config->capabilities[0].withBlock = false; }, 0, 0},
     {"ShortBlock", [](CaptureFormat& t) { t.config->capabilities[0].formatSize = 87; }, 1, 0},
     {"VideoInfo2",
      [](CaptureFormat& t) { t.config->capabilities[0].formatType = FORMAT_VideoInfo2; }, 0, 0},
-    {"GetStreamCapsFails", [](CaptureFormat& t) { t.config->setResult("GetStreamCaps", E_FAIL); },
-     0, 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Codes, CapInfo, ::testing::ValuesIn(kCapInfo),
