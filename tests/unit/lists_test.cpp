@@ -206,9 +206,6 @@ void asIs(Lists&) {}
 void beforeInit(Lists&) {
     vcx::library().comInitialized = 0;
 }
-void noDeviceEnumerator(Lists& t) {
-    t.platform.setCreateResult(CLSID_SystemDeviceEnum, S_FALSE);
-}
 void emptyCategories(Lists& t) {
     t.devEnum->setResult("CreateClassEnumerator", S_FALSE);
     t.devEnum->setCategory(CLSID_VideoInputDeviceCategory, nullptr);
@@ -252,10 +249,6 @@ const MonikerRow kMonikerRows[] = {
      kDevices, kDeviceSize, 0, false, 6, 16, "A\r\nBC\r\n\r\n\r\n\r\n\r\n", nullptr},
     {"DevicesBeforeInit", beforeInit, kDevices, kDeviceSize, 0, false, -1, -1, "", nullptr},
     {"CodecsBeforeInit", beforeInit, kCodecs, kCodecSize, 0, false, -1, -1, "", nullptr},
-    {"DevicesWithoutDeviceEnumerator", noDeviceEnumerator, kDevices, kDeviceSize, 0, false, -1, -1,
-     "", nullptr},
-    {"CodecsWithoutDeviceEnumerator", noDeviceEnumerator, kCodecs, kCodecSize, 0, false, -2, -2, "",
-     nullptr},
     {"NoVideoDevice", emptyCategories, kDevices, kDeviceSize, 0, false, -2, -2, "", nullptr},
     {"NoAudioDevice", emptyCategories, kDevices, kDeviceSize, 1, false, -2, -2, "", nullptr},
     {"NoVideoCompressor", emptyCategories, kCodecs, kCodecSize, 0, false, -3, -3, "", nullptr},
