@@ -299,14 +299,12 @@ INSTANTIATE_TEST_SUITE_P(Codes, CapInfo, ::testing::ValuesIn(kCapInfo),
 
 namespace {
 
-// Open with a requested format: whether it applies it, and what it returns.
+// Open with a requested format: whether it applies it, and where among its steps.
 struct OpenFormatCase {
     const char* name;
     int width;
     int height;
     double rate;
-    std::function<void(CaptureFormat&)> arrange;
-    int expected;
     std::size_t formatsSet;
     REFERENCE_TIME interval;
 };
@@ -321,14 +319,13 @@ class OpenWithFormat : public CaptureFormat,
 TEST_P(OpenWithFormat, AppliesItBetweenDeviceAndOutput) {
     const OpenFormatCase& row = GetParam();
     config->capabilities = {videoCapability(640, 480, 333333), videoCapability(320, 240, 666666)};
-    row.arrange(*this);
     vcx_SetDevWidth(row.width);
     vcx_SetDevHeight(row.height);
     vcx_SetDevFrameRate(row.rate);
 
-    EXPECT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), row.expected);
+    EXPECT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), 0);
 
-    EXPECT_EQ(vcx_GetRef(), row.expected >= 0 ? 2 : 0);
+    EXPECT_EQ(vcx_GetRef(), 2);
     ASSERT_EQ(config->setFormats.size(), row.formatsSet);
     for (const auto& set : config->setFormats) {
         EXPECT_EQ(set.info().bmiHeader.biWidth, row.width);
@@ -342,27 +339,18 @@ TEST_P(OpenWithFormat, AppliesItBetweenDeviceAndOutput) {
     } else if (find >= 0) {
         EXPECT_GT(find, journal().indexOf("graph.AddFilter(Device Filter)"));
     }
-    if (row.expected >= 0) {
-        EXPECT_GT(journal().indexOf("graph.QueryInterface(IVideoWindow)"), find);
-        vcx_Close();
-    }
+    EXPECT_GT(journal().indexOf("graph.QueryInterface(IVideoWindow)"), find);
+    vcx_Close();
     expectSlotEmpty(vcx::activeSlot());
     expectAllReleased();
     expectEverythingGivenBack();
 }
 
 const OpenFormatCase kOpenFormats[] = {
-    {"NothingRequested", 0, 0, 0.0, nothing, 0, 0, 0},
-    {"OnlyTheFrameRate", 0, 0, 30.0, nothing, 0, 2, 333333},
-    {"SizeWithoutRateWritesTheSmallestInterval", 640, 480, 0.0, nothing, 0, 2, kNoInterval},
-    {"NaNRate", 0, 0, std::nan(""), nothing, 0, 2, kNoInterval},
-    {"RefusedFormatStillOpensWithOne", 640, 480, 0.0,
-     [](CaptureFormat& t) { t.config->setResult("SetFormat", VFW_E_INVALIDMEDIATYPE); }, 1, 1,
-     kNoInterval},
-    {"NoStreamConfig", 320, 240, 30.0, [](CaptureFormat& t) { t.builder->found = nullptr; }, -57, 0,
-     0},
-    {"NoDeviceFilter", 0, 0, 30.0,
-     [](CaptureFormat& t) { t.devices[0]->moniker->setResult("BindToObject", E_FAIL); }, -57, 0, 0},
+    {"NothingRequested", 0, 0, 0.0, 0, 0},
+    {"OnlyTheFrameRate", 0, 0, 30.0, 2, 333333},
+    {"SizeWithoutRateWritesTheSmallestInterval", 640, 480, 0.0, 2, kNoInterval},
+    {"NaNRate", 0, 0, std::nan(""), 2, kNoInterval},
 };
 
 INSTANTIATE_TEST_SUITE_P(Requests, OpenWithFormat, ::testing::ValuesIn(kOpenFormats),
