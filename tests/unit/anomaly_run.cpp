@@ -16,10 +16,10 @@ namespace anomaly {
 World::World() {
     cameraMoniker->object = camera.get();
     cameraMoniker->storage = cameraBag.get();
-    videoDevices->monikers.push_back(cameraMoniker.get());
+    videoDevices->items.push_back(cameraMoniker.get());
     camera->pages = {CLSID_VideoProcAmpPropertyPage, CLSID_CameraControlPropertyPage};
     camera->pinEnumerator = cameraPins.get();
-    cameraPins->pins.push_back(cameraPin.get());
+    cameraPins->items.push_back(cameraPin.get());
     cameraPin->pages = {CLSID_VideoStreamConfigPropertyPage};
     builder->found = streamConfig.get();
     streamConfig->capabilities = {videoCapability(640, 480, 333333),
@@ -30,7 +30,7 @@ World::World() {
     graph->filterEnum = graphFilters.get();
     for (FakeNamedFilter* filter :
          {listedDevice.get(), listedGrabber.get(), listedRenderer.get()}) {
-        graphFilters->filters.push_back(filter);
+        graphFilters->items.push_back(filter);
     }
     grabber->connectedFormat = FrameWorld::videoInfoBlock(FrameWorld::bitmapHeader());
     grabber->sampleSize = FrameWorld::kSampleSize;

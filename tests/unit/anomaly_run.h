@@ -138,7 +138,7 @@ class World : public OutputWorld {
     Held<FakeStreamConfig> streamConfig;
     FakePropertyFrame frame{platform};
     FakeCodePage codePage{platform};
-    Held<FakeEnumFilters> graphFilters;
+    Held<FakeEnumFilters> graphFilters{"filterEnum"};
     Held<FakeNamedFilter> listedDevice{"filter0", L"Device Filter", graph.get()};
     Held<FakeNamedFilter> listedGrabber{"filter1", L"Sample Grabber", graph.get()};
     Held<FakeNamedFilter> listedRenderer{"filter2", L"Null Renderer", graph.get()};

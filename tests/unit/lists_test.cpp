@@ -130,7 +130,7 @@ class Lists : public CaptureWorld {
     FakeDevice& addEntry(FakeEnumMoniker& category, const std::wstring& friendlyName) {
         devices.push_back(
             std::make_unique<FakeDevice>("entry" + std::to_string(devices.size()), friendlyName));
-        category.monikers.push_back(devices.back()->moniker.get());
+        category.items.push_back(devices.back()->moniker.get());
         return *devices.back();
     }
 
@@ -138,7 +138,7 @@ class Lists : public CaptureWorld {
     FakeNamedFilter& addGraphFilter(const std::wstring& graphName) {
         namedFilters.push_back(std::make_unique<Held<FakeNamedFilter>>(
             "filter" + std::to_string(namedFilters.size()), graphName, graph.get()));
-        graphFilters->filters.push_back(namedFilters.back()->get());
+        graphFilters->items.push_back(namedFilters.back()->get());
         return **namedFilters.back();
     }
 
@@ -155,7 +155,7 @@ class Lists : public CaptureWorld {
     Held<FakeEnumMoniker> audioDevices{"audioDevices"};
     Held<FakeEnumMoniker> videoCompressors{"videoCompressors"};
     Held<FakeEnumMoniker> audioCompressors{"audioCompressors"};
-    Held<FakeEnumFilters> graphFilters;
+    Held<FakeEnumFilters> graphFilters{"filterEnum"};
     std::vector<std::unique_ptr<Held<FakeNamedFilter>>> namedFilters;
 };
 
@@ -313,8 +313,12 @@ const FilterRow kFilterRows[] = {
     {"OpenSlot", [](Lists&) {}, false, 2, 32, "Device Filter\r\nSample Grabber\r\n"},
     {"RunningSlot", [](Lists&) { vcx::activeSlot().state = vcx::kSlotRunning; }, false, 2, 32,
      "Device Filter\r\nSample Grabber\r\n"},
-    {"EnumerationFailingPartWay", [](Lists& t) { t.graphFilters->failAt = 1; }, false, 1, 16,
-     "Device Filter\r\n"},
+    {"EnumerationFailingPartWay",
+     [](Lists& t) {
+         t.graphFilters->failAt = 1;
+         t.graphFilters->failure = VFW_E_ENUM_OUT_OF_SYNC;
+     },
+     false, 1, 16, "Device Filter\r\n"},
     {"NoFilterEnumerator", [](Lists& t) { t.graph->setResult("EnumFilters", E_FAIL); }, false, 0, 1,
      ""},
     {"QueryFilterInfoFailingKeepsTheLine",

@@ -88,7 +88,7 @@ TEST_F(Open, ChecksComThenTheSlotThenTheArguments) {
 
 TEST_F(Open, NullMonikerAtTheChosenIndexCountsAsAFailedBind) {
     addDevice();
-    videoDevices->monikers.insert(videoDevices->monikers.begin(), nullptr);
+    videoDevices->items.insert(videoDevices->items.begin(), nullptr);
     EXPECT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), 0);
     EXPECT_EQ(vcx::activeSlot().sourceFilter, nullptr);
     ASSERT_EQ(graph->added.size(), 2u);
@@ -371,12 +371,12 @@ const FailingStep kFailingSteps[] = {
      "CoCreateInstance(SystemDeviceEnum, null, ICreateDevEnum, 1)"},
     {"NoEnumeratorForTheCategory",
      [](Open& t) {
-         t.videoDevices->monikers.clear();
+         t.videoDevices->items.clear();
          t.devEnum->setResult("CreateClassEnumerator", S_FALSE);
          t.devEnum->setCategory(CLSID_VideoInputDeviceCategory, nullptr);
      },
      0, -3, "devenum.CreateClassEnumerator(VideoInputDeviceCategory, 0)"},
-    {"EmptyCategory", [](Open& t) { t.videoDevices->monikers.clear(); }, 0, -4,
+    {"EmptyCategory", [](Open& t) { t.videoDevices->items.clear(); }, 0, -4,
      "videoDevices.Next(1)"},
     {"IndexEqualToTheDeviceCount", [](Open&) {}, 2, -4, "videoDevices.Next(1)"},
     {"IndexFarBeyondTheDevices", [](Open&) {}, 1000000, -4, "videoDevices.Next(1)"},

@@ -319,7 +319,7 @@ TEST_P(CompressorNames, PickTheFirstExactMatch) {
     for (const Listed& listed : row.listed) {
         FakeCompressorEntry* entry = nullptr;
         if (listed.kind == NullMoniker) {
-            videoCompressors->monikers.push_back(nullptr);
+            videoCompressors->items.push_back(nullptr);
         } else {
             entry = &addCompressor(listed.name);
             entry->bag->friendlyType = listed.kind == NotAString ? VT_I4 : VT_BSTR;

@@ -28,7 +28,7 @@ class PropertyPages : public CaptureWorld {
     PropertyPages() {
         FakeDevice& device = addDevice();
         device.filter->pinEnumerator = pins.get();
-        pins->pins = {firstPin.get(), secondPin.get()};
+        pins->items = {firstPin.get(), secondPin.get()};
         firstPin->pages = {kPageA, kPageB};
         pagesFilter->pages = {kPageB};
         EXPECT_EQ(vcx_Open(0, 5, 0, 0, 0), 0);
@@ -163,7 +163,7 @@ const FrameFailure kFrameFailures[] = {
     {"PinOnClosedSlot", closeSlot, pinFrame, -1},
     {"PinWithoutDeviceFilter", [](PropertyPages&) { dropField(vcx::activeSlot().sourceFilter); },
      pinFrame, -6},
-    {"NoPin", [](PropertyPages& t) { t.pins->pins.clear(); }, pinFrame, -4},
+    {"NoPin", [](PropertyPages& t) { t.pins->items.clear(); }, pinFrame, -4},
     {"FirstPinWithoutPages", [](PropertyPages& t) { t.firstPin->offersPages = false; }, pinFrame,
      -5},
     {"PinPagesFail", [](PropertyPages& t) { t.firstPin->setResult("GetPages", E_FAIL); }, pinFrame,

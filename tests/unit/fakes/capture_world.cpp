@@ -35,7 +35,7 @@ CaptureWorld::~CaptureWorld() {
 FakeDevice& CaptureWorld::addDevice(const std::wstring& friendlyName) {
     devices.push_back(
         std::make_unique<FakeDevice>("device" + std::to_string(devices.size()), friendlyName));
-    videoDevices->monikers.push_back(devices.back()->moniker.get());
+    videoDevices->items.push_back(devices.back()->moniker.get());
     return *devices.back();
 }
 

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "fakes/fake_enumerator.h"
 #include "fakes/fake_task_memory.h"
 
 namespace fakes {
@@ -148,6 +147,17 @@ void* FakeFilterGraph::find(REFIID iid) {
 HRESULT FakeFilterGraph::AddFilter(IBaseFilter* filter, LPCWSTR name) {
     added.emplace_back(filter, name != nullptr ? name : L"");
     return call("AddFilter(" + narrow(name) + ")");
+}
+
+HRESULT FakeFilterGraph::EnumFilters(IEnumFilters** out) {
+    *out = nullptr;
+    const HRESULT hr = call("EnumFilters");
+    if (FAILED(hr) || filterEnum == nullptr) {
+        return FAILED(hr) ? hr : E_NOTIMPL;
+    }
+    filterEnum->restart();
+    filterEnum->handOut(IID_IEnumFilters, reinterpret_cast<void**>(out));
+    return hr;
 }
 
 HRESULT FakeFilterGraph::FindFilterByName(LPCWSTR name, IBaseFilter** filter) {
@@ -338,25 +348,6 @@ HRESULT FakeMoniker::BindToStorage(IBindCtx* context, IMoniker* left, REFIID iid
     }
     const HRESULT handed = storage->handOut(iid, out);
     return handed == S_OK ? hr : handed;
-}
-
-// FakeEnumMoniker
-
-void* FakeEnumMoniker::find(REFIID iid) {
-    if (iid == IID_IUnknown || iid == IID_IEnumMoniker) {
-        return static_cast<IEnumMoniker*>(this);
-    }
-    return nullptr;
-}
-
-HRESULT FakeEnumMoniker::Next(ULONG count, IMoniker** out, ULONG* fetched) {
-    return answerNext(call("Next(" + std::to_string(count) + ")"), monikers, position_, failAt,
-                      failure, IID_IMoniker, reinterpret_cast<void**>(out), fetched);
-}
-
-HRESULT FakeEnumMoniker::Reset() {
-    position_ = 0;
-    return call("Reset");
 }
 
 // FakeDevEnum

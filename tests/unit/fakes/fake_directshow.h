@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fakes/fake_com.h"
+#include "fakes/fake_enumerator.h"
 
 namespace fakes {
 
@@ -143,7 +144,8 @@ class FakeSampleGrabber : public FakeFilter,
     HRESULT STDMETHODCALLTYPE SetCallback(ISampleGrabberCB*, LONG) override { return E_NOTIMPL; }
 };
 
-class FakeEnumFilters;
+// A filter enumerator over filters the test owns.
+using FakeEnumFilters = FakeEnum<IEnumFilters, IBaseFilter>;
 
 // The Filter Graph Manager: IGraphBuilder, IMediaControl and IVideoWindow on
 // one object, whose releases are journaled apart ("graph.Release(IMediaControl)"
@@ -167,7 +169,7 @@ class FakeFilterGraph : public FakeCom,
     HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR name) override;
     HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter*) override { return E_NOTIMPL; }
     // What EnumFilters hands out, restarted as a new enumerator would be (not
-    // owned); nullptr: nothing, E_NOTIMPL. Defined in fake_filter_enum.cpp.
+    // owned); nullptr: nothing, E_NOTIMPL.
     FakeEnumFilters* filterEnum = nullptr;
     HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters** out) override;
     // Looks the name up among the filters added, VFW_E_NOT_FOUND otherwise.
@@ -366,29 +368,7 @@ class FakeMoniker : public FakeCom, public IMoniker {
 };
 
 // A moniker enumerator over monikers the test owns.
-class FakeEnumMoniker : public FakeCom, public IEnumMoniker {
-  public:
-    explicit FakeEnumMoniker(std::string name) : FakeCom(std::move(name)) {}
-    FAKE_IUNKNOWN
-    void* find(REFIID iid) override;
-
-    // A null entry is handed out as a null moniker with S_OK.
-    std::vector<FakeMoniker*> monikers;
-    // Next answers this failure instead of the moniker at failAt; -1: never.
-    int failAt = -1;
-    HRESULT failure = E_FAIL;
-
-    // Back to the first moniker, as a new enumerator starts; not journaled.
-    void restart() { position_ = 0; }
-
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, IMoniker** out, ULONG* fetched) override;
-    HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reset() override;
-    HRESULT STDMETHODCALLTYPE Clone(IEnumMoniker**) override { return E_NOTIMPL; }
-
-  private:
-    std::size_t position_ = 0;
-};
+using FakeEnumMoniker = FakeEnum<IEnumMoniker, IMoniker>;
 
 // The System Device Enumerator: one moniker enumerator per category.
 class FakeDevEnum : public FakeCom, public ICreateDevEnum {

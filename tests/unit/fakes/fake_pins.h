@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fakes/fake_com.h"
+#include "fakes/fake_enumerator.h"
 
 namespace fakes {
 
@@ -55,21 +56,6 @@ class FakePin : public FakeCom, public IPin, public ISpecifyPropertyPages {
 };
 
 // A pin enumerator over pins the test owns.
-class FakeEnumPins : public FakeCom, public IEnumPins {
-  public:
-    explicit FakeEnumPins(std::string name) : FakeCom(std::move(name)) {}
-    FAKE_IUNKNOWN
-    void* find(REFIID iid) override;
-
-    std::vector<FakePin*> pins;
-
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, IPin** out, ULONG* fetched) override;
-    HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reset() override;
-    HRESULT STDMETHODCALLTYPE Clone(IEnumPins**) override { return E_NOTIMPL; }
-
-  private:
-    std::size_t position_ = 0;
-};
+using FakeEnumPins = FakeEnum<IEnumPins, IPin>;
 
 } // namespace fakes

@@ -23,7 +23,7 @@ OutputWorld::OutputWorld() {
 FakeCompressorEntry& OutputWorld::addCompressor(const std::wstring& friendlyName) {
     compressors.push_back(std::make_unique<FakeCompressorEntry>(
         "codec" + std::to_string(compressors.size()), friendlyName));
-    videoCompressors->monikers.push_back(compressors.back()->moniker.get());
+    videoCompressors->items.push_back(compressors.back()->moniker.get());
     return *compressors.back();
 }
 
