@@ -128,10 +128,7 @@ class Lists : public CaptureWorld {
 
     // Adds a moniker whose property bag names it friendlyName to category.
     FakeDevice& addEntry(FakeEnumMoniker& category, const std::wstring& friendlyName) {
-        devices.push_back(
-            std::make_unique<FakeDevice>("entry" + std::to_string(devices.size()), friendlyName));
-        category.items.push_back(devices.back()->moniker.get());
-        return *devices.back();
+        return fakes::addEntry(devices, category, "entry", friendlyName);
     }
 
     // Adds a filter named graphName to what the graph's EnumFilters lists.

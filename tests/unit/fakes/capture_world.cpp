@@ -5,12 +5,6 @@
 
 namespace fakes {
 
-FakeDevice::FakeDevice(const std::string& name, const std::wstring& friendlyName)
-    : moniker(name + ".moniker"), filter(name), bag(name + ".bag", friendlyName) {
-    moniker->object = filter.get();
-    moniker->storage = bag.get();
-}
-
 CaptureWorld::CaptureWorld() {
     vcx::resetLibraryForTests();
     vcx::library().comInitialized = 1;
@@ -33,19 +27,14 @@ CaptureWorld::~CaptureWorld() {
 }
 
 FakeDevice& CaptureWorld::addDevice(const std::wstring& friendlyName) {
-    devices.push_back(
-        std::make_unique<FakeDevice>("device" + std::to_string(devices.size()), friendlyName));
-    videoDevices->items.push_back(devices.back()->moniker.get());
-    return *devices.back();
+    return addEntry(devices, *videoDevices, "device", friendlyName);
 }
 
 std::vector<FakeCom*> CaptureWorld::everyFake() const {
     std::vector<FakeCom*> all = {graph.get(), grabber.get(), builder.get(), devEnum.get(),
                                  videoDevices.get()};
     for (const auto& device : devices) {
-        all.push_back(device->moniker.get());
-        all.push_back(device->filter.get());
-        all.push_back(device->bag.get());
+        device->addTo(all);
     }
     return all;
 }

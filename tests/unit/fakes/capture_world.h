@@ -17,13 +17,35 @@
 
 namespace fakes {
 
-struct FakeDevice {
+// An entry of a device category: a moniker that binds to filter and to a
+// property bag naming it; "name.moniker", "name", "name.bag".
+template <class Filter> struct FakeEntry {
     Held<FakeMoniker> moniker;
-    Held<FakeFilter> filter;
+    Held<Filter> filter;
     Held<FakePropertyBag> bag;
 
-    FakeDevice(const std::string& name, const std::wstring& friendlyName);
+    FakeEntry(const std::string& name, const std::wstring& friendlyName)
+        : moniker(name + ".moniker"), filter(name), bag(name + ".bag", friendlyName) {
+        moniker->object = filter.get();
+        moniker->storage = bag.get();
+    }
+    void addTo(std::vector<FakeCom*>& fakes) const {
+        fakes.insert(fakes.end(), {moniker.get(), filter.get(), bag.get()});
+    }
 };
+
+// Adds an entry named prefix and its position in entries to category.
+template <class Filter>
+FakeEntry<Filter>& addEntry(std::vector<std::unique_ptr<FakeEntry<Filter>>>& entries,
+                            FakeEnumMoniker& category, const std::string& prefix,
+                            const std::wstring& friendlyName) {
+    entries.push_back(
+        std::make_unique<FakeEntry<Filter>>(prefix + std::to_string(entries.size()), friendlyName));
+    category.items.push_back(entries.back()->moniker.get());
+    return *entries.back();
+}
+
+using FakeDevice = FakeEntry<FakeFilter>;
 
 class CaptureWorld : public ::testing::Test {
   public:

@@ -4,12 +4,6 @@
 
 namespace fakes {
 
-FakeCompressorEntry::FakeCompressorEntry(const std::string& name, const std::wstring& friendlyName)
-    : moniker(name + ".moniker"), filter(name), bag(name + ".bag", friendlyName) {
-    moniker->object = filter.get();
-    moniker->storage = bag.get();
-}
-
 OutputWorld::OutputWorld() {
     platform.provide(CLSID_VideoRenderer, *videoRenderer);
     platform.provide(vcx::kClsidNullRenderer, *nullRenderer);
@@ -21,10 +15,7 @@ OutputWorld::OutputWorld() {
 }
 
 FakeCompressorEntry& OutputWorld::addCompressor(const std::wstring& friendlyName) {
-    compressors.push_back(std::make_unique<FakeCompressorEntry>(
-        "codec" + std::to_string(compressors.size()), friendlyName));
-    videoCompressors->items.push_back(compressors.back()->moniker.get());
-    return *compressors.back();
+    return addEntry(compressors, *videoCompressors, "codec", friendlyName);
 }
 
 std::vector<FakeCom*> OutputWorld::everyFake() const {
@@ -35,9 +26,7 @@ std::vector<FakeCom*> OutputWorld::everyFake() const {
         all.push_back(fake);
     }
     for (const auto& compressor : compressors) {
-        all.push_back(compressor->moniker.get());
-        all.push_back(compressor->filter.get());
-        all.push_back(compressor->bag.get());
+        compressor->addTo(all);
     }
     return all;
 }

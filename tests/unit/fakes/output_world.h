@@ -14,13 +14,7 @@
 
 namespace fakes {
 
-struct FakeCompressorEntry {
-    Held<FakeMoniker> moniker;
-    Held<FakeCompressor> filter;
-    Held<FakePropertyBag> bag;
-
-    FakeCompressorEntry(const std::string& name, const std::wstring& friendlyName);
-};
+using FakeCompressorEntry = FakeEntry<FakeCompressor>;
 
 class OutputWorld : public CaptureWorld {
   public:
