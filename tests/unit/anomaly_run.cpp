@@ -86,14 +86,6 @@ struct Record {
     int32_t state; // of the active slot
 };
 
-std::map<std::string, ULONG> referenceCounts() {
-    std::map<std::string, ULONG> counts;
-    for (FakeCom* fake : FakeCom::living()) {
-        counts[fake->name()] = fake->refs();
-    }
-    return counts;
-}
-
 // Every slot closed with every field null, or open with its graph's objects.
 void expectSlotsSound() {
     for (const vcx::CaptureSlot& slot : vcx::library().slots) {
@@ -170,7 +162,7 @@ class ScenarioRun {
         if (scenario.arrange != nullptr) {
             scenario.arrange(world_);
         }
-        start_ = referenceCounts();
+        start_ = FakeCom::referenceCounts();
     }
 
     // Plays the scenario; with clean given, checks each step against it and
@@ -210,7 +202,7 @@ class ScenarioRun {
     // After the scenario: every reference back, every block freed, every
     // file closed, COM balanced, and each slot it used opens and closes again.
     void checkAfter() {
-        EXPECT_EQ(referenceCounts(), start_);
+        EXPECT_EQ(FakeCom::referenceCounts(), start_);
         EXPECT_TRUE(world_.heap.live.empty()) << "heap blocks not freed";
         EXPECT_TRUE(outstandingTaskMemory().empty()) << "task memory not freed";
         EXPECT_EQ(strayTaskMemoryFrees(), 0) << "freed memory no fake handed out";
@@ -223,7 +215,7 @@ class ScenarioRun {
             EXPECT_EQ(vcx_Close(), 0);
         }
         EXPECT_EQ(vcx_Exit(), 0);
-        EXPECT_EQ(referenceCounts(), start_);
+        EXPECT_EQ(FakeCom::referenceCounts(), start_);
     }
 
   private:

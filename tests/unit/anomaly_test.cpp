@@ -22,10 +22,6 @@ namespace {
 
 // --- Steps and scenarios -------------------------------------------------------
 
-vcx_intptr text(const wchar_t* value) {
-    return reinterpret_cast<vcx_intptr>(value);
-}
-
 const Step kInit{"init", [](Host&) { return vcx_Init(); }};
 const Step kExit{"exit", [](Host&) { return vcx_Exit(); }};
 const Step kOpen0{"open 0", [](Host&) { return vcx_Open(0, 0, 0, 0, 0); }};
@@ -33,15 +29,16 @@ const Step kOpen1{"open 1", [](Host&) { return vcx_Open(0, 1, 0, 1, 1); }};
 const Step kOpen2{"open 2", [](Host&) { return vcx_Open(0, 2, 0, 1, 1); }};
 const Step kOpen6{"open 6", [](Host&) { return vcx_Open(0, 6, 0, 0, 0); }};
 const Step kOpen6Format{"open 6 format", kOpen6.call};
-const Step kOpenAvi{"open avi 300", [](Host&) { return vcx_Open(0, 300, 0, text(L"a.avi"), 0); }};
+const Step kOpenAvi{"open avi 300",
+                    [](Host&) { return vcx_Open(0, 300, 0, textArgument(L"a.avi"), 0); }};
 const Step kOpenAviPreview{"open avi 301",
-                           [](Host&) { return vcx_Open(0, 301, 0, text(L"a.avi"), 0); }};
-const Step kOpenAviCodec{"open avi 300 codec", [](Host&) {
-                             return vcx_Open(0, 300, 0, text(L"a.avi"), text(L"Codec B"));
-                         }};
-const Step kOpenAviPreviewCodec{"open avi 301 codec", [](Host&) {
-                                    return vcx_Open(0, 301, 0, text(L"a.avi"), text(L"Codec B"));
-                                }};
+                           [](Host&) { return vcx_Open(0, 301, 0, textArgument(L"a.avi"), 0); }};
+const Step kOpenAviCodec{
+    "open avi 300 codec",
+    [](Host&) { return vcx_Open(0, 300, 0, textArgument(L"a.avi"), textArgument(L"Codec B")); }};
+const Step kOpenAviPreviewCodec{
+    "open avi 301 codec",
+    [](Host&) { return vcx_Open(0, 301, 0, textArgument(L"a.avi"), textArgument(L"Codec B")); }};
 const Step kPlay{"run play", [](Host&) { return vcx_Play(7, 0, 0, 320, 240); }};
 const Step kPlay2{"run play2", [](Host&) { return vcx_Play2(); }};
 const Step kResize{"resize", [](Host&) { return vcx_ReSize(7, 10, 10, 160, 120); }};

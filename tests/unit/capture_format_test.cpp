@@ -272,18 +272,9 @@ const CapInfoCase kCapInfo[] = {
     {"OtherCodeAsksForNoCapability", nothing, 6, 0},
     {"NegativeCode", nothing, -1, 0},
     {"ClosedSlot", [](CaptureFormat&) { vcx_Close(); }, 0, -1},
-    {"NoBuilder",
-     [](CaptureFormat&) {
-         vcx::activeSlot().captureBuilder->Release();
-         vcx::activeSlot().captureBuilder = nullptr;
-     },
-     0, -3},
+    {"NoBuilder", [](CaptureFormat&) { dropField(vcx::activeSlot().captureBuilder); }, 0, -3},
     {"NoDeviceFilterFailsTheSearch",
-     [](CaptureFormat&) {
-         vcx::activeSlot().sourceFilter->Release();
-         vcx::activeSlot().sourceFilter = nullptr;
-     },
-     0, -4},
+     [](CaptureFormat&) { dropField(vcx::activeSlot().sourceFilter); }, 0, -4},
     {"CapsSizeNot128", [](CaptureFormat& t) { t.config->capsSize = 64; }, 0, -5},
     {"NoCapabilities", [](CaptureFormat& t) { t.config->count = 0; }, 0, 0},
     {"NoBlock", [](CaptureFormat& t) { t.config->capabilities[0].withBlock = false; }, 0, 0},

@@ -32,12 +32,6 @@ class Control : public CaptureWorld {
     }
 };
 
-// Gives back a field's reference and empties it.
-template <class T> void drop(T*& field) {
-    field->Release();
-    field = nullptr;
-}
-
 struct Call {
     const char* name;
     int32_t state;
@@ -77,9 +71,9 @@ const auto graphAnswers = [](const char* call, HRESULT hr, OAFilterState filterS
         t.graph->filterState = filterState;
     };
 };
-const auto noControl = [](Control&, vcx::CaptureSlot& s) { drop(s.mediaControl); };
-const auto noGrabber = [](Control&, vcx::CaptureSlot& s) { drop(s.grabber); };
-const auto noWindow = [](Control&, vcx::CaptureSlot& s) { drop(s.videoWindow); };
+const auto noControl = [](Control&, vcx::CaptureSlot& s) { dropField(s.mediaControl); };
+const auto noGrabber = [](Control&, vcx::CaptureSlot& s) { dropField(s.grabber); };
+const auto noWindow = [](Control&, vcx::CaptureSlot& s) { dropField(s.videoWindow); };
 
 const std::string kPlace = "graph.put_Owner(77) | graph.put_WindowStyle(0x44000000) | "
                            "graph.SetWindowPosition(1, 2, 3, 4) | "
@@ -173,7 +167,7 @@ TEST_F(Control, BufferingNeedsARunningSlotWithAGrabber) {
     vcx::library().grabEnabled = 1;
     EXPECT_EQ(vcx_SetCapConfig(-1), -1) << "open, not running";
     vcx::activeSlot().state = vcx::kSlotRunning;
-    drop(vcx::activeSlot().grabber);
+    dropField(vcx::activeSlot().grabber);
     journal().clear();
     EXPECT_EQ(vcx_SetCapConfig(0), -2);
     EXPECT_EQ(calls(), "");

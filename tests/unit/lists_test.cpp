@@ -139,15 +139,6 @@ class Lists : public CaptureWorld {
         return **namedFilters.back();
     }
 
-    // The reference count of every fake alive, by name.
-    static std::map<std::string, ULONG> referenceCounts() {
-        std::map<std::string, ULONG> counts;
-        for (FakeCom* fake : FakeCom::living()) {
-            counts[fake->name()] = fake->refs();
-        }
-        return counts;
-    }
-
     FakeCodePage codePage{platform};
     Held<FakeEnumMoniker> audioDevices{"audioDevices"};
     Held<FakeEnumMoniker> videoCompressors{"videoCompressors"};
@@ -178,14 +169,14 @@ TEST_P(MonikerList, ListAndSizeAgreeAndGiveEverythingBack) {
     addDevice(L"BC");
     addEntry(*videoCompressors, L"Codec");
     row.arrange(*this);
-    const auto counts = referenceCounts();
+    const auto counts = FakeCom::referenceCounts();
     CallerBuffer buffer("kept");
 
     EXPECT_EQ(row.size(row.audio), row.sizeResult);
     EXPECT_EQ(row.list(row.nullBuffer ? nullptr : buffer.data(), row.audio), row.listResult);
 
     EXPECT_EQ(buffer.textAndNextByte(), CallerBuffer::ending("kept" + row.text));
-    EXPECT_EQ(referenceCounts(), counts);
+    EXPECT_EQ(FakeCom::referenceCounts(), counts);
     EXPECT_EQ(platform.variantInits, platform.variantClears);
     if (row.category != nullptr) {
         EXPECT_TRUE(journal().contains("devenum.CreateClassEnumerator(" +
@@ -293,7 +284,7 @@ TEST_P(GraphFilterList, ListAndSizeAgreeAndGiveEverythingBack) {
     addGraphFilter(L"Device Filter");
     addGraphFilter(L"Sample Grabber");
     row.arrange(*this);
-    const auto counts = referenceCounts();
+    const auto counts = FakeCom::referenceCounts();
     CallerBuffer first("kept");
     CallerBuffer second("kept");
 
@@ -303,7 +294,7 @@ TEST_P(GraphFilterList, ListAndSizeAgreeAndGiveEverythingBack) {
 
     EXPECT_EQ(first.textAndNextByte(), CallerBuffer::ending("kept" + row.text));
     EXPECT_EQ(second.textAndNextByte(), first.textAndNextByte());
-    EXPECT_EQ(referenceCounts(), counts);
+    EXPECT_EQ(FakeCom::referenceCounts(), counts);
 }
 
 const FilterRow kFilterRows[] = {
@@ -324,13 +315,7 @@ const FilterRow kFilterRows[] = {
     {"NameBeyondTheConversionBuffer", [](Lists& t) { t.addGraphFilter(times(86, L"\ue001")); },
      false, 3, 34, "Device Filter\r\nSample Grabber\r\n\r\n"},
     {"ClosedSlot", [](Lists&) { ASSERT_EQ(vcx_Close(), 0); }, false, -1, -1, ""},
-    {"SlotWithoutGraph",
-     [](Lists&) {
-         vcx::CaptureSlot& slot = vcx::activeSlot();
-         slot.graph->Release();
-         slot.graph = nullptr;
-     },
-     false, -2, -2, ""},
+    {"SlotWithoutGraph", [](Lists&) { dropField(vcx::activeSlot().graph); }, false, -2, -2, ""},
     {"NullBuffer", [](Lists&) {}, true, -3, 32, ""},
     {"NullBufferOnAClosedSlot", [](Lists&) { ASSERT_EQ(vcx_Close(), 0); }, true, -1, -1, ""},
 };

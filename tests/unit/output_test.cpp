@@ -17,10 +17,6 @@ using namespace fakes;
 
 namespace {
 
-vcx_intptr text(const wchar_t* value) {
-    return reinterpret_cast<vcx_intptr>(value);
-}
-
 // A result for a fake's call, or for the nth creation of a class ("create").
 struct Set {
     const char* fake;
@@ -65,7 +61,7 @@ class Output : public OutputWorld {
     }
 
     int open(int mode, const wchar_t* codec) {
-        return mode >= 300 ? vcx_Open(0, mode, 0, text(L"out.avi"), text(codec))
+        return mode >= 300 ? vcx_Open(0, mode, 0, textArgument(L"out.avi"), textArgument(codec))
                            : vcx_Open(0, mode, 0, 1, 1);
     }
 };
@@ -328,7 +324,7 @@ TEST_P(CompressorNames, PickTheFirstExactMatch) {
         }
         at.push_back(entry);
     }
-    const int result = vcx_Open(0, 301, 0, text(L"f.avi"), text(row.asked));
+    const int result = vcx_Open(0, 301, 0, textArgument(L"f.avi"), textArgument(row.asked));
     const int walked = row.taken >= 0 ? row.taken + 1 : static_cast<int>(row.listed.size());
     EXPECT_EQ(platform.variantInits, walked);
     EXPECT_EQ(platform.variantClears, walked);

@@ -142,10 +142,6 @@ int pinFrame() {
 void closeSlot(PropertyPages&) {
     vcx_Close();
 }
-template <class T> void dropField(T*& field) {
-    field->Release();
-    field = nullptr;
-}
 
 const FrameFailure kFrameFailures[] = {
     {"FilterOnClosedSlot", closeSlot, filterFrame, -1},

@@ -180,8 +180,7 @@ TEST_F(Teardown, FailingStopStillClosesTheSlot) {
 TEST_F(Teardown, RunningSlotWithoutMediaControlClosesWithoutStop) {
     vcx::CaptureSlot& slot = vcx::activeSlot();
     fill(slot, vcx::kSlotRunning);
-    slot.mediaControl->Release();
-    slot.mediaControl = nullptr;
+    dropField(slot.mediaControl);
     journal().clear();
     EXPECT_EQ(vcx_Close(), 0);
     EXPECT_TRUE(journal().matching("Stop").empty());
@@ -245,8 +244,7 @@ TEST_P(CloseWindow, IsHiddenAndDetachedOnlyWhenPlaced) {
         fill(slot, vcx::kSlotOpen);
     }
     if (row.dropVideoWindow) {
-        slot.videoWindow->Release();
-        slot.videoWindow = nullptr;
+        dropField(slot.videoWindow);
     }
     journal().clear();
     EXPECT_EQ(vcx_Close(), 0);

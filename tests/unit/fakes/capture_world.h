@@ -47,6 +47,13 @@ FakeEntry<Filter>& addEntry(std::vector<std::unique_ptr<FakeEntry<Filter>>>& ent
 
 using FakeDevice = FakeEntry<FakeFilter>;
 
+// Gives back a slot field's reference and empties it, as if the slot had
+// never got that interface.
+template <class T> void dropField(T*& field) {
+    field->Release();
+    field = nullptr;
+}
+
 class CaptureWorld : public ::testing::Test {
   public:
     CaptureWorld();

@@ -129,6 +129,14 @@ const std::vector<FakeCom*>& FakeCom::living() {
     return registry();
 }
 
+std::map<std::string, ULONG> FakeCom::referenceCounts() {
+    std::map<std::string, ULONG> counts;
+    for (FakeCom* fake : registry()) {
+        counts[fake->name()] = fake->refs();
+    }
+    return counts;
+}
+
 ULONG FakeCom::release(const char* via) {
     journal().record(name_ + (via != nullptr ? std::string(".Release(") + via + ")" : ".Release"));
     const ULONG left = --refs_;

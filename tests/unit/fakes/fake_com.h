@@ -52,6 +52,8 @@ class FakeCom {
 
     // Every fake alive, in order of creation.
     static const std::vector<FakeCom*>& living();
+    // The reference count of every fake alive, by name.
+    static std::map<std::string, ULONG> referenceCounts();
 
     const std::string& name() const { return name_; }
     ULONG refs() const { return refs_; }

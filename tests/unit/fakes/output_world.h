@@ -8,11 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "vcxcap.h"
+
 #include "fakes/capture_world.h"
 #include "fakes/fake_outputs.h"
 #include "fakes/fake_vmr_mixer.h"
 
 namespace fakes {
+
+// A text as open's pointer-sized file and compressor arguments carry it.
+inline vcx_intptr textArgument(const wchar_t* text) {
+    return reinterpret_cast<vcx_intptr>(text);
+}
 
 using FakeCompressorEntry = FakeEntry<FakeCompressor>;
 
