@@ -1,7 +1,7 @@
 // The capture format and dialogs on Wine's DirectShow with vcxcam cameras:
 // the format lists of a configured camera, a requested format in the frames,
-// cameras that refuse formats or offer no stream configuration, the dialogs
-// that need no frame on screen.
+// cameras that refuse formats or offer no stream configuration, and the
+// dialog of the compressor open chose.
 #include <gtest/gtest.h>
 
 #include "camera_support.h"
@@ -58,12 +58,6 @@ TEST_F(CaptureFormat, ListsTheVideoInfoFormatsOfTheCameraInOrder) {
     EXPECT_EQ(listOf(2), "480\r\n240\r\n-480\r\n");
     EXPECT_EQ(vcx_GetCapInfo(0), 640);
     EXPECT_EQ(vcx_GetCapInfo(4), 333333);
-}
-
-TEST_F(CaptureFormat, FilterFrameOfAnUnknownNameIsRefused) {
-    useCamera({});
-    ASSERT_EQ(vcx_Open(0, kNoOutput, 0, 0, 0), 0);
-    EXPECT_EQ(vcx_FilterProp(0, L"No Such Filter"), -2);
 }
 
 // The shape of the frames reaching the Sample Grabber of a running graph,
