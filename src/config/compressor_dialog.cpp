@@ -3,7 +3,7 @@
 #include "vcxcap.h"
 
 #include "core/slots.h"
-#include "core/window_handle.h"
+#include "core/host_handle.h"
 
 using namespace vcx;
 
@@ -13,5 +13,5 @@ extern "C" int VCXAPI vcx_CodecDialog(int window, int dialog) {
         return -1;
     }
     // The export takes the window first; the compressor takes the code first.
-    return dialogs->ShowDialog(dialog, windowHandle(window));
+    return dialogs->ShowDialog(dialog, hostHandle<HWND>(window));
 }

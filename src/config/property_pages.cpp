@@ -6,9 +6,10 @@
 #include <ocidl.h>
 
 #include "core/com_ptr.h"
+#include "core/directshow.h"
 #include "core/platform.h"
 #include "core/slots.h"
-#include "core/window_handle.h"
+#include "core/host_handle.h"
 
 namespace vcx {
 namespace {
@@ -24,18 +25,6 @@ void showPropertyFrame(HWND owner, const wchar_t* caption, IUnknown* object, con
     platform().oleCreatePropertyFrame(owner, 0, 0, caption, 1, &object, pages.cElems, pages.pElems,
                                       0, 0, nullptr);
 }
-
-// Releases the graph reference a FILTER_INFO carries on scope exit.
-struct FilterInfo : FILTER_INFO {
-    FilterInfo() : FILTER_INFO{} {}
-    FilterInfo(const FilterInfo&) = delete;
-    FilterInfo& operator=(const FilterInfo&) = delete;
-    ~FilterInfo() {
-        if (pGraph != nullptr) {
-            pGraph->Release();
-        }
-    }
-};
 
 } // namespace
 } // namespace vcx
@@ -62,9 +51,7 @@ extern "C" int VCXAPI vcx_FilterProp(int owner, const wchar_t* filterName) {
         return -2;
     }
     FilterInfo info;
-    if (FAILED(filter->QueryFilterInfo(&info))) {
-        // Nothing was handed out: pGraph stays as zeroed.
-        info.pGraph = nullptr;
+    if (FAILED(info.query(*filter.get()))) {
         return -4;
     }
     CAUUID pages{};
@@ -73,7 +60,7 @@ extern "C" int VCXAPI vcx_FilterProp(int owner, const wchar_t* filterName) {
     if (FAILED(listed)) {
         return -5;
     }
-    showPropertyFrame(windowHandle(owner), info.achName, filter.get(), pages);
+    showPropertyFrame(hostHandle<HWND>(owner), info.achName, filter.get(), pages);
     platform().coTaskMemFree(pages.pElems);
     return 0;
 }
@@ -107,7 +94,7 @@ extern "C" int VCXAPI vcx_DevPinProp(int owner) {
     if (FAILED(specify->GetPages(&pages))) {
         return -7;
     }
-    showPropertyFrame(windowHandle(owner), kDevicePinCaption, pin.get(), pages);
+    showPropertyFrame(hostHandle<HWND>(owner), kDevicePinCaption, pin.get(), pages);
     platform().coTaskMemFree(pages.pElems);
     return 0;
 }

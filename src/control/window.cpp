@@ -3,11 +3,13 @@
 
 #include "vcxcap.h"
 
+#include "core/host_handle.h"
+
 namespace vcx {
 
 void placeVideoWindow(CaptureSlot& slot, int owner, int left, int top, int width, int height) {
     IVideoWindow* window = slot.videoWindow;
-    window->put_Owner(static_cast<OAHWND>(static_cast<LONG_PTR>(owner)));
+    window->put_Owner(hostHandle<OAHWND>(owner));
     window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
     window->SetWindowPosition(left, top, width, height);
     window->SetWindowForeground(OATRUE);

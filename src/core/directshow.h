@@ -19,4 +19,28 @@ void freeMediaTypeFields(AM_MEDIA_TYPE& type);
 // Frees an AM_MEDIA_TYPE the platform allocated, structure included.
 void deleteMediaType(AM_MEDIA_TYPE* type);
 
+// A filter's FILTER_INFO, holding the graph reference that comes with it
+// until the holder goes.
+class FilterInfo : public FILTER_INFO {
+  public:
+    FilterInfo() : FILTER_INFO{} {}
+    FilterInfo(const FilterInfo&) = delete;
+    FilterInfo& operator=(const FilterInfo&) = delete;
+    ~FilterInfo() {
+        if (pGraph != nullptr) {
+            pGraph->Release();
+        }
+    }
+
+    // QueryFilterInfo into the holder, its result unchanged. A failing call
+    // hands out no graph reference, so none is kept from it.
+    HRESULT query(IBaseFilter& filter) {
+        const HRESULT hr = filter.QueryFilterInfo(this);
+        if (FAILED(hr)) {
+            pGraph = nullptr;
+        }
+        return hr;
+    }
+};
+
 } // namespace vcx

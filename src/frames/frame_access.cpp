@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/host_handle.h"
 #include "core/platform.h"
 #include "core/slots.h"
 #include "frames/grabber_steps.h"
@@ -85,10 +86,8 @@ extern "C" int VCXAPI vcx_GetImage(int hdc, int destX, int destY, int width, int
     fillFrameHeader(frame.format(), header);
     const int64_t rows = rowsCopied(header.bmiHeader, frame.size());
     const auto scanLines = static_cast<UINT>(std::clamp<int64_t>(height, 0, rows));
-    // Handles cross the interface as 32-bit values, sign-extended on x64.
-    const auto dc = reinterpret_cast<HDC>(static_cast<intptr_t>(hdc));
-    const int painted = platform().setDIBitsToDevice(dc, destX, destY, static_cast<DWORD>(width),
-                                                     static_cast<DWORD>(height), 0, 0, 0, scanLines,
-                                                     frame.bits(), &header, DIB_RGB_COLORS);
+    const int painted = platform().setDIBitsToDevice(
+        hostHandle<HDC>(hdc), destX, destY, static_cast<DWORD>(width), static_cast<DWORD>(height),
+        0, 0, 0, scanLines, frame.bits(), &header, DIB_RGB_COLORS);
     return painted != 0 ? 0 : -8;
 }

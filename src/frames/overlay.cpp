@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "core/com_ptr.h"
+#include "core/host_handle.h"
 #include "core/platform.h"
 #include "core/slots.h"
 
@@ -36,8 +37,7 @@ template <class Bitmap> Bitmap alphaBitmap(const Overlay& overlay) {
     Bitmap bitmap;
     std::memset(&bitmap, 0, sizeof bitmap);
     bitmap.dwFlags = VMRBITMAP_HDC | (overlay.useColorKey == 1 ? VMRBITMAP_SRCCOLORKEY : 0);
-    // Handles cross the interface as 32-bit values, sign-extended on x64.
-    bitmap.hdc = reinterpret_cast<HDC>(static_cast<intptr_t>(overlay.hdc));
+    bitmap.hdc = hostHandle<HDC>(overlay.hdc);
     bitmap.pDDS = nullptr;
     platform().setRect(&bitmap.rSrc, overlay.srcLeft, overlay.srcTop, overlay.srcRight,
                        overlay.srcBottom);

@@ -5,9 +5,8 @@
 #include <windows.h>
 #include <dshow.h>
 
-#include <cstring>
-
 #include "core/com_ptr.h"
+#include "core/directshow.h"
 #include "core/slots.h"
 #include "lists/name_list.h"
 
@@ -17,18 +16,13 @@ namespace {
 // Adds the filter's name in its graph; an empty entry when QueryFilterInfo
 // fails.
 void addFilterName(IBaseFilter* filter, NameList& list) {
-    FILTER_INFO info;
-    std::memset(&info, 0, sizeof info);
-    if (FAILED(filter->QueryFilterInfo(&info))) {
-        // A failing call hands out no graph reference: nothing to release.
+    FilterInfo info;
+    if (FAILED(info.query(*filter))) {
         list.addName(nullptr, kFilterNameBytes);
         return;
     }
     info.achName[MAX_FILTER_NAME - 1] = L'\0';
     list.addName(info.achName, kFilterNameBytes);
-    if (info.pGraph != nullptr) {
-        info.pGraph->Release();
-    }
 }
 
 int32_t listFilters(char* buffer, ListOutput output) {
