@@ -72,12 +72,13 @@ STDMETHODIMP InputPin::EndOfStream() {
 
 STDMETHODIMP InputPin::BeginFlush() {
     InterlockedExchange(&flushing_, 1);
-    return S_OK;
+    return beginFlush();
 }
 
 STDMETHODIMP InputPin::EndFlush() {
+    const HRESULT hr = endFlush();
     InterlockedExchange(&flushing_, 0);
-    return S_OK;
+    return hr;
 }
 
 STDMETHODIMP InputPin::GetAllocator(IMemAllocator** allocator) {

@@ -46,6 +46,11 @@ class InputPin : public PinBase, public IMemInputPin {
     virtual HRESULT receive(IMediaSample* sample) = 0;
     // The end of the stream, on the streaming thread.
     virtual HRESULT endOfStream() { return S_OK; }
+    // A flush beginning (after the pin started refusing samples) and ending
+    // (before it takes them again); a filter that passes samples on passes
+    // these on too.
+    virtual HRESULT beginFlush() { return S_OK; }
+    virtual HRESULT endFlush() { return S_OK; }
 
     void releaseConnection() override;
 

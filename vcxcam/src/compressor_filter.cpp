@@ -50,6 +50,8 @@ class CompressorInputPin final : public filterbase::InputPin {
     bool acceptsType(const AM_MEDIA_TYPE& type) override { return compressor_.acceptsInput(type); }
     HRESULT receive(IMediaSample* sample) override { return compressor_.passOn(sample); }
     HRESULT endOfStream() override { return compressor_.endOfStream(); }
+    HRESULT beginFlush() override { return compressor_.passFlushOn(true); }
+    HRESULT endFlush() override { return compressor_.passFlushOn(false); }
 
   private:
     CompressorFilter& compressor_;
@@ -187,6 +189,14 @@ HRESULT CompressorFilter::passOn(IMediaSample* sample) {
 
 HRESULT CompressorFilter::endOfStream() {
     return output_->isConnected() ? output_->peer()->EndOfStream() : S_OK;
+}
+
+HRESULT CompressorFilter::passFlushOn(bool beginning) {
+    if (!output_->isConnected()) {
+        return S_OK;
+    }
+    IPin* downstream = output_->peer();
+    return beginning ? downstream->BeginFlush() : downstream->EndFlush();
 }
 
 STDMETHODIMP CompressorFilter::ShowDialog(int dialog, HWND parent) {

@@ -38,6 +38,8 @@ class CompressorFilter final : public filterbase::FilterBase, public IAMVfwCompr
     bool acceptsOutput(const AM_MEDIA_TYPE& type) const;
     HRESULT passOn(IMediaSample* sample);
     HRESULT endOfStream();
+    // The beginning (true) or end of a flush, passed on downstream.
+    HRESULT passFlushOn(bool beginning);
 
   protected:
     ULONG pinCount() const override { return 2; }

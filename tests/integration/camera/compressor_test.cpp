@@ -110,6 +110,39 @@ TEST_F(CompressorTest, FramesPassThroughAGraphUnchanged) {
     }
 }
 
+// A compressor downstream of another shows whether a flush reached it: its
+// input refuses the end of the stream (S_FALSE) while flushing.
+TEST_F(CompressorTest, FlushesPassOnToTheFilterDownstream) {
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                               graph.putVoid()),
+              S_OK);
+    const ComPtr<IBaseFilter> camera = camtest::createCamera();
+    ComPtr<IBaseFilter> first;
+    ComPtr<IBaseFilter> second;
+    for (IBaseFilter** compressor : {first.put(), second.put()}) {
+        ASSERT_EQ(CoCreateInstance(vcxcam::compressorClsid(0), nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IBaseFilter, reinterpret_cast<void**>(compressor)),
+                  S_OK);
+    }
+    ASSERT_EQ(graph->AddFilter(camera.get(), L"camera"), S_OK);
+    ASSERT_EQ(graph->AddFilter(first.get(), L"first"), S_OK);
+    ASSERT_EQ(graph->AddFilter(second.get(), L"second"), S_OK);
+    const ComPtr<IPin> firstInput = camtest::findPin(first.get(), L"Input");
+    const ComPtr<IPin> secondInput = camtest::findPin(second.get(), L"Input");
+    ASSERT_EQ(graph->ConnectDirect(camtest::findPin(camera.get(), L"Capture").get(),
+                                   firstInput.get(), nullptr),
+              S_OK);
+    ASSERT_EQ(graph->ConnectDirect(camtest::findPin(first.get(), L"Output").get(),
+                                   secondInput.get(), nullptr),
+              S_OK);
+
+    ASSERT_EQ(firstInput->BeginFlush(), S_OK);
+    EXPECT_EQ(secondInput->EndOfStream(), S_FALSE);
+    ASSERT_EQ(firstInput->EndFlush(), S_OK);
+    EXPECT_EQ(secondInput->EndOfStream(), S_OK);
+}
+
 struct DialogCase {
     const char* name;
     int dialog;
