@@ -8,6 +8,7 @@
 // Registers vcxcam.dll next to the program in the current Wine prefix.
 #include "bench_support.h"
 #include "camera_support.h"
+#include "first_frame.h"
 #include "harness.h"
 #include "ids.h"
 #include "vcxcap.h"
@@ -49,7 +50,7 @@ LibraryRun libraryRun() {
     std::vector<unsigned char> header(44);
     const double fromPlay = untilFirstFrame(play, [&] {
         int size = 0;
-        return vcx_GetImageMem(nullptr, &size, header.data()) != -7;
+        return vcx_GetImageMem(nullptr, &size, header.data()) != harness::kNoFrameYet;
     });
     const LibraryRun run{fromPlay < 0 ? -1 : play - open + fromPlay, fromPlay};
     vcx_Close();

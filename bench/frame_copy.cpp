@@ -8,6 +8,7 @@
 // followed by the plain write, shows what that costs.
 // Registers vcxcam.dll next to the program in the current Wine prefix.
 #include "bench_support.h"
+#include "first_frame.h"
 #include "harness.h"
 #include "picture.h"
 #include "vcxcap.h"
@@ -54,13 +55,10 @@ bool measure(Size size, const std::string& folder, bool& withinLimits) {
     std::vector<unsigned char> bits(bytes), copy(bytes), source(bytes + 54, 0x5A), header(44);
     const std::string snapshot = folder + "frame_copy_snapshot.bmp";
     const std::string plain = folder + "frame_copy_plain.bmp";
-    const double end = bench::nowSeconds() + 5;
-    int result = -7;
-    while (result == -7 && bench::nowSeconds() < end) {
+    int result = harness::onceAFrameIsThere([&] {
         int length = static_cast<int>(bytes);
-        result = vcx_GetImageMem(bits.data(), &length, header.data());
-        Sleep(5);
-    }
+        return vcx_GetImageMem(bits.data(), &length, header.data());
+    });
     std::vector<double> mem, cpy, save, write, heapWrite;
     for (int run = 0; run < kRuns && result == 0; ++run) {
         int length = static_cast<int>(bytes);
