@@ -62,10 +62,11 @@ std::wstring wideArgument(const char* what, const std::string& text) {
 }
 
 // Stores the requested format in slot 0 for its next open, completed from
-// the device's own list where the command line left parts out.
+// the device's own list where the command line left parts out. Only then is
+// the device opened to read that list.
 DeviceFormat requestFormat(int device, const FormatRequest& request) {
     std::vector<DeviceFormat> formats;
-    {
+    if (!request.complete()) {
         OpenSlot probe(device, kNoOutput);
         formats = readDeviceFormats();
     }

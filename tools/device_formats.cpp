@@ -89,7 +89,7 @@ std::vector<DeviceFormat> readDeviceFormats() {
 
 DeviceFormat completeRequest(const FormatRequest& request,
                              const std::vector<DeviceFormat>& formats) {
-    if (request.width && request.height && request.fps) {
+    if (request.complete()) {
         return {*request.width, *request.height, *request.fps};
     }
     for (const DeviceFormat& format : formats) {

@@ -29,6 +29,7 @@ struct FormatRequest {
     std::optional<int> height;
     std::optional<double> fps;
     bool any() const { return width || height || fps; }
+    bool complete() const { return width && height && fps; }
 };
 
 // The whole format to request: what the command line gave, the rest from the
