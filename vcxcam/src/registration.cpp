@@ -79,6 +79,17 @@ HRESULT registerInCategory(IFilterMapper2* mapper, const GUID& category, const C
                                   &filter);
 }
 
+// Makes clsid a class of the DLL at dllPath and lists it in category.
+HRESULT registerFilter(IFilterMapper2* mapper, const std::wstring& dllPath, const GUID& category,
+                       const CLSID& clsid, const std::wstring& friendlyName, ULONG pinCount,
+                       const GUID* pinCategory) {
+    const HRESULT hr = writeServerKeys(clsid, friendlyName, dllPath);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return registerInCategory(mapper, category, clsid, friendlyName, pinCount, pinCategory);
+}
+
 HRESULT createMapper(vcx::ComPtr<IFilterMapper2>& mapper) {
     return CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
                             mapper.putVoid());
@@ -127,24 +138,18 @@ HRESULT removeAll(IFilterMapper2* mapper) {
 
 HRESULT registerAll(IFilterMapper2* mapper, const std::wstring& dllPath) {
     for (const CameraConfig& camera : readCameraConfigs()) {
-        const CLSID clsid = cameraClsid(camera.index);
-        HRESULT hr = writeServerKeys(clsid, camera.friendlyName, dllPath);
-        if (SUCCEEDED(hr)) {
-            hr = registerInCategory(mapper, CLSID_VideoInputDeviceCategory, clsid,
-                                    camera.friendlyName, 1, &PIN_CATEGORY_CAPTURE);
-        }
+        const HRESULT hr = registerFilter(mapper, dllPath, CLSID_VideoInputDeviceCategory,
+                                          cameraClsid(camera.index), camera.friendlyName, 1,
+                                          &PIN_CATEGORY_CAPTURE);
         if (FAILED(hr)) {
             return hr;
         }
     }
     const std::vector<std::wstring> compressors = readCompressorNames();
     for (std::size_t index = 0; index < compressors.size(); ++index) {
-        const CLSID clsid = compressorClsid(static_cast<int>(index));
-        HRESULT hr = writeServerKeys(clsid, compressors[index], dllPath);
-        if (SUCCEEDED(hr)) {
-            hr = registerInCategory(mapper, CLSID_VideoCompressorCategory, clsid,
-                                    compressors[index], 2, nullptr);
-        }
+        const HRESULT hr = registerFilter(mapper, dllPath, CLSID_VideoCompressorCategory,
+                                          compressorClsid(static_cast<int>(index)),
+                                          compressors[index], 2, nullptr);
         if (FAILED(hr)) {
             return hr;
         }
