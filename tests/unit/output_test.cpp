@@ -250,11 +250,25 @@ const Kept kKept[] = {
 
 INSTANTIATE_TEST_SUITE_P(Modes, OutputFields, ::testing::ValuesIn(kKept));
 
-TEST_F(Output, MixerValuesAreNarrowedToTheirDwords) {
-    ASSERT_EQ(vcx_Open(0, 2, 0, static_cast<vcx_intptr>(0x100000002LL), -1), 0);
-    EXPECT_TRUE(journal().contains("vmr9.SetRenderingMode(2)"));
-    EXPECT_TRUE(journal().contains("vmr9.SetNumberOfStreams(4294967295)"));
+// The rendering mode and the stream count differ, so that each call shows
+// which of the two it was given.
+struct Mixer {
+    int mode;
+    const char* fake;
+};
+
+class MixerValues : public Output, public ::testing::WithParamInterface<Mixer> {};
+
+TEST_P(MixerValues, GoToTheirOwnCallsNarrowedToTheirDwords) {
+    const Mixer& row = GetParam();
+    ASSERT_EQ(vcx_Open(0, row.mode, 0, static_cast<vcx_intptr>(0x100000002LL), -1), 0);
+    const std::string fake = row.fake;
+    EXPECT_TRUE(journal().contains(fake + ".SetRenderingMode(2)"));
+    EXPECT_TRUE(journal().contains(fake + ".SetNumberOfStreams(4294967295)"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, MixerValues, ::testing::Values(Mixer{1, "vmr7"}, Mixer{2, "vmr9"}),
+                         [](const auto& info) { return std::string(info.param.fake); });
 
 // The search releases each entry's name, moniker and bag, in that order,
 // before the next, and stops at the first match.
