@@ -173,7 +173,8 @@ TEST_F(FrameAccess, GetImageMemCopiesStraightIntoHostMemory) {
 }
 
 // Twelve exact arguments; the scan lines never reach past the rows the
-// grabber filled.
+// grabber filled. Rows of 24-bit pixels are padded to 4 bytes: 5 pixels take
+// 16 bytes, 7 take 24, 641 take 1924.
 struct PaintCase {
     const char* name;
     LONG frameHeight;
@@ -181,13 +182,16 @@ struct PaintCase {
     LONG reported;
     UINT scanLines;
     int expected;
+    LONG frameWidth = 4;
+    ULONG sampleSize = FrameWorld::kSampleSize;
 };
 
 class Painting : public FrameWorld, public ::testing::WithParamInterface<PaintCase> {};
 
 TEST_P(Painting, LimitsScanLinesToTheCopiedRows) {
     const PaintCase& c = GetParam();
-    grabber->connectedFormat = videoInfoBlock(bitmapHeader(c.frameHeight));
+    grabber->connectedFormat = videoInfoBlock(bitmapHeader(c.frameHeight, c.frameWidth));
+    grabber->sampleSize = c.sampleSize;
     grabber->reportedSize = c.reported;
     useSlot(kRunning);
     EXPECT_EQ(getImage(c.height), c.expected);
@@ -200,8 +204,8 @@ TEST_P(Painting, LimitsScanLinesToTheCopiedRows) {
               std::tuple(0, 0, 0u, c.scanLines));
     ASSERT_EQ(heap.handedOut.size(), 1u);
     EXPECT_EQ(paint.bits, heap.handedOut[0].first);
-    EXPECT_EQ(heap.handedOut[0].second, kSampleSize) << "lSampleSize bytes";
-    EXPECT_EQ(paint.header, frameHeader(bitmapHeader(c.frameHeight)));
+    EXPECT_EQ(heap.handedOut[0].second, c.sampleSize) << "lSampleSize bytes";
+    EXPECT_EQ(paint.header, frameHeader(bitmapHeader(c.frameHeight, c.frameWidth)));
     EXPECT_EQ(paint.colorUse, static_cast<UINT>(DIB_RGB_COLORS));
     expectNothingHeld();
 }
@@ -212,7 +216,11 @@ INSTANTIATE_TEST_SUITE_P(
                       PaintCase{"topDownTooHigh", -3, 10, -1, 3, 0},
                       PaintCase{"twoRowsCopied", 3, 3, 24, 2, 0},
                       PaintCase{"partialRow", 3, 3, 23, 1, 0}, PaintCase{"lower", 3, 2, -1, 2, 0},
-                      PaintCase{"zero", 3, 0, -1, 0, -8}, PaintCase{"negative", 3, -1, -1, 0, -8}),
+                      PaintCase{"zero", 3, 0, -1, 0, -8}, PaintCase{"negative", 3, -1, -1, 0, -8},
+                      // Three unpadded rows' worth of bytes hold two padded rows.
+                      PaintCase{"width5", 3, 3, 45, 2, 0, 5, 48},
+                      PaintCase{"width7", 3, 3, 63, 2, 0, 7, 72},
+                      PaintCase{"width641", 3, 3, 5769, 2, 0, 641, 5772}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

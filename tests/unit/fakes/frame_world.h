@@ -41,8 +41,9 @@ class FrameWorld : public CaptureWorld {
                              reinterpret_cast<void**>(&vcx::activeSlot().grabber));
         }
     }
-    static BITMAPINFOHEADER bitmapHeader(LONG height = 3) {
-        return {sizeof(BITMAPINFOHEADER), 4, height, 1, 24, BI_RGB, 36, 0x1234, 0x5678, 0, 0x9A};
+    static BITMAPINFOHEADER bitmapHeader(LONG height = 3, LONG width = 4) {
+        return {
+            sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 36, 0x1234, 0x5678, 0, 0x9A};
     }
     // A VIDEOINFOHEADER around header, every other byte 0xA5.
     static std::vector<unsigned char> videoInfoBlock(const BITMAPINFOHEADER& header) {
