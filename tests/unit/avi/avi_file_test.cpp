@@ -5,6 +5,7 @@
 
 #include "avi_reader.h"
 #include "memory_file.h"
+#include "sparse_file.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,32 @@ TEST(AviFileTest, ShortRecordingByteByByte) {
     e.id("00dc").u32(0).u32(18).u32(5);
     e.id("00dc").u32(0x10).u32(32).u32(4);
     EXPECT_EQ(file.bytes(), e.bytes);
+}
+
+// 700 frames of 8 MiB in segments of 1 GiB, 127 frames each: the fifth
+// segment crosses 4 GiB, the sixth starts past it. The file keeps the bytes
+// of headers and indices only.
+TEST(AviFileTest, OffsetsPastFourGibStayWhole) {
+    constexpr int kFrames = 700;
+    constexpr DWORD kFrameBytes = (DWORD{8} << 20) + 1;
+    avitest::SparseFile file(kFrameBytes);
+    AviFile avi(file, AviLimits{});
+    const std::vector<std::uint8_t> frame(kFrameBytes, 0x5A);
+    ASSERT_EQ(avi.begin(smallStream()), S_OK);
+    for (int i = 0; i < kFrames; ++i) {
+        ASSERT_EQ(avi.addFrame(frame.data(), kFrameBytes, i % 5 == 0), S_OK) << i;
+    }
+    ASSERT_EQ(avi.finish(), S_OK);
+    EXPECT_GT(file.size(), ULONGLONG{5} << 30);
+    const avitest::ReadAvi read = avitest::readAvi(file);
+    ASSERT_EQ(read.error, "");
+    EXPECT_EQ(read.frameSizes, std::vector<std::uint32_t>(kFrames, kFrameBytes));
+    EXPECT_EQ(read.segments, 6u);
+    EXPECT_LE(read.largestSegment, AviLimits{}.segmentBytes);
+    ASSERT_EQ(read.keyFrames.size(), std::size_t{kFrames});
+    for (std::size_t i = 0; i < read.keyFrames.size(); ++i) {
+        EXPECT_EQ(read.keyFrames[i], i % 5 == 0) << i;
+    }
 }
 
 struct SegmentCase {
