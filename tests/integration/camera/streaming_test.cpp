@@ -227,6 +227,70 @@ TEST_F(StreamingTest, EveryRunStartsAtPictureZeroAndNothingMovesWhenNotRunning) 
     }
 }
 
+// The system clock with a reference count of its own, given to a graph: the
+// count shows what the graph's filters hold of it.
+class CountingClock final : public IReferenceClock {
+  public:
+    CountingClock() {
+        harness::checkHr(CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER,
+                                          IID_IReferenceClock, clock_.putVoid()),
+                         "creating the system clock");
+    }
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IReferenceClock ? this : nullptr;
+        if (*out == nullptr) {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
+    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&references_); }
+    STDMETHODIMP GetTime(REFERENCE_TIME* time) override { return clock_->GetTime(time); }
+    STDMETHODIMP AdviseTime(REFERENCE_TIME base, REFERENCE_TIME offset, HEVENT event,
+                            DWORD_PTR* cookie) override {
+        return clock_->AdviseTime(base, offset, event, cookie);
+    }
+    STDMETHODIMP AdvisePeriodic(REFERENCE_TIME start, REFERENCE_TIME period, HSEMAPHORE semaphore,
+                                DWORD_PTR* cookie) override {
+        return clock_->AdvisePeriodic(start, period, semaphore, cookie);
+    }
+    STDMETHODIMP Unadvise(DWORD_PTR cookie) override { return clock_->Unadvise(cookie); }
+
+    LONG references() { return InterlockedCompareExchange(&references_, 0, 0); }
+
+  private:
+    ComPtr<IReferenceClock> clock_;
+    LONG references_ = 1; // the test's own
+};
+
+TEST_F(StreamingTest, EveryRunGivesBackTheClockItTook) {
+    harness::configureCameras({harness::CameraConfig{L"Clocked", {L"160x120@60"}, 0, 0, 0}});
+    CountingClock clock;
+    {
+        ComPtr<IBaseFilter> camera = createCamera(0);
+        SampleRecorder recorder(0);
+        auto graph = buildPreviewGraph(camera.get(), PIN_CATEGORY_CAPTURE, &recorder);
+        ComPtr<IMediaFilter> graphFilter;
+        ASSERT_EQ(graph->graph->QueryInterface(IID_IMediaFilter, graphFilter.putVoid()), S_OK);
+        ASSERT_EQ(graphFilter->SetSyncSource(&clock), S_OK);
+        const LONG stopped = clock.references();
+        for (int cycle = 0; cycle < 4; ++cycle) {
+            recorder.clear();
+            ASSERT_TRUE(SUCCEEDED(graph->control->Run())) << "cycle " << cycle;
+            ASSERT_TRUE(recorder.waitFor(2)) << "cycle " << cycle;
+            // Paused and run again: a second run without a stop between.
+            ASSERT_TRUE(SUCCEEDED(graph->control->Pause())) << "cycle " << cycle;
+            recorder.clear();
+            ASSERT_TRUE(SUCCEEDED(graph->control->Run())) << "cycle " << cycle;
+            ASSERT_TRUE(recorder.waitFor(2)) << "cycle " << cycle;
+            ASSERT_EQ(graph->control->Stop(), S_OK);
+            EXPECT_EQ(clock.references(), stopped) << "cycle " << cycle;
+        }
+    }
+    EXPECT_EQ(clock.references(), 1) << "references left with the graph gone";
+}
+
 // One camera's life: made, streamed into a graph, stopped, released.
 void streamOnce(int frames) {
     ComPtr<IBaseFilter> camera = createCamera(0);
