@@ -32,10 +32,14 @@ stop_server() {
 # The first program in a fresh server starts services.exe and friends, which
 # inherit its stderr and live as long as the server. Starting them here, with
 # output going nowhere, keeps them off the pipes of whoever runs the tests.
+# That program turns off the crash dialog of Wine's debugger, on which a
+# crashing program would wait while a display is up: the debugger then only
+# prints its backtrace into the program's output and ends the program.
 start_server() {
     stop_server
     wineserver -p"$server_linger" </dev/null >/dev/null 2>&1
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        </dev/null >/dev/null 2>&1
 }
 
 # Runs a command and passes its output on through a file rather than a pipe:
