@@ -6,14 +6,11 @@
 #include "camera_support.h"
 #include "filterbase/media_type.h"
 #include "ids.h"
-#include "video_type.h"
 
 #include <gtest/gtest.h>
 
-#include <dvdmedia.h>
 #include <uuids.h>
 
-#include <climits>
 #include <string>
 
 namespace {
@@ -71,45 +68,6 @@ TEST_P(ConverterMapperTest, MapperOffersItForYuvInputsAtItsMerit) {
         VariantClear(&clsid);
     }
     EXPECT_EQ(listed, c.found ? 1 : 0);
-}
-
-struct AcceptCase {
-    const char* name;
-    vcxcam::Capability format;
-    long imageSizeChange; // added to biSizeImage; LONG_MIN: biSizeImage 0
-    bool accepted;
-};
-
-class ConverterInputTest : public camtest::CameraTest,
-                           public testing::WithParamInterface<AcceptCase> {};
-
-INSTANTIATE_TEST_SUITE_P(
-    Types, ConverterInputTest,
-    testing::Values(
-        AcceptCase{"Yuy2", {320, 240, 333333, false, Subtype::Yuy2}, 0, true},
-        AcceptCase{"Nv12VideoInfo2", {320, 240, 333333, true, Subtype::Nv12}, 0, true},
-        AcceptCase{"NoImageSize", {320, 240, 333333, false, Subtype::Yuy2}, LONG_MIN, true},
-        AcceptCase{"WrongImageSize", {320, 240, 333333, false, Subtype::Nv12}, 2, false},
-        AcceptCase{"Rgb24", {320, 240, 333333, false, Subtype::Rgb24}, 0, false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_P(ConverterInputTest, InputTakesYuy2AndNv12FramesOfTheirExactSize) {
-    const AcceptCase& c = GetParam();
-    ComPtr<IBaseFilter> converter;
-    ASSERT_EQ(CoCreateInstance(vcxcam::kConverterClsid, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IBaseFilter, converter.putVoid()),
-              S_OK);
-    filterbase::MediaType type;
-    ASSERT_EQ(vcxcam::makeVideoType(c.format, type), S_OK);
-    BITMAPINFOHEADER& header = c.format.videoInfo2
-                                   ? reinterpret_cast<VIDEOINFOHEADER2*>(type->pbFormat)->bmiHeader
-                                   : reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat)->bmiHeader;
-    header.biSizeImage =
-        c.imageSizeChange == LONG_MIN
-            ? 0
-            : static_cast<DWORD>(static_cast<long>(header.biSizeImage) + c.imageSizeChange);
-    EXPECT_EQ(camtest::findPin(converter.get(), L"Input")->QueryAccept(&type.get()),
-              c.accepted ? S_OK : S_FALSE);
 }
 
 struct StreamCase {
