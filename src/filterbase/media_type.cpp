@@ -36,6 +36,12 @@ HRESULT copyMediaType(AM_MEDIA_TYPE& dst, const AM_MEDIA_TYPE& src) {
     return S_OK;
 }
 
+bool sameMediaType(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
+    return a.majortype == b.majortype && a.subtype == b.subtype && a.formattype == b.formattype &&
+           a.cbFormat == b.cbFormat &&
+           (a.cbFormat == 0 || std::memcmp(a.pbFormat, b.pbFormat, a.cbFormat) == 0);
+}
+
 AM_MEDIA_TYPE* createMediaTypeCopy(const AM_MEDIA_TYPE& src) {
     auto* type = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
     if (type == nullptr) {

@@ -25,6 +25,10 @@ AM_MEDIA_TYPE* createMediaTypeCopy(const AM_MEDIA_TYPE& src);
 // Frees a type from createMediaTypeCopy (or from the platform), structure included.
 void deleteMediaType(AM_MEDIA_TYPE* type, TaskMemFree freeMemory = CoTaskMemFree);
 
+// Whether two types have the same major type, subtype and format type and
+// format blocks of the same bytes.
+bool sameMediaType(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b);
+
 // An owned AM_MEDIA_TYPE. Copies go through copyFrom, which can fail.
 class MediaType {
   public:

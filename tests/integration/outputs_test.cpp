@@ -128,8 +128,8 @@ std::vector<std::uint8_t> nextFrame(ISampleGrabber* grabber,
 }
 
 // Buffering stays on through a stop, so frames come again after each new run
-// without vcx_SetCapConfig. Until the new run streams (about 200 ms), Wine's
-// grabber still holds the last frame of the previous run.
+// without vcx_SetCapConfig. Until the new run's first frame, Wine's grabber
+// still holds the last frame of the previous run.
 TEST_F(OutputModes, FramesFlowAgainAfterEachStopAndRun) {
     harness::GraphSpy spy;
     ASSERT_EQ(vcx_Open(0, 6, 0, 0, 0), 0);

@@ -1,5 +1,6 @@
-// "regsvr32 /u vcxcam.dll" takes every camera out of the registry, whatever
-// was registered and whatever the configuration says at the time.
+// "regsvr32 /u vcxcam.dll" takes every camera and the colour converter out of
+// the registry, whatever was registered and whatever the configuration says
+// at the time.
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -14,18 +15,17 @@
 namespace {
 
 // The video input category and the category IFilterMapper2 uses when given
-// none, where a registration could also land.
+// none, where the converter is and a camera's registration could also land.
 const CLSID* const kCategories[] = {&CLSID_VideoInputDeviceCategory, &CLSID_LegacyAmFilterCategory};
 
 std::wstring instancesKey(const CLSID& category) {
     return L"CLSID\\" + harness::guidString(category) + L"\\Instance";
 }
 
-// Every HKCR key through which camera `index` could still be found: its COM
-// server key, its instance in either category, and the old IFilterMapper
-// filter key.
-std::vector<std::wstring> cameraKeys(int index) {
-    const std::wstring clsid = harness::guidString(vcxcam::cameraClsid(index));
+// Every HKCR key through which a filter could still be found: its COM server
+// key, its instance in either category, and the old IFilterMapper filter key.
+std::vector<std::wstring> filterKeys(const CLSID& filter) {
+    const std::wstring clsid = harness::guidString(filter);
     std::vector<std::wstring> keys = {L"CLSID\\" + clsid, L"Filter\\" + clsid};
     for (const CLSID* category : kCategories) {
         keys.push_back(instancesKey(*category) + L"\\" + clsid);
@@ -33,10 +33,14 @@ std::vector<std::wstring> cameraKeys(int index) {
     return keys;
 }
 
-bool isCameraClsid(const std::wstring& text) {
+// A camera's class or the converter's.
+bool isOurClsid(const std::wstring& text) {
     CLSID clsid;
     if (FAILED(CLSIDFromString(text.c_str(), &clsid))) {
         return false;
+    }
+    if (clsid == vcxcam::kConverterClsid) {
+        return true;
     }
     for (int index = 0; index < vcxcam::kMaxCameras; ++index) {
         if (clsid == vcxcam::cameraClsid(index)) {
@@ -46,12 +50,17 @@ bool isCameraClsid(const std::wstring& text) {
     return false;
 }
 
-// The keys of all eight possible cameras that exist, plus any category
-// instance, whatever its key name, whose CLSID value names a camera.
-std::vector<std::wstring> cameraKeysPresent() {
-    std::vector<std::wstring> present;
+// The keys of all eight possible cameras and of the converter that exist,
+// plus any category instance, whatever its key name, whose CLSID value names
+// one of them.
+std::vector<std::wstring> ourKeysPresent() {
+    std::vector<CLSID> ours = {vcxcam::kConverterClsid};
     for (int index = 0; index < vcxcam::kMaxCameras; ++index) {
-        for (const std::wstring& key : cameraKeys(index)) {
+        ours.push_back(vcxcam::cameraClsid(index));
+    }
+    std::vector<std::wstring> present;
+    for (const CLSID& clsid : ours) {
+        for (const std::wstring& key : filterKeys(clsid)) {
             if (harness::keyExists(HKEY_CLASSES_ROOT, key)) {
                 present.push_back(key);
             }
@@ -62,7 +71,7 @@ std::vector<std::wstring> cameraKeysPresent() {
         for (const std::wstring& name : harness::subkeyNames(HKEY_CLASSES_ROOT, parent)) {
             const std::wstring key = parent + L"\\" + name;
             const auto clsid = harness::readString(HKEY_CLASSES_ROOT, key, L"CLSID");
-            if (clsid && isCameraClsid(*clsid) && !isCameraClsid(name)) {
+            if (clsid && isOurClsid(*clsid) && !isOurClsid(name)) {
                 present.push_back(key);
             }
         }
@@ -94,6 +103,10 @@ class Unregistration : public ::testing::Test {
     void TearDown() override { harness::restoreDefaultCameras(); }
 
     static void expectRegistered(int cameras) {
+        EXPECT_TRUE(harness::keyExists(HKEY_CLASSES_ROOT,
+                                       instancesKey(CLSID_LegacyAmFilterCategory) + L"\\" +
+                                           harness::guidString(vcxcam::kConverterClsid)))
+            << "the converter";
         for (int index = 0; index < vcxcam::kMaxCameras; ++index) {
             const std::wstring clsid = harness::guidString(vcxcam::cameraClsid(index));
             EXPECT_EQ(harness::keyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid), index < cameras)
@@ -112,7 +125,7 @@ class Unregistration : public ::testing::Test {
     }
 
     static void expectNothingLeft() {
-        const std::vector<std::wstring> left = cameraKeysPresent();
+        const std::vector<std::wstring> left = ourKeysPresent();
         EXPECT_TRUE(left.empty()) << "left behind:" << listed(left);
         EXPECT_EQ(harness::videoInputDeviceNames(), std::vector<std::wstring>{});
     }

@@ -2,7 +2,7 @@
 
 #include "camera_pin.h"
 #include "ids.h"
-#include "picture.h"
+#include "subtype.h"
 #include "video_type.h"
 
 #include "core/com_ptr.h"
@@ -84,7 +84,8 @@ std::vector<Capability> CameraFilter::offeredFormats() const {
 bool CameraFilter::acceptsType(const AM_MEDIA_TYPE& type) const {
     DWORD imageSize = 0;
     const std::optional<Capability> format = readVideoType(type, &imageSize);
-    if (!format || (imageSize != 0 && imageSize != frameSize(format->width, format->height))) {
+    if (!format || (imageSize != 0 &&
+                    imageSize != frameBytes(format->subtype, format->width, format->height))) {
         return false;
     }
     if (chosen_) {
@@ -101,7 +102,7 @@ bool CameraFilter::acceptsType(const AM_MEDIA_TYPE& type) const {
 bool CameraFilter::hasCapabilitySize(const Capability& cap) const {
     for (const Capability& configured : config_.formats) {
         if (configured.width == cap.width && configured.height == cap.height &&
-            (configured.videoInfo2 || !cap.videoInfo2)) {
+            configured.subtype == cap.subtype && (configured.videoInfo2 || !cap.videoInfo2)) {
             return true;
         }
     }
@@ -191,7 +192,7 @@ HRESULT CameraFilter::activate() {
         }
         pins.push_back(pin.get());
     }
-    return stream_.start(pins);
+    return stream_.start(pins, config_.startupDelayMs);
 }
 
 void CameraFilter::run(REFERENCE_TIME start) {

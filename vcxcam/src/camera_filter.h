@@ -55,8 +55,8 @@ class CameraFilter final : public filterbase::FilterBase, public IStreamStats {
     explicit CameraFilter(CameraConfig config);
     ~CameraFilter() override;
 
-    // Whether the camera has a capability of cap's size that can be offered
-    // with cap's format type.
+    // Whether the camera has a capability of cap's size and subtype that can
+    // be offered with cap's format type.
     bool hasCapabilitySize(const Capability& cap) const;
 
     const CameraConfig config_;

@@ -1,7 +1,7 @@
 #include "camera_pin.h"
 
 #include "camera_filter.h"
-#include "picture.h"
+#include "subtype.h"
 #include "video_type.h"
 
 #include <cstdlib>
@@ -31,8 +31,8 @@ void describeCapability(const Capability& cap, const filterbase::MediaType& type
     out.MaxOutputSize = size;
     out.MinFrameInterval = cap.frameInterval;
     out.MaxFrameInterval = cap.frameInterval;
-    const double bits = static_cast<double>(frameSize(cap.width, cap.height)) * 8.0 * 1e7 /
-                        static_cast<double>(cap.frameInterval);
+    const double bits = static_cast<double>(frameBytes(cap.subtype, cap.width, cap.height)) * 8.0 *
+                        1e7 / static_cast<double>(cap.frameInterval);
     const LONG bitsPerSecond = bits >= 2147483647.0 ? 2147483647 : static_cast<LONG>(bits);
     out.MinBitsPerSecond = bitsPerSecond;
     out.MaxBitsPerSecond = bitsPerSecond;
@@ -88,7 +88,8 @@ bool CameraPin::acceptsType(const AM_MEDIA_TYPE& type) {
 
 long CameraPin::sampleBytes(const AM_MEDIA_TYPE& type) {
     const std::optional<Capability> format = readVideoType(type);
-    return format ? static_cast<long>(frameSize(format->width, format->height)) : 0;
+    return format ? static_cast<long>(frameBytes(format->subtype, format->width, format->height))
+                  : 0;
 }
 
 STDMETHODIMP CameraPin::SetFormat(AM_MEDIA_TYPE* type) {

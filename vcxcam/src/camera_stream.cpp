@@ -1,5 +1,6 @@
 #include "camera_stream.h"
 
+#include "colour_conversion.h"
 #include "picture.h"
 #include "video_type.h"
 
@@ -20,7 +21,7 @@ ULONGLONG fileTimeUnits(const FILETIME& time) {
 
 } // namespace
 
-HRESULT CameraStream::start(const std::vector<filterbase::OutputPin*>& pins) {
+HRESULT CameraStream::start(const std::vector<filterbase::OutputPin*>& pins, DWORD startupDelayMs) {
     stop();
     targets_.clear();
     for (filterbase::OutputPin* pin : pins) {
@@ -34,12 +35,17 @@ HRESULT CameraStream::start(const std::vector<filterbase::OutputPin*>& pins) {
         if (targets_.empty()) {
             interval_ = format->frameInterval;
         }
-        targets_.push_back(Target{pin, format->width, format->height,
-                                  frameSize(format->width, format->height), true});
+        Target target{
+            pin, *format, frameBytes(format->subtype, format->width, format->height), {}, true};
+        if (format->subtype != Subtype::Rgb24) {
+            target.picture.resize(frameSize(format->width, format->height));
+        }
+        targets_.push_back(std::move(target));
     }
     if (targets_.empty()) {
         return S_OK;
     }
+    startupDelay_ = static_cast<REFERENCE_TIME>(startupDelayMs) * kUnitsPerMs;
     samples_.resize(targets_.size());
     wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (wake_ == nullptr) {
@@ -72,6 +78,8 @@ void CameraStream::run(REFERENCE_TIME start, IReferenceClock* clock) {
     }
     clock_ = clock;
     start_ = start;
+    // The camera starts now, whenever the graph means its stream to start.
+    origin_ = now(clock) + startupDelay_;
     ++generation_;
     mode_ = Mode::Running;
     SetEvent(wake_);
@@ -134,8 +142,7 @@ DWORD WINAPI CameraStream::threadMain(void* self) {
     return 0;
 }
 
-bool CameraStream::waitForRun(std::uint64_t& generation, REFERENCE_TIME& start,
-                              IReferenceClock*& clock) {
+bool CameraStream::waitForRun(Run& run) {
     filterbase::Locked lock(lock_);
     while (mode_ == Mode::Idle) {
         lock_.unlock();
@@ -145,11 +152,9 @@ bool CameraStream::waitForRun(std::uint64_t& generation, REFERENCE_TIME& start,
     if (mode_ == Mode::Quit) {
         return false;
     }
-    generation = generation_;
-    start = start_;
-    clock = clock_;
-    if (clock != nullptr) {
-        clock->AddRef();
+    run = Run{generation_, start_, origin_, clock_};
+    if (run.clock != nullptr) {
+        run.clock->AddRef();
     }
     return true;
 }
@@ -172,36 +177,30 @@ REFERENCE_TIME CameraStream::now(IReferenceClock* clock) const {
 }
 
 void CameraStream::streamLoop() {
-    std::uint64_t generation = 0;
-    REFERENCE_TIME start = 0;
-    IReferenceClock* clock = nullptr;
-    while (waitForRun(generation, start, clock)) {
+    Run run{};
+    while (waitForRun(run)) {
         for (Target& target : targets_) {
             target.active = true;
         }
-        // Frame n is due n intervals after the run begins (never before the
-        // graph's start time), whatever the time spent delivering.
-        const bool timed = clock != nullptr;
-        REFERENCE_TIME origin = now(clock);
-        if (timed && origin < start) {
-            origin = start;
-        }
+        // Frame n is due n intervals after the run's origin, whatever the
+        // time spent delivering.
+        const bool timed = run.clock != nullptr;
         std::uint32_t frame = 0;
         std::int64_t slot = 0;
         bool anyActive = true;
-        while (!runChanged(generation)) {
+        while (!runChanged(run.generation)) {
             if (!anyActive) {
                 WaitForSingleObject(wake_, INFINITE);
                 continue;
             }
-            const REFERENCE_TIME due = origin + slot * interval_;
-            const REFERENCE_TIME current = now(clock);
+            const REFERENCE_TIME due = run.origin + slot * interval_;
+            const REFERENCE_TIME current = now(run.clock);
             if (current < due) {
                 WaitForSingleObject(
                     wake_, static_cast<DWORD>((due - current + kUnitsPerMs - 1) / kUnitsPerMs));
                 continue;
             }
-            if (deliverFrame(frame, timed, due - start) > 0) {
+            if (deliverFrame(frame, timed, due - run.start) > 0) {
                 ++frame;
                 InterlockedIncrement64(&framesDelivered_);
             }
@@ -212,25 +211,36 @@ void CameraStream::streamLoop() {
             }
             // When a whole frame time has passed unused, skip to the present
             // rather than deliver a burst of late frames.
-            const REFERENCE_TIME after = now(clock);
-            const std::int64_t currentSlot = (after - origin) / interval_;
+            const REFERENCE_TIME after = now(run.clock);
+            const std::int64_t currentSlot = (after - run.origin) / interval_;
             if (currentSlot > slot) {
                 InterlockedAdd64(&framesSkipped_, currentSlot - slot);
                 slot = currentSlot;
             }
         }
-        if (clock != nullptr) {
-            clock->Release();
-            clock = nullptr;
+        if (run.clock != nullptr) {
+            run.clock->Release();
+            run.clock = nullptr;
         }
+    }
+}
+
+void CameraStream::makeFrame(Target& target, std::uint32_t frame, std::uint8_t* bits) {
+    const Capability& format = target.format;
+    // An RGB24 target is drawn in its sample; any other subtype is drawn
+    // beside it and converted into it.
+    std::uint8_t* picture = target.picture.empty() ? bits : target.picture.data();
+    drawFrame(picture, format.width, format.height, frame);
+    if (format.subtype != Subtype::Rgb24) {
+        convertFromRgb24(format.subtype, picture, format.width, format.height, bits);
     }
 }
 
 int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME streamTime) {
     // Fill every buffer before delivering any, so that what one downstream
     // filter does to its sample cannot reach the others.
-    const std::uint8_t* drawn = nullptr;
-    const Target* drawnTarget = nullptr;
+    const std::uint8_t* made = nullptr;
+    const Target* madeTarget = nullptr;
     for (std::size_t i = 0; i < targets_.size(); ++i) {
         Target& target = targets_[i];
         if (!target.active) {
@@ -249,13 +259,15 @@ int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME s
             target.active = false;
             continue;
         }
-        if (drawn != nullptr && drawnTarget->width == target.width &&
-            drawnTarget->height == target.height) {
-            std::memcpy(bits, drawn, target.bytes);
+        // Pins in one format get the same bytes, made once.
+        if (made != nullptr && madeTarget->format.width == target.format.width &&
+            madeTarget->format.height == target.format.height &&
+            madeTarget->format.subtype == target.format.subtype) {
+            std::memcpy(bits, made, target.bytes);
         } else {
-            drawFrame(bits, target.width, target.height, frame);
-            drawn = bits;
-            drawnTarget = &target;
+            makeFrame(target, frame, bits);
+            made = bits;
+            madeTarget = &target;
         }
         sample->SetActualDataLength(static_cast<long>(target.bytes));
         sample->SetSyncPoint(TRUE);

@@ -115,7 +115,18 @@ std::optional<Capability> parseCapability(std::wstring_view line) {
     if (topDown) {
         cap.height = -cap.height;
     }
-    if (!takeFrameInterval(text, cap.frameInterval) || !text.empty()) {
+    if (!takeFrameInterval(text, cap.frameInterval)) {
+        return std::nullopt;
+    }
+    if (takeChar(text, L':', L':')) {
+        const std::optional<Subtype> subtype = subtypeNamed(text);
+        if (!subtype) {
+            return std::nullopt;
+        }
+        cap.subtype = *subtype;
+        text = {};
+    }
+    if (!text.empty() || !subtypeHoldsSize(cap.subtype, cap.width, cap.height)) {
         return std::nullopt;
     }
     return cap;

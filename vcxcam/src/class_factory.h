@@ -1,5 +1,5 @@
 // The class object of one vcxcam filter: IClassFactory making the filter of
-// one camera or one compressor.
+// one camera, one compressor or the colour converter.
 #pragma once
 
 #include <windows.h>

@@ -5,19 +5,14 @@
 // HKEY_CURRENT_USER\Software\vcxcam\LastDialog for tests to read.
 #pragma once
 
-#include "filterbase/filter_base.h"
+#include "filterbase/transform_filter.h"
 
 #include <windows.h>
 #include <dshow.h>
 
-#include <memory>
-
 namespace vcxcam {
 
-class CompressorInputPin;
-class CompressorOutputPin;
-
-class CompressorFilter final : public filterbase::FilterBase, public IAMVfwCompressDialogs {
+class CompressorFilter final : public filterbase::TransformFilter, public IAMVfwCompressDialogs {
   public:
     // Makes the filter of compressor index.
     static HRESULT create(int index, REFIID iid, void** out);
@@ -33,28 +28,17 @@ class CompressorFilter final : public filterbase::FilterBase, public IAMVfwCompr
     STDMETHODIMP SetState(LPVOID state, int size) override;
     STDMETHODIMP SendDriverMessage(int message, LONG param1, LONG param2) override;
 
-    // For the pins.
-    bool acceptsInput(const AM_MEDIA_TYPE& type) const;
-    bool acceptsOutput(const AM_MEDIA_TYPE& type) const;
-    HRESULT passOn(IMediaSample* sample);
-    HRESULT endOfStream();
-    // The beginning (true) or end of a flush, passed on downstream.
-    HRESULT passFlushOn(bool beginning);
-
   protected:
-    ULONG pinCount() const override { return 2; }
-    IPin* pinAt(ULONG index) const override;
-    HRESULT activate() override;
-    void deactivate() override;
+    bool takesInput(const AM_MEDIA_TYPE& type) const override;
+    HRESULT outputTypeFor(const AM_MEDIA_TYPE& input, filterbase::MediaType& output) const override;
+    long outputSampleBytes(const AM_MEDIA_TYPE& output) const override;
+    HRESULT transform(const AM_MEDIA_TYPE& input, const BYTE* from, long length, BYTE* to,
+                      long toSize, long& written) override;
     HRESULT queryExtraInterface(REFIID iid, void** out) override;
 
   private:
     explicit CompressorFilter(int index);
-    ~CompressorFilter() override;
-
-    std::unique_ptr<CompressorInputPin> input_;
-    std::unique_ptr<CompressorOutputPin> output_;
-    LONG streaming_ = 0;
+    ~CompressorFilter() override = default;
 };
 
 } // namespace vcxcam

@@ -28,6 +28,8 @@ CameraConfig readFrom(const RegKey& key, int index) {
         config.previewPin = key.readDword(L"PreviewPin").value_or(0) == 1;
         config.refuseFormats = key.readDword(L"RefuseFormats").value_or(0) == 1;
         config.noStreamConfig = key.readDword(L"NoStreamConfig").value_or(0) == 1;
+        const DWORD delay = key.readDword(L"StartupDelay").value_or(0);
+        config.startupDelayMs = delay <= kMaxStartupDelayMs ? delay : 0;
     }
     if (config.formats.empty()) {
         config.formats = defaultCapabilities();

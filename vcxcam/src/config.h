@@ -5,6 +5,8 @@
 
 #include "capability.h"
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -17,7 +19,12 @@ struct CameraConfig {
     bool previewPin = false;
     bool refuseFormats = false;
     bool noStreamConfig = false;
+    // Milliseconds from a run until the first frame is due, as a real
+    // camera takes to start; at most kMaxStartupDelayMs.
+    DWORD startupDelayMs = 0;
 };
+
+constexpr DWORD kMaxStartupDelayMs = 10'000;
 
 // The configured cameras in index order; the default camera when the
 // configuration has none.

@@ -2,6 +2,7 @@
 #include "camera_filter.h"
 #include "class_factory.h"
 #include "compressor_filter.h"
+#include "converter_filter.h"
 #include "ids.h"
 #include "module.h"
 #include "registration.h"
@@ -22,6 +23,9 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
         if (clsid == vcxcam::compressorClsid(index)) {
             return vcxcam::getClassObject(&vcxcam::CompressorFilter::create, index, iid, out);
         }
+    }
+    if (clsid == vcxcam::kConverterClsid) {
+        return vcxcam::getClassObject(&vcxcam::ConverterFilter::create, 0, iid, out);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

@@ -1,7 +1,8 @@
-// Class identifiers of the vcxcam cameras and test compressors. Camera N
-// (0..7) and compressor N (0..15) have their base identifier with N as its
-// last byte, so that each category lists them in their configured order (the
-// System Device Enumerator lists a category's entries by class identifier).
+// Class identifiers of the vcxcam cameras, test compressors and colour
+// converter. Camera N (0..7) and compressor N (0..15) have their base
+// identifier with N as its last byte, so that each category lists them in
+// their configured order (the System Device Enumerator lists a category's
+// entries by class identifier).
 #pragma once
 
 #include <windows.h>
@@ -25,6 +26,13 @@ inline CLSID compressorClsid(int index) {
     id.Data4[7] = static_cast<unsigned char>(index);
     return id;
 }
+
+// The colour converter, of which there is one.
+// {6C0D5AE3-845E-4342-948A-8439CC0AC700}
+inline constexpr CLSID kConverterClsid = {
+    0x6c0d5ae3, 0x845e, 0x4342, {0x94, 0x8a, 0x84, 0x39, 0xcc, 0x0a, 0xc7, 0x00}};
+
+constexpr const wchar_t* kConverterName = L"vcxcam Colour Converter";
 
 // Registry key, under HKEY_CURRENT_USER, of the camera configuration.
 constexpr const wchar_t* kConfigKey = L"Software\\vcxcam";

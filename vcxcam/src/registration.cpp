@@ -8,6 +8,10 @@
 #include "core/com_ptr.h"
 
 #include <dshow.h>
+#include <uuids.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace vcxcam {
 
@@ -56,38 +60,75 @@ HRESULT writeServerKeys(const CLSID& clsid, const std::wstring& friendlyName,
     return HRESULT_FROM_WIN32(status);
 }
 
-// Registers clsid in category with RGB24 video pins, the first pinCount of
-// an output pin (of category pinCategory) and an input pin.
-HRESULT registerInCategory(IFilterMapper2* mapper, const GUID& category, const CLSID& clsid,
-                           const std::wstring& friendlyName, ULONG pinCount,
-                           const GUID* pinCategory) {
-    REGPINTYPES type = {&MEDIATYPE_Video, &MEDIASUBTYPE_RGB24};
-    REGFILTERPINS2 pins[2] = {};
-    pins[0].dwFlags = REG_PINFLAG_B_OUTPUT;
-    pins[0].clsPinCategory = pinCategory;
-    for (REGFILTERPINS2& pin : pins) {
-        pin.cInstances = 1;
-        pin.nMediaTypes = 1;
-        pin.lpMediaType = &type;
+// One pin of a filter's registration: output or input, its category (or
+// none) and its media types, all video.
+struct RegisteredPin {
+    bool output;
+    const GUID* category;
+    std::vector<const GUID*> subtypes;
+};
+
+// A filter as the mapper lists it in a category.
+struct RegisteredFilter {
+    const GUID* category;
+    CLSID clsid;
+    std::wstring friendlyName;
+    DWORD merit;
+    std::vector<RegisteredPin> pins;
+};
+
+HRESULT registerInCategory(IFilterMapper2* mapper, const RegisteredFilter& filter) {
+    // Each pin points into its own list of types, which must stay put.
+    std::vector<std::vector<REGPINTYPES>> types;
+    types.reserve(filter.pins.size());
+    std::vector<REGFILTERPINS2> pins;
+    for (const RegisteredPin& pin : filter.pins) {
+        std::vector<REGPINTYPES>& pinTypes = types.emplace_back();
+        for (const GUID* subtype : pin.subtypes) {
+            pinTypes.push_back(REGPINTYPES{&MEDIATYPE_Video, subtype});
+        }
+        REGFILTERPINS2 registered{};
+        registered.dwFlags = pin.output ? REG_PINFLAG_B_OUTPUT : 0;
+        registered.cInstances = 1;
+        registered.nMediaTypes = static_cast<UINT>(pinTypes.size());
+        registered.lpMediaType = pinTypes.data();
+        registered.clsPinCategory = pin.category;
+        pins.push_back(registered);
     }
-    REGFILTER2 filter{};
-    filter.dwVersion = 2;
-    filter.dwMerit = MERIT_DO_NOT_USE;
-    filter.cPins2 = pinCount;
-    filter.rgPins2 = pins;
-    return mapper->RegisterFilter(clsid, friendlyName.c_str(), nullptr, &category, nullptr,
-                                  &filter);
+    REGFILTER2 registration{};
+    registration.dwVersion = 2;
+    registration.dwMerit = filter.merit;
+    registration.cPins2 = static_cast<ULONG>(pins.size());
+    registration.rgPins2 = pins.data();
+    return mapper->RegisterFilter(filter.clsid, filter.friendlyName.c_str(), nullptr,
+                                  filter.category, nullptr, &registration);
 }
 
-// Makes clsid a class of the DLL at dllPath and lists it in category.
-HRESULT registerFilter(IFilterMapper2* mapper, const std::wstring& dllPath, const GUID& category,
-                       const CLSID& clsid, const std::wstring& friendlyName, ULONG pinCount,
-                       const GUID* pinCategory) {
-    const HRESULT hr = writeServerKeys(clsid, friendlyName, dllPath);
+// Makes the filter's class a class of the DLL at dllPath and lists it in its
+// category.
+HRESULT registerFilter(IFilterMapper2* mapper, const std::wstring& dllPath,
+                       const RegisteredFilter& filter) {
+    const HRESULT hr = writeServerKeys(filter.clsid, filter.friendlyName, dllPath);
     if (FAILED(hr)) {
         return hr;
     }
-    return registerInCategory(mapper, category, clsid, friendlyName, pinCount, pinCategory);
+    return registerInCategory(mapper, filter);
+}
+
+// The subtypes of a camera's capabilities, each once, in order.
+std::vector<const GUID*> cameraSubtypes(const CameraConfig& camera) {
+    std::vector<const GUID*> subtypes;
+    for (const Capability& cap : camera.formats) {
+        const GUID* subtype = &subtypeGuid(cap.subtype);
+        if (std::find(subtypes.begin(), subtypes.end(), subtype) == subtypes.end()) {
+            subtypes.push_back(subtype);
+        }
+    }
+    return subtypes;
+}
+
+CLSID converterClsid(int) {
+    return kConverterClsid;
 }
 
 HRESULT createMapper(vcx::ComPtr<IFilterMapper2>& mapper) {
@@ -133,23 +174,38 @@ HRESULT removeAll(IFilterMapper2* mapper) {
     HRESULT result = S_OK;
     removeFilters(mapper, CLSID_VideoInputDeviceCategory, kMaxCameras, &cameraClsid, result);
     removeFilters(mapper, CLSID_VideoCompressorCategory, kMaxCompressors, &compressorClsid, result);
+    removeFilters(mapper, CLSID_LegacyAmFilterCategory, 1, &converterClsid, result);
     return result;
 }
 
 HRESULT registerAll(IFilterMapper2* mapper, const std::wstring& dllPath) {
+    std::vector<RegisteredFilter> filters;
     for (const CameraConfig& camera : readCameraConfigs()) {
-        const HRESULT hr = registerFilter(mapper, dllPath, CLSID_VideoInputDeviceCategory,
-                                          cameraClsid(camera.index), camera.friendlyName, 1,
-                                          &PIN_CATEGORY_CAPTURE);
-        if (FAILED(hr)) {
-            return hr;
-        }
+        filters.push_back({&CLSID_VideoInputDeviceCategory,
+                           cameraClsid(camera.index),
+                           camera.friendlyName,
+                           MERIT_DO_NOT_USE,
+                           {{true, &PIN_CATEGORY_CAPTURE, cameraSubtypes(camera)}}});
     }
     const std::vector<std::wstring> compressors = readCompressorNames();
     for (std::size_t index = 0; index < compressors.size(); ++index) {
-        const HRESULT hr = registerFilter(mapper, dllPath, CLSID_VideoCompressorCategory,
-                                          compressorClsid(static_cast<int>(index)),
-                                          compressors[index], 2, nullptr);
+        filters.push_back(
+            {&CLSID_VideoCompressorCategory,
+             compressorClsid(static_cast<int>(index)),
+             compressors[index],
+             MERIT_DO_NOT_USE,
+             {{true, nullptr, {&MEDIASUBTYPE_RGB24}}, {false, nullptr, {&MEDIASUBTYPE_RGB24}}}});
+    }
+    // The lowest merit a graph builder still inserts by itself: on Windows
+    // the system's own converters, of higher merit, are tried first.
+    filters.push_back({&CLSID_LegacyAmFilterCategory,
+                       kConverterClsid,
+                       kConverterName,
+                       MERIT_UNLIKELY,
+                       {{false, nullptr, {&MEDIASUBTYPE_YUY2, &MEDIASUBTYPE_NV12}},
+                        {true, nullptr, {&MEDIASUBTYPE_RGB24}}}});
+    for (const RegisteredFilter& filter : filters) {
+        const HRESULT hr = registerFilter(mapper, dllPath, filter);
         if (FAILED(hr)) {
             return hr;
         }

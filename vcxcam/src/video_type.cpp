@@ -1,6 +1,6 @@
 #include "video_type.h"
 
-#include "picture.h"
+#include "subtype.h"
 
 #include <amvideo.h>
 #include <dvdmedia.h>
@@ -18,14 +18,14 @@ void fillBitmapHeader(BITMAPINFOHEADER& header, const Capability& cap) {
     header.biWidth = cap.width;
     header.biHeight = cap.height;
     header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(frameSize(cap.width, cap.height));
+    header.biBitCount = subtypeBitCount(cap.subtype);
+    header.biCompression = subtypeCompression(cap.subtype);
+    header.biSizeImage = static_cast<DWORD>(frameBytes(cap.subtype, cap.width, cap.height));
 }
 
 DWORD bitRate(const Capability& cap) {
-    const double bits = static_cast<double>(frameSize(cap.width, cap.height)) * 8.0 * 1e7 /
-                        static_cast<double>(cap.frameInterval);
+    const double bits = static_cast<double>(frameBytes(cap.subtype, cap.width, cap.height)) * 8.0 *
+                        1e7 / static_cast<double>(cap.frameInterval);
     return bits >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<DWORD>(bits);
 }
 
@@ -44,10 +44,10 @@ template <class Header> Header* allocFormat(AM_MEDIA_TYPE& type) {
 HRESULT makeVideoType(const Capability& cap, filterbase::MediaType& out) {
     AM_MEDIA_TYPE type{};
     type.majortype = MEDIATYPE_Video;
-    type.subtype = MEDIASUBTYPE_RGB24;
+    type.subtype = subtypeGuid(cap.subtype);
     type.bFixedSizeSamples = TRUE;
     type.bTemporalCompression = FALSE;
-    type.lSampleSize = static_cast<ULONG>(frameSize(cap.width, cap.height));
+    type.lSampleSize = static_cast<ULONG>(frameBytes(cap.subtype, cap.width, cap.height));
     if (cap.videoInfo2) {
         type.formattype = FORMAT_VideoInfo2;
         auto* header = allocFormat<VIDEOINFOHEADER2>(type);
@@ -76,11 +76,12 @@ HRESULT makeVideoType(const Capability& cap, filterbase::MediaType& out) {
 }
 
 std::optional<Capability> readVideoType(const AM_MEDIA_TYPE& type, DWORD* imageSize) {
-    if (type.majortype != MEDIATYPE_Video || type.subtype != MEDIASUBTYPE_RGB24 ||
-        type.pbFormat == nullptr) {
+    const std::optional<Subtype> subtype = subtypeOfGuid(type.subtype);
+    if (type.majortype != MEDIATYPE_Video || !subtype || type.pbFormat == nullptr) {
         return std::nullopt;
     }
     Capability cap;
+    cap.subtype = *subtype;
     const BITMAPINFOHEADER* header = nullptr;
     if (type.formattype == FORMAT_VideoInfo && type.cbFormat >= sizeof(VIDEOINFOHEADER)) {
         const auto* info = reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
@@ -94,9 +95,11 @@ std::optional<Capability> readVideoType(const AM_MEDIA_TYPE& type, DWORD* imageS
     } else {
         return std::nullopt;
     }
-    if (header->biBitCount != 24 || header->biCompression != BI_RGB || header->biWidth <= 0 ||
+    if (header->biBitCount != subtypeBitCount(cap.subtype) ||
+        header->biCompression != subtypeCompression(cap.subtype) || header->biWidth <= 0 ||
         header->biWidth > kMaxDimension || header->biHeight == 0 ||
-        std::abs(header->biHeight) > kMaxDimension) {
+        header->biHeight < -kMaxDimension || header->biHeight > kMaxDimension ||
+        !subtypeHoldsSize(cap.subtype, header->biWidth, header->biHeight)) {
         return std::nullopt;
     }
     cap.width = header->biWidth;

@@ -25,16 +25,16 @@ namespace {
 
 using camtest::ComPtr;
 
-// Writes name.expect and name.raw: the camera picture of frames
-// firstRaw .. frames-1 at width x height.
+// Writes name.expect and name.raw: frames firstRaw .. frames-1 of the camera
+// at width x height, as it sends them in subtype.
 void writeExpectation(const std::string& name, ULONGLONG frames, int width, int height,
-                      ULONGLONG firstRaw) {
+                      ULONGLONG firstRaw, vcxcam::Subtype subtype = vcxcam::Subtype::Rgb24) {
     std::ofstream(name + ".expect", std::ios::binary)
         << frames << ' ' << width << ' ' << height << '\n';
     std::ofstream raw(name + ".raw", std::ios::binary);
-    std::vector<std::uint8_t> frame(vcxcam::frameSize(width, height));
     for (ULONGLONG f = firstRaw; f < frames; ++f) {
-        vcxcam::drawFrame(frame.data(), width, height, static_cast<std::uint32_t>(f));
+        const std::vector<std::uint8_t> frame =
+            camtest::cameraFrame(width, height, subtype, static_cast<std::uint32_t>(f));
         raw.write(reinterpret_cast<const char*>(frame.data()),
                   static_cast<std::streamsize>(frame.size()));
     }
@@ -184,7 +184,7 @@ TEST_P(OpenRecordingTest, RecordsEveryFrameTheCameraSends) {
     ASSERT_EQ(graph->FindFilterByName(L"Device Filter", device.put()), S_OK);
     ComPtr<vcxcam::IStreamStats> stats;
     ASSERT_EQ(device->QueryInterface(vcxcam::kIidStreamStats, stats.putVoid()), S_OK);
-    // Wine's graph starts streaming about 200 ms after Run.
+    // The camera streams from Run: about 60 frames in 2 s at 30 fps.
     ASSERT_GE(vcx_Play2(), 0);
     Sleep(2000);
     ASSERT_EQ(vcx_Stop(), 0);
@@ -195,6 +195,59 @@ TEST_P(OpenRecordingTest, RecordsEveryFrameTheCameraSends) {
     ASSERT_EQ(vcx_Close(), 0);
     EXPECT_GT(state.framesDelivered, 40u);
     writeExpectation(name, state.framesDelivered, 640, 480, 0);
+}
+
+// A YUY2 and an NV12 camera recorded by vcx_Open's mode 300: the file holds
+// the camera's own frames (the writer takes any video type), while the
+// preview reaches the RGB24 Sample Grabber through the colour converter.
+struct YuvCase {
+    const char* name;
+    const wchar_t* format;
+    vcxcam::Subtype subtype;
+};
+
+class YuvRecordingTest : public RecordingTest, public testing::WithParamInterface<YuvCase> {
+  protected:
+    void TearDown() override {
+        harness::resetLibrary();
+        RecordingTest::TearDown();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Cameras, YuvRecordingTest,
+                         testing::Values(YuvCase{"yuy2", L"160x120@30:YUY2", vcxcam::Subtype::Yuy2},
+                                         YuvCase{"nv12", L"160x120@30:NV12",
+                                                 vcxcam::Subtype::Nv12}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(YuvRecordingTest, RecordsTheCamerasFramesAndPreviewsThemConverted) {
+    const YuvCase& c = GetParam();
+    harness::configureCameras({harness::CameraConfig{L"YUV camera", {c.format}}});
+    const std::string name = c.name;
+    const std::wstring file = std::wstring(name.begin(), name.end()) + L".avi";
+    ASSERT_GE(vcx_Init(), 0);
+    harness::GraphSpy spy;
+    ASSERT_EQ(vcx_Open(0, 300, 0, reinterpret_cast<vcx_intptr>(file.c_str()), 0), 0);
+    const ComPtr<IGraphBuilder> graph = spy.takeGraph();
+    ComPtr<IBaseFilter> device;
+    ASSERT_EQ(graph->FindFilterByName(L"Device Filter", device.put()), S_OK);
+    ComPtr<vcxcam::IStreamStats> stats;
+    ASSERT_EQ(device->QueryInterface(vcxcam::kIidStreamStats, stats.putVoid()), S_OK);
+    ASSERT_GE(vcx_Play2(), 0);
+    Sleep(1000);
+    ASSERT_EQ(vcx_Stop(), 0);
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(vcx_GetImageMemSize(0)));
+    std::vector<std::uint8_t> header(44);
+    int size = static_cast<int>(bits.size());
+    ASSERT_EQ(vcx_GetImageMem(bits.data(), &size, header.data()), 0);
+    EXPECT_TRUE(camtest::matchPicture(bits, 160, 120, c.subtype).has_value());
+    vcxcam::StreamStats state{};
+    ASSERT_EQ(stats->GetStreamStats(&state), S_OK);
+    stats.reset();
+    device.reset();
+    ASSERT_EQ(vcx_Close(), 0);
+    EXPECT_GT(state.framesDelivered, 15u);
+    writeExpectation(name, state.framesDelivered, 160, 120, 0, c.subtype);
 }
 
 TEST_F(RecordingTest, FailedWriteEndsTheRecordingWithTheFramesBeforeIt) {

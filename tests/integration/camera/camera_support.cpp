@@ -2,6 +2,7 @@
 
 #include "ids.h"
 #include "filterbase/media_type.h"
+#include "colour_conversion.h"
 #include "picture.h"
 
 #include <amvideo.h>
@@ -122,15 +123,42 @@ ComPtr<IAMStreamConfig> streamConfig(IBaseFilter* camera) {
     return config;
 }
 
+std::vector<std::uint8_t> cameraFrame(long width, long height, vcxcam::Subtype subtype,
+                                      std::uint32_t f) {
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
+    std::vector<std::uint8_t> picture(vcxcam::frameSize(w, h));
+    vcxcam::drawFrame(picture.data(), w, h, f);
+    std::vector<std::uint8_t> frame(vcxcam::frameBytes(subtype, w, h));
+    vcxcam::convertFromRgb24(subtype, picture.data(), w, h, frame.data());
+    return frame;
+}
+
+std::vector<std::uint8_t> convertedPicture(long width, long height, vcxcam::Subtype sent,
+                                           std::uint32_t f) {
+    const std::vector<std::uint8_t> frame = cameraFrame(width, height, sent, f);
+    std::vector<std::uint8_t> picture(
+        vcxcam::frameSize(static_cast<int>(width), static_cast<int>(height)));
+    vcxcam::convertToRgb24(sent, frame.data(), static_cast<int>(width), static_cast<int>(height),
+                           picture.data());
+    return picture;
+}
+
 std::optional<std::uint32_t> matchPicture(const std::vector<std::uint8_t>& frame, long width,
-                                          long height) {
+                                          long height, vcxcam::Subtype sent) {
     std::vector<std::uint8_t> expected(
         vcxcam::frameSize(static_cast<int>(width), static_cast<int>(height)));
     if (frame.size() != expected.size()) {
         return std::nullopt;
     }
     for (std::uint32_t f = 0; f < 256; ++f) {
-        vcxcam::drawFrame(expected.data(), static_cast<int>(width), static_cast<int>(height), f);
+        if (sent == vcxcam::Subtype::Rgb24) {
+            // Drawn in place: large frames are compared often.
+            vcxcam::drawFrame(expected.data(), static_cast<int>(width), static_cast<int>(height),
+                              f);
+        } else {
+            expected = convertedPicture(width, height, sent, f);
+        }
         if (frame == expected) {
             return f;
         }
@@ -152,6 +180,9 @@ STDMETHODIMP SampleRecorder::SampleCB(double, IMediaSample* sample) {
     record.threadId = GetCurrentThreadId();
     record.timed = SUCCEEDED(sample->GetTime(&record.start, &record.stop));
     record.discontinuity = sample->IsDiscontinuity() == S_OK;
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    record.arrival = now.QuadPart;
     std::lock_guard<std::mutex> lock(mutex_);
     if (samples_.size() < keepBits_) {
         BYTE* bits = nullptr;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "harness.h"
+#include "subtype.h"
 
 #include "core/com_ptr.h"
 
@@ -82,10 +83,21 @@ ComPtr<IBaseFilter> bindCamera(const std::wstring& friendlyName);
 ComPtr<IPin> findPin(IBaseFilter* filter, const wchar_t* id);
 ComPtr<IAMStreamConfig> streamConfig(IBaseFilter* camera);
 
-// The frame number f for which frame equals vcxcam::drawFrame(width, height,
-// f), or nothing. Frames 256 apart are equal, so 0..255 covers all.
+// Frame number f of a camera format, as the camera sends it: the test
+// picture drawn, converted to the subtype.
+std::vector<std::uint8_t> cameraFrame(long width, long height, vcxcam::Subtype subtype,
+                                      std::uint32_t f);
+// The RGB24 picture (bottom-up for a positive height) a colour converter
+// makes of that frame by the documented formulas: the test picture itself
+// for RGB24.
+std::vector<std::uint8_t> convertedPicture(long width, long height, vcxcam::Subtype sent,
+                                           std::uint32_t f);
+
+// The frame number f for which frame equals convertedPicture(width, height,
+// sent, f), or nothing. Frames 256 apart are equal, so 0..255 covers all.
 std::optional<std::uint32_t> matchPicture(const std::vector<std::uint8_t>& frame, long width,
-                                          long height);
+                                          long height,
+                                          vcxcam::Subtype sent = vcxcam::Subtype::Rgb24);
 
 // Records what reaches the Sample Grabber's callback (on the streaming thread).
 class SampleRecorder final : public ISampleGrabberCB {
@@ -96,6 +108,7 @@ class SampleRecorder final : public ISampleGrabberCB {
         REFERENCE_TIME start;
         REFERENCE_TIME stop;
         bool discontinuity;
+        LONGLONG arrival;               // the performance counter when it arrived
         std::vector<std::uint8_t> bits; // kept for the first keepBits samples only
     };
 

@@ -8,6 +8,7 @@ namespace {
 using vcxcam::Capability;
 using vcxcam::parseCapabilities;
 using vcxcam::parseCapability;
+using vcxcam::Subtype;
 
 TEST(CapabilityParse, ReadsSizeAndRateIntoFrameInterval) {
     const auto cap = parseCapability(L"640x480@30");
@@ -99,6 +100,52 @@ TEST(CapabilityParse, ListKeepsOrderSkipsBadLinesAndRepeats) {
     EXPECT_EQ(caps[0], (Capability{320, 240, 333333, false}));
     EXPECT_EQ(caps[1], (Capability{1280, -720, 166667, false}));
     EXPECT_EQ(caps[2], (Capability{320, 240, 333333, true}));
+}
+
+struct SubtypeCase {
+    const wchar_t* line;
+    std::optional<Capability> parsed; // nothing: the line is refused
+};
+
+class SubtypeParse : public testing::TestWithParam<SubtypeCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, SubtypeParse,
+    testing::Values(
+        SubtypeCase{L"640x480@30:YUY2", Capability{640, 480, 333333, false, Subtype::Yuy2}},
+        SubtypeCase{L"1280x720@30:NV12", Capability{1280, 720, 333333, false, Subtype::Nv12}},
+        SubtypeCase{L"640x480@30:rgb24", Capability{640, 480, 333333, false, Subtype::Rgb24}},
+        SubtypeCase{L"640x-480@30:RGB24", Capability{640, -480, 333333, false, Subtype::Rgb24}},
+        SubtypeCase{L" vi2:162x120@29.97:yUy2 ", Capability{162, 120, 333667, true, Subtype::Yuy2}},
+        SubtypeCase{L"vi2:4x2@1000:Nv12", Capability{4, 2, 10000, true, Subtype::Nv12}},
+        // YUY2 and NV12 pictures are top-down with a positive height, YUY2
+        // pairs pixels, NV12 stores whole 2 x 2 blocks in rows of 4 bytes.
+        SubtypeCase{L"640x-480@30:YUY2", std::nullopt},
+        SubtypeCase{L"641x480@30:YUY2", std::nullopt},
+        SubtypeCase{L"642x480@30:NV12", std::nullopt},
+        SubtypeCase{L"640x481@30:NV12", std::nullopt},
+        SubtypeCase{L"640x-480@30:NV12", std::nullopt}, SubtypeCase{L"640x480@30:", std::nullopt},
+        SubtypeCase{L"640x480@30:MJPG", std::nullopt},
+        SubtypeCase{L"640x480@30:YUY2:NV12", std::nullopt},
+        SubtypeCase{L"640x480@30 :YUY2", std::nullopt},
+        SubtypeCase{L"640x480@30: YUY2", std::nullopt},
+        SubtypeCase{L"640x480@30:YUY", std::nullopt},
+        SubtypeCase{L"640x480@30:YUY22", std::nullopt},
+        SubtypeCase{L"640x480:YUY2@30", std::nullopt},
+        SubtypeCase{L"YUY2:640x480@30", std::nullopt}));
+
+TEST_P(SubtypeParse, SuffixNamesTheSubtypeOfASizeItCanHold) {
+    EXPECT_EQ(parseCapability(GetParam().line), GetParam().parsed);
+}
+
+TEST(CapabilityParse, SameSizeInAnotherSubtypeIsAnotherCapability) {
+    const std::vector<Capability> caps =
+        parseCapabilities({L"320x240@30", L"320x240@30:YUY2", L"320x240@30:yuy2",
+                           L"320x240@30:NV12", L"320x240@30:RGB24"});
+    ASSERT_EQ(caps.size(), 3u);
+    EXPECT_EQ(caps[0].subtype, Subtype::Rgb24);
+    EXPECT_EQ(caps[1].subtype, Subtype::Yuy2);
+    EXPECT_EQ(caps[2].subtype, Subtype::Nv12);
 }
 
 TEST(CapabilityParse, DefaultsAreTheFourDocumentedFormats) {

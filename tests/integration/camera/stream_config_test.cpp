@@ -1,8 +1,11 @@
 // IAMStreamConfig of the capture pin: capabilities, the current format, what
 // SetFormat takes and refuses, and the configuration switches that change it.
 #include "camera_support.h"
+#include "filterbase/media_type.h"
+#include "video_type.h"
 
 #include <dvdmedia.h>
+#include <uuids.h>
 
 #include <cstring>
 
@@ -161,6 +164,39 @@ TEST_F(StreamConfigTest, SetFormatRefusesTypesThatAreNoCapability) {
     OwnedType current;
     ASSERT_EQ(config->GetFormat(current.put()), S_OK);
     EXPECT_EQ(shapeOf(*current.get()), (VideoShape{320, 240, 333333, 320 * 3 * 240}));
+}
+
+// A size is a capability only in its own subtype; the camera sizes the
+// frames of the subtype itself.
+TEST_F(StreamConfigTest, SetFormatTakesASizeOnlyInTheSubtypeOfItsCapability) {
+    harness::configureCameras(
+        {harness::CameraConfig{L"Mixed camera", {L"320x240@30:YUY2", L"160x120@30"}}});
+    camera_ = createCamera(0);
+    ComPtr<IAMStreamConfig> config = streamConfig(camera_.get());
+    struct Row {
+        vcxcam::Capability format;
+        HRESULT result;
+    };
+    for (const Row& row :
+         {Row{{320, 240, 333333, false, vcxcam::Subtype::Rgb24}, VFW_E_INVALIDMEDIATYPE},
+          Row{{160, 120, 333333, false, vcxcam::Subtype::Yuy2}, VFW_E_INVALIDMEDIATYPE},
+          Row{{320, 240, 333333, false, vcxcam::Subtype::Nv12}, VFW_E_INVALIDMEDIATYPE},
+          Row{{320, 240, 666667, false, vcxcam::Subtype::Yuy2}, S_OK}}) {
+        filterbase::MediaType type;
+        ASSERT_EQ(vcxcam::makeVideoType(row.format, type), S_OK);
+        // Sizes the camera recomputes.
+        AM_MEDIA_TYPE given = type.get();
+        given.lSampleSize = 1;
+        reinterpret_cast<VIDEOINFOHEADER*>(given.pbFormat)->bmiHeader.biSizeImage = 0;
+        EXPECT_EQ(config->SetFormat(&given), row.result)
+            << row.format.width << "x" << row.format.height << " subtype "
+            << static_cast<int>(row.format.subtype);
+    }
+    OwnedType current;
+    ASSERT_EQ(config->GetFormat(current.put()), S_OK);
+    EXPECT_EQ(current->subtype, MEDIASUBTYPE_YUY2);
+    EXPECT_EQ(current->lSampleSize, 320u * 2 * 240);
+    EXPECT_EQ(shapeOf(*current.get()), (VideoShape{320, 240, 666667, 320 * 2 * 240}));
 }
 
 TEST_F(StreamConfigTest, RefuseFormatsRefusesEvenACapability) {

@@ -1,4 +1,5 @@
-// The RGB24 media types the camera offers, and reading a type back.
+// The media types the camera offers in its three subtypes, and reading a type
+// back.
 #include "video_type.h"
 
 #include "picture.h"
@@ -9,12 +10,15 @@
 #include <dvdmedia.h>
 #include <uuids.h>
 
+#include <climits>
 #include <cstring>
+#include <string>
 
 namespace {
 
 using filterbase::MediaType;
 using vcxcam::Capability;
+using vcxcam::Subtype;
 
 TEST(VideoType, VideoInfoTypeDescribesTheCapabilityExactly) {
     filterbase::MediaType type;
@@ -64,6 +68,93 @@ TEST(VideoType, ReadsBackWhatItMakes) {
         EXPECT_EQ(*read, cap);
         EXPECT_EQ(imageSize, vcxcam::frameSize(cap.width, cap.height));
     }
+}
+
+struct SubtypeTypeCase {
+    const char* name;
+    Capability cap;
+    const GUID* subtype;
+    WORD bitCount;
+    DWORD compression;
+    DWORD imageSize;
+};
+
+class SubtypeVideoType : public testing::TestWithParam<SubtypeTypeCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Subtypes, SubtypeVideoType,
+                         testing::Values(SubtypeTypeCase{"Rgb24",
+                                                         {162, 120, 333333, false, Subtype::Rgb24},
+                                                         &MEDIASUBTYPE_RGB24,
+                                                         24,
+                                                         BI_RGB,
+                                                         488 * 120},
+                                         SubtypeTypeCase{"Yuy2",
+                                                         {162, 120, 333333, false, Subtype::Yuy2},
+                                                         &MEDIASUBTYPE_YUY2,
+                                                         16,
+                                                         0x32595559,
+                                                         162 * 2 * 120},
+                                         SubtypeTypeCase{"Nv12",
+                                                         {164, 120, 333333, true, Subtype::Nv12},
+                                                         &MEDIASUBTYPE_NV12,
+                                                         12,
+                                                         0x3231564E,
+                                                         164 * 120 * 3 / 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The FourCC is what vcx_GetCapInfo(5) reports of a camera; the image size
+// is what a sample must hold.
+TEST_P(SubtypeVideoType, CarriesTheSubtypesFourccBitCountAndFrameSize) {
+    const SubtypeTypeCase& c = GetParam();
+    filterbase::MediaType type;
+    ASSERT_EQ(vcxcam::makeVideoType(c.cap, type), S_OK);
+    EXPECT_EQ(type->subtype, *c.subtype);
+    EXPECT_EQ(type->lSampleSize, c.imageSize);
+    const BITMAPINFOHEADER& header =
+        c.cap.videoInfo2 ? reinterpret_cast<const VIDEOINFOHEADER2*>(type->pbFormat)->bmiHeader
+                         : reinterpret_cast<const VIDEOINFOHEADER*>(type->pbFormat)->bmiHeader;
+    EXPECT_EQ(header.biBitCount, c.bitCount);
+    EXPECT_EQ(header.biCompression, c.compression);
+    EXPECT_EQ(header.biSizeImage, c.imageSize);
+    EXPECT_EQ(vcxcam::frameBytes(c.cap.subtype, c.cap.width, c.cap.height), c.imageSize);
+    DWORD imageSize = 0;
+    EXPECT_EQ(vcxcam::readVideoType(type.get(), &imageSize), c.cap);
+    EXPECT_EQ(imageSize, c.imageSize);
+}
+
+TEST(VideoType, RefusesYuvTypesItCannotDescribe) {
+    const auto readBack = [](Subtype subtype, auto change) {
+        filterbase::MediaType made;
+        EXPECT_EQ(vcxcam::makeVideoType(Capability{320, 240, 333333, false, subtype}, made), S_OK);
+        filterbase::MediaType copy;
+        EXPECT_EQ(copy.copyFrom(made.get()), S_OK);
+        AM_MEDIA_TYPE type = copy.get();
+        change(type, reinterpret_cast<VIDEOINFOHEADER*>(type.pbFormat)->bmiHeader);
+        return vcxcam::readVideoType(type).has_value();
+    };
+    const auto unchanged = [](AM_MEDIA_TYPE&, BITMAPINFOHEADER&) {};
+    EXPECT_TRUE(readBack(Subtype::Yuy2, unchanged));
+    EXPECT_TRUE(readBack(Subtype::Nv12, unchanged));
+    EXPECT_FALSE(
+        readBack(Subtype::Yuy2, [](AM_MEDIA_TYPE&, BITMAPINFOHEADER& h) { h.biBitCount = 24; }));
+    EXPECT_FALSE(
+        readBack(Subtype::Nv12, [](AM_MEDIA_TYPE&, BITMAPINFOHEADER& h) { h.biBitCount = 16; }));
+    EXPECT_FALSE(readBack(Subtype::Yuy2, [](AM_MEDIA_TYPE&, BITMAPINFOHEADER& h) {
+        h.biCompression = 0x3231564E; // NV12 in a YUY2 type
+    }));
+    EXPECT_FALSE(readBack(
+        Subtype::Yuy2, [](AM_MEDIA_TYPE& t, BITMAPINFOHEADER&) { t.subtype = MEDIASUBTYPE_UYVY; }));
+    EXPECT_FALSE(
+        readBack(Subtype::Yuy2, [](AM_MEDIA_TYPE&, BITMAPINFOHEADER& h) { h.biHeight = -240; }));
+    EXPECT_FALSE(
+        readBack(Subtype::Yuy2, [](AM_MEDIA_TYPE&, BITMAPINFOHEADER& h) { h.biWidth = 321; }));
+    EXPECT_FALSE(
+        readBack(Subtype::Nv12, [](AM_MEDIA_TYPE&, BITMAPINFOHEADER& h) { h.biWidth = 322; }));
+    EXPECT_FALSE(
+        readBack(Subtype::Nv12, [](AM_MEDIA_TYPE&, BITMAPINFOHEADER& h) { h.biHeight = 241; }));
+    // The most negative height has no positive counterpart.
+    EXPECT_FALSE(readBack(Subtype::Rgb24,
+                          [](AM_MEDIA_TYPE&, BITMAPINFOHEADER& h) { h.biHeight = LONG_MIN; }));
 }
 
 TEST(VideoType, RefusesTypesItCannotDescribe) {

@@ -49,6 +49,7 @@ void writeCamera(size_t index, const CameraConfig& camera) {
     writeDword(HKEY_CURRENT_USER, key, L"PreviewPin", camera.previewPin);
     writeDword(HKEY_CURRENT_USER, key, L"RefuseFormats", camera.refuseFormats);
     writeDword(HKEY_CURRENT_USER, key, L"NoStreamConfig", camera.noStreamConfig);
+    writeDword(HKEY_CURRENT_USER, key, L"StartupDelay", camera.startupDelayMs);
 }
 
 } // namespace

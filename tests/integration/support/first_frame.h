@@ -1,6 +1,6 @@
 // Waiting for the first frame of a capture: the frame exports answer -7 until
-// the Sample Grabber holds one, and Wine starts streaming about 200 ms after
-// the graph runs.
+// the Sample Grabber holds one, which takes the camera's own start-up time
+// after the graph runs.
 #pragma once
 
 #include <windows.h>

@@ -53,6 +53,7 @@ struct CameraConfig {
     DWORD previewPin = 0;
     DWORD refuseFormats = 0;
     DWORD noStreamConfig = 0;
+    DWORD startupDelayMs = 0; // StartupDelay
 };
 
 // Replaces the vcxcam configuration with the given cameras (Cameras\0 ..
