@@ -254,6 +254,9 @@ int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME s
             std::memcpy(bits, drawn, target.bytes);
         } else {
             drawFrame(bits, target.width, target.height, frame);
+            if (hook_ != nullptr) {
+                hook_->frameDrawn(bits, target.width, target.height, frame);
+            }
             drawn = bits;
             drawnTarget = &target;
         }

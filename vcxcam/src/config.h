@@ -4,6 +4,7 @@
 #pragma once
 
 #include "capability.h"
+#include "control_config.h"
 
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ struct CameraConfig {
     bool previewPin = false;
     bool refuseFormats = false;
     bool noStreamConfig = false;
+    // The properties behind IAMVideoProcAmp and IAMCameraControl.
+    std::vector<ControlSpec> controls;
+    // The DevicePath registered with the camera; empty: none.
+    std::wstring devicePath;
 };
 
 // The configured cameras in index order; the default camera when the
@@ -29,6 +34,9 @@ CameraConfig readCameraConfig(int index);
 
 // The name a camera without a usable FriendlyName gets.
 std::wstring defaultFriendlyName(int index);
+
+// The DevicePath a camera gets when its configuration names none.
+std::wstring defaultDevicePath(int index);
 
 // The friendly names of the test compressors, in order: the strings of the
 // Compressors value (at most kMaxCompressors of them), or the one default

@@ -90,6 +90,23 @@ HRESULT registerFilter(IFilterMapper2* mapper, const std::wstring& dllPath, cons
     return registerInCategory(mapper, category, clsid, friendlyName, pinCount, pinCategory);
 }
 
+// Adds the camera's DevicePath to its entry in the video input category,
+// where the System Device Enumerator's property bag reads it; a camera
+// configured without one gets none.
+HRESULT writeDevicePath(const CameraConfig& camera) {
+    if (camera.devicePath.empty()) {
+        return S_OK;
+    }
+    const std::wstring path = L"CLSID\\" + guidString(CLSID_VideoInputDeviceCategory) +
+                              L"\\Instance\\" + guidString(cameraClsid(camera.index));
+    LSTATUS status = ERROR_SUCCESS;
+    const RegKey entry = RegKey::create(HKEY_CLASSES_ROOT, path, &status);
+    if (!entry) {
+        return HRESULT_FROM_WIN32(status);
+    }
+    return HRESULT_FROM_WIN32(entry.writeString(L"DevicePath", camera.devicePath));
+}
+
 HRESULT createMapper(vcx::ComPtr<IFilterMapper2>& mapper) {
     return CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
                             mapper.putVoid());
@@ -138,9 +155,13 @@ HRESULT removeAll(IFilterMapper2* mapper) {
 
 HRESULT registerAll(IFilterMapper2* mapper, const std::wstring& dllPath) {
     for (const CameraConfig& camera : readCameraConfigs()) {
-        const HRESULT hr = registerFilter(mapper, dllPath, CLSID_VideoInputDeviceCategory,
-                                          cameraClsid(camera.index), camera.friendlyName, 1,
-                                          &PIN_CATEGORY_CAPTURE);
+        HRESULT hr = registerFilter(mapper, dllPath, CLSID_VideoInputDeviceCategory,
+                                    cameraClsid(camera.index), camera.friendlyName, 1,
+                                    &PIN_CATEGORY_CAPTURE);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = writeDevicePath(camera);
         if (FAILED(hr)) {
             return hr;
         }
