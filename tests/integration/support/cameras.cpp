@@ -49,6 +49,12 @@ void writeCamera(size_t index, const CameraConfig& camera) {
     writeDword(HKEY_CURRENT_USER, key, L"PreviewPin", camera.previewPin);
     writeDword(HKEY_CURRENT_USER, key, L"RefuseFormats", camera.refuseFormats);
     writeDword(HKEY_CURRENT_USER, key, L"NoStreamConfig", camera.noStreamConfig);
+    if (camera.controls) {
+        writeMultiString(HKEY_CURRENT_USER, key, L"Controls", *camera.controls);
+    }
+    if (camera.devicePath) {
+        writeString(HKEY_CURRENT_USER, key, L"DevicePath", *camera.devicePath);
+    }
 }
 
 } // namespace
