@@ -251,6 +251,10 @@ struct SetRow {
     const char* sent;
 };
 
+void PrintTo(const SetRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class Sets : public Controls, public ::testing::WithParamInterface<SetRow> {};
 
 TEST_P(Sets, SendExactlyThisAfterReadingTheRange) {
@@ -329,6 +333,10 @@ struct ListRow {
     int lines;
     std::string text;
 };
+
+void PrintTo(const ListRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ControlList : public Controls, public ::testing::WithParamInterface<ListRow> {};
 

@@ -161,6 +161,10 @@ struct MonikerRow {
     const char* category; // the category asked for, or nullptr
 };
 
+void PrintTo(const MonikerRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class MonikerList : public Lists, public ::testing::WithParamInterface<MonikerRow> {};
 
 TEST_P(MonikerList, ListAndSizeAgreeAndGiveEverythingBack) {

@@ -156,6 +156,10 @@ struct ChangeRow {
     ControlSetting after; // of the property asked (Brightness when it lacks one)
 };
 
+void PrintTo(const ChangeRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class Changes : public ::testing::TestWithParam<ChangeRow> {};
 
 TEST_P(Changes, FollowTheDevicesRulesAndAreSavedBeforeTheyTakeEffect) {
