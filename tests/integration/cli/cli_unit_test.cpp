@@ -102,18 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"vcx_Init", -1,
                    "vcx_Init answered -1: vcx_Init already ran without vcx_Exit since"},
         ResultCase{"vcx_Stop", -3, "vcx_Stop answered -3: a result this tool does not know"},
-        ResultCase{"vcx_SetDevControl", -3,
-                   "vcx_SetDevControl answered -3: the mode is neither auto nor manual"},
-        ResultCase{"vcx_GetDevControl", -3,
-                   "vcx_GetDevControl answered -3: a pointer was null; nothing was written"},
-        ResultCase{"vcx_SetDevControl", -9,
-                   "vcx_SetDevControl answered -9: the device refused the value; it keeps the "
-                   "one it had"},
-        ResultCase{"vcx_GetDevControlList", -4,
-                   "vcx_GetDevControlList answered -4: the device offers neither "
-                   "IAMVideoProcAmp nor IAMCameraControl"},
-        ResultCase{"vcx_GetDevicePathListSize", -2,
-                   "vcx_GetDevicePathListSize answered -2: there is no video capture device"},
         ResultCase{"vcx_Nothing", -1,
                    "vcx_Nothing answered -1: a result this tool does not know"}));
 
