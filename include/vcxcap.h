@@ -524,6 +524,121 @@ int VCXAPI vcx_DevPinProp(int owner);
  */
 int VCXAPI vcx_CodecDialog(int window, int dialog);
 
+/* --- Device controls -------------------------------------------------------
+ * Camera properties of the open or running active slot's device, through its
+ * filter's IAMVideoProcAmp (properties 0..9) and IAMCameraControl (10..16),
+ * each asked afresh by every call. A host that never calls these exports
+ * never touches either interface.
+ */
+#define VCX_CONTROL_BRIGHTNESS 0
+#define VCX_CONTROL_CONTRAST 1
+#define VCX_CONTROL_HUE 2
+#define VCX_CONTROL_SATURATION 3
+#define VCX_CONTROL_SHARPNESS 4
+#define VCX_CONTROL_GAMMA 5
+#define VCX_CONTROL_COLORENABLE 6
+#define VCX_CONTROL_WHITEBALANCE 7
+#define VCX_CONTROL_BACKLIGHTCOMPENSATION 8
+#define VCX_CONTROL_GAIN 9
+#define VCX_CONTROL_PAN 10
+#define VCX_CONTROL_TILT 11
+#define VCX_CONTROL_ROLL 12
+#define VCX_CONTROL_ZOOM 13
+#define VCX_CONTROL_EXPOSURE 14
+#define VCX_CONTROL_IRIS 15
+#define VCX_CONTROL_FOCUS 16
+
+/* Modes and capabilities: auto 1, manual 2 (capabilities 3: both). */
+#define VCX_CONTROL_AUTO 1
+#define VCX_CONTROL_MANUAL 2
+
+/*
+ * The range of a property as the device reports it (GetRange): minimum,
+ * maximum, step, default and capabilities (1 auto, 2 manual, 3 both; other
+ * bits dropped). All five are written only on success.
+ *   0 done
+ *  -1 the slot is not open or running
+ *  -2 property is not 0..16
+ *  -3 a pointer is null; nothing written
+ *  -4 the slot has no device filter
+ *  -5 the device offers no IAMVideoProcAmp (properties 0..9) or no
+ *     IAMCameraControl (10..16)
+ *  -6 the device does not support the property (GetRange failed)
+ */
+int VCXAPI vcx_GetDevControlRange(int property, int* minimum, int* maximum, int* step,
+                                  int* defaultValue, int* capabilities);
+
+/*
+ * The value the device holds now and its mode: flags 1 auto (the device moves
+ * the value itself), 2 manual (a device that reports neither counts as
+ * manual). Both are written only on success.
+ *   0 done
+ *  -1 .. -5 as for vcx_GetDevControlRange
+ *  -6 the device does not support the property, or did not report it
+ */
+int VCXAPI vcx_GetDevControl(int property, int* value, int* flags);
+
+/*
+ * flags 2 (manual): sets the property to value; flags 1 (auto): switches it
+ * to auto, value ignored (the device is sent the property's default). Nothing
+ * is sent to the device unless every check passes; a device that refuses
+ * keeps what it held, which vcx_GetDevControl reads back.
+ *   0 done
+ *  -1 the slot is not open or running
+ *  -2 property is not 0..16
+ *  -3 flags is neither 1 nor 2
+ *  -4 the slot has no device filter
+ *  -5 the device offers no interface for the property (see above)
+ *  -6 the device does not support the property (GetRange failed)
+ *  -7 the property cannot be in that mode (its capabilities lack it)
+ *  -8 manual value below the minimum or above the maximum
+ *  -9 the device refused (Set did not answer S_OK)
+ */
+int VCXAPI vcx_SetDevControl(int property, int value, int flags);
+
+/*
+ * Appends one line per property (in number order) whose range and value the
+ * device reports, as a name list:
+ *   name,number,minimum,maximum,step,default,capabilities,value,mode
+ * for example "Brightness,0,-64,64,1,0,2,         20,2": value right-aligned
+ * in 11 characters, so that a value that moves on its own (auto mode) between
+ * the size query and the list keeps the line's length; capabilities and mode
+ * as for vcx_GetDevControlRange and vcx_GetDevControl.
+ * Returns the number of lines appended (0 or more), or:
+ *  -1 the slot is not open or running
+ *  -2 the slot has no device filter
+ *  -3 buffer is null (nothing written)
+ *  -4 the device offers neither IAMVideoProcAmp nor IAMCameraControl
+ */
+int VCXAPI vcx_GetDevControlList(char* buffer);
+
+/*
+ * The size of the list vcx_GetDevControlList writes, in bytes, NUL included,
+ * or -1 / -2 / -4 as for vcx_GetDevControlList.
+ */
+int VCXAPI vcx_GetDevControlListSize(void);
+
+/* --- Device paths ------------------------------------------------------------ */
+
+/*
+ * Appends the DevicePath of every video capture device to buffer, as a name
+ * list: line n for device index n of vcx_Open (and line n of
+ * vcx_GetDeviceList), an empty line for a device without a string
+ * DevicePath. Two devices of one name have different paths, and a device
+ * keeps its path when devices are plugged in another order.
+ * Returns the number of entries appended (0 or more), or:
+ *  -1 vcx_Init not called, or the System Device Enumerator not created
+ *  -2 no video capture device (no enumerator for the category)
+ *  -3 buffer is null (nothing written)
+ */
+int VCXAPI vcx_GetDevicePathList(char* buffer);
+
+/*
+ * The size of the list vcx_GetDevicePathList writes, in bytes, NUL included,
+ * or -1 / -2 as for vcx_GetDevicePathList.
+ */
+int VCXAPI vcx_GetDevicePathListSize(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,17 +2,20 @@
 // throws CommandError.
 #pragma once
 
+#include "device_controls.h"
 #include "device_formats.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace cli {
 
 // The exit status of a recording cut short by Ctrl+C (the file is finished).
 inline constexpr int kInterruptedStatus = 130;
 
-int runDevices();
+// paths: each video device's DevicePath under its name.
+int runDevices(bool paths);
 int runFormats(int device);
 int runInfo(int device);
 
@@ -31,5 +34,10 @@ struct RecordOptions {
     std::optional<std::string> codec; // UTF-8 friendly name of a video compressor
 };
 int runRecord(const RecordOptions& options);
+
+// Camera properties: the table of a device's properties, and setting them in
+// order (1 when any was refused, each refusal on stderr).
+int runControls(int device);
+int runSet(int device, const std::vector<ControlAssignment>& assignments);
 
 } // namespace cli

@@ -39,8 +39,13 @@ int run(int argc, const char* const* argv) {
     app.require_subcommand(1);
 
     int status = 0;
-    app.add_subcommand("devices", "list the video and audio capture devices and compressors")
-        ->callback([&] { status = cli::runDevices(); });
+    bool devicePaths = false;
+    CLI::App* devicesCommand =
+        app.add_subcommand("devices", "list the video and audio capture devices and compressors");
+    devicesCommand->add_flag("--paths", devicePaths,
+                             "show each video device's DevicePath, which tells devices of one "
+                             "name apart");
+    devicesCommand->callback([&] { status = cli::runDevices(devicePaths); });
 
     int device = 0;
     CLI::App* formatsCommand =
@@ -88,6 +93,39 @@ int run(int argc, const char* const* argv) {
         }
         status = cli::runRecord(record);
     });
+
+    // --- Camera properties
+    CLI::App* controlsCommand = app.add_subcommand(
+        "controls", "list a device's camera properties: range, step, default, value, auto or "
+                    "manual");
+    addDevice(controlsCommand, device);
+    controlsCommand->callback([&] { status = cli::runControls(device); });
+
+    std::vector<cli::ControlAssignment> assignments;
+    CLI::App* setCommand = app.add_subcommand(
+        "set", "set camera properties of a device, in order: NAME=VALUE (manual), NAME=auto, "
+               "NAME=manual (auto off, value kept)");
+    addDevice(setCommand, device);
+    setCommand
+        ->add_option_function<std::vector<std::string>>(
+            "settings",
+            [&](const std::vector<std::string>& texts) {
+                std::string problem;
+                for (const std::string& text : texts) {
+                    assignments.push_back(*cli::parseAssignment(text, problem));
+                }
+            },
+            "properties as 'controls' names them, in any case: brightness=20 exposure=auto")
+        ->required()
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                std::string problem;
+                return cli::parseAssignment(text, problem) ? std::string() : problem;
+            },
+            "NAME=VALUE|auto|manual"));
+    setCommand->footer("A refused setting is reported with its meaning and the exit status is 1; "
+                       "the others are still applied. Settings stay with the device.");
+    setCommand->callback([&] { status = cli::runSet(device, assignments); });
 
     try {
         app.parse(argc, argv);

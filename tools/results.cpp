@@ -153,6 +153,43 @@ constexpr Meaning kCapInfo[] = {
     {-5, "the device's capability structure is not 128 bytes"},
 };
 
+// Camera properties and device paths.
+constexpr Meaning kDevControl[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "there is no property of that number"},
+    {-3, "a pointer was null; nothing was written"},
+    {-4, "the slot has no device filter"},
+    {-5, "the device offers no interface for that property (IAMVideoProcAmp or "
+         "IAMCameraControl)"},
+    {-6, "the device does not support that property"},
+};
+
+constexpr Meaning kSetDevControl[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "there is no property of that number"},
+    {-3, "the mode is neither auto nor manual"},
+    {-4, "the slot has no device filter"},
+    {-5, "the device offers no interface for that property (IAMVideoProcAmp or "
+         "IAMCameraControl)"},
+    {-6, "the device does not support that property"},
+    {-7, "the property cannot be in that mode"},
+    {-8, "the value is outside the property's range"},
+    {-9, "the device refused the value; it keeps the one it had"},
+};
+
+constexpr Meaning kDevControlList[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "the slot has no device filter"},
+    {-3, "no buffer was passed"},
+    {-4, "the device offers neither IAMVideoProcAmp nor IAMCameraControl"},
+};
+
+constexpr Meaning kDevicePathList[] = {
+    {-1, "the library is not initialised, or the System Device Enumerator was not created"},
+    {-2, "there is no video capture device"},
+    {-3, "no buffer was passed"},
+};
+
 constexpr std::array kTables{
     ExportTable{"vcx_Init", kInit},
     ExportTable{"vcx_Exit", kExit},
@@ -170,6 +207,13 @@ constexpr std::array kTables{
     ExportTable{"vcx_GetDevCapConfig", kCapConfig},
     ExportTable{"vcx_GetDevCapConfigSize", kCapConfig},
     ExportTable{"vcx_GetCapInfo", kCapInfo},
+    ExportTable{"vcx_GetDevControlRange", kDevControl},
+    ExportTable{"vcx_GetDevControl", kDevControl},
+    ExportTable{"vcx_SetDevControl", kSetDevControl},
+    ExportTable{"vcx_GetDevControlList", kDevControlList},
+    ExportTable{"vcx_GetDevControlListSize", kDevControlList},
+    ExportTable{"vcx_GetDevicePathList", kDevicePathList},
+    ExportTable{"vcx_GetDevicePathListSize", kDevicePathList},
 };
 
 std::string meaningOf(std::string_view exportName, int result) {

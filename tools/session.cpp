@@ -88,4 +88,23 @@ std::vector<std::string> readCodecList(int audio) {
         audio);
 }
 
+std::vector<std::string> readDevicePathList() {
+    return readList({"vcx_GetDevicePathListSize", [](int) { return vcx_GetDevicePathListSize(); },
+                     "vcx_GetDevicePathList",
+                     [](char* buffer, int) { return vcx_GetDevicePathList(buffer); }, -2},
+                    0);
+}
+
+std::optional<std::vector<std::string>> readControlList() {
+    constexpr int kNoControlInterface = -4;
+    if (vcx_GetDevControlListSize() == kNoControlInterface) {
+        return std::nullopt;
+    }
+    return readList({"vcx_GetDevControlListSize", [](int) { return vcx_GetDevControlListSize(); },
+                     "vcx_GetDevControlList",
+                     [](char* buffer, int) { return vcx_GetDevControlList(buffer); },
+                     kNoControlInterface},
+                    0);
+}
+
 } // namespace cli

@@ -3,6 +3,7 @@
 // export, its result and what that means.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -54,5 +55,13 @@ inline constexpr int kAviFile = 300;
 // query: the entries in order, in UTF-8; an empty category gives none.
 std::vector<std::string> readDeviceList(int audio);
 std::vector<std::string> readCodecList(int audio);
+
+// The DevicePath list of the video capture devices (line n: device n, empty
+// for a device without one); an empty category gives none.
+std::vector<std::string> readDevicePathList();
+
+// The control list of the device open in the active slot; nothing when the
+// device offers neither IAMVideoProcAmp nor IAMCameraControl.
+std::optional<std::vector<std::string>> readControlList();
 
 } // namespace cli

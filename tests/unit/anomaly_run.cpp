@@ -36,6 +36,9 @@ World::World() {
     grabber->sampleSize = FrameWorld::kSampleSize;
     grabber->typeUnknown = typeUnknown.get();
     grabber->currentFrame.assign(36, 0x3C);
+    controlCamera->procAmp[VideoProcAmp_Brightness] = {-64, 64, 1, 0, 2, 10, 2};
+    controlCamera->procAmp[VideoProcAmp_Gain] = {0, 100, 1, 0, 3, 30, 1};
+    controlCamera->cameraControl[CameraControl_Exposure] = {-13, -1, 1, -6, 3, -6, 1};
     resetTaskMemoryRecords();
     vcx::library().comInitialized = 0;
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "fakes/fake_code_page.h"
+#include "fakes/fake_controls.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_filter_enum.h"
 #include "fakes/fake_gdi.h"
@@ -143,6 +144,9 @@ class World : public OutputWorld {
     Held<FakeNamedFilter> listedGrabber{"filter1", L"Sample Grabber", graph.get()};
     Held<FakeNamedFilter> listedRenderer{"filter2", L"Null Renderer", graph.get()};
     Held<FakeFilter> typeUnknown{"typeUnknown"};
+    // A camera with both control interfaces (Brightness, Gain, Exposure),
+    // which a scenario's arrange puts behind the camera's moniker.
+    Held<FakeControlFilter> controlCamera{"controlCamera"};
     FakeHeap heap{platform};
     FakeFiles files{platform};
     FakeGdi gdi{platform};

@@ -106,6 +106,36 @@ const Step kOverlay{"overlay", [](Host&) {
                                                0, 255);
                     }};
 
+// Device controls and paths.
+const Step kControlsSize{"controls size",
+                         [](Host& h) { return h.sized("controls", vcx_GetDevControlListSize()); }};
+const Step kControls{"controls list",
+                     [](Host& h) { return vcx_GetDevControlList(h.buffer("controls")); },
+                     "controls"};
+const Step kControlRange{"control range", [](Host& h) {
+                             return vcx_GetDevControlRange(
+                                 VCX_CONTROL_EXPOSURE, h.number("minimum", 0),
+                                 h.number("maximum", 0), h.number("step", 0),
+                                 h.number("default", 0), h.number("capabilities", 0));
+                         }};
+const Step kControlGet{"control get", [](Host& h) {
+                           return vcx_GetDevControl(VCX_CONTROL_GAIN, h.number("value", 0),
+                                                    h.number("flags", 0));
+                       }};
+const Step kControlSet{"control set",
+                       [](Host&) { return vcx_SetDevControl(VCX_CONTROL_BRIGHTNESS, 20, 2); }};
+const Step kControlAuto{"control set",
+                        [](Host&) { return vcx_SetDevControl(VCX_CONTROL_EXPOSURE, 0, 1); }};
+const Step kPathsSize{"list paths size",
+                      [](Host& h) { return h.sized("paths", vcx_GetDevicePathListSize()); }};
+const Step kPaths{"list paths", [](Host& h) { return vcx_GetDevicePathList(h.buffer("paths")); },
+                  "paths"};
+
+void cameraWithControls(World& world) {
+    world.cameraMoniker->object = world.controlCamera.get();
+    world.cameraBag->devicePath = L"\\\\?\\usb#camera";
+}
+
 void builderWithoutFileOutput(World& world) {
     world.builder->setResult("SetOutputFileName", E_NOTIMPL);
     world.aviWriter->install(world.platform);
@@ -131,6 +161,10 @@ const Scenario kScenarios[] = {
      {kInit, kRequestFormat, kOpen6Format, kPlay2, kCapInfo, kRatesSize, kWidthsSize, kHeightsSize,
       kFormats, kApplyFormat, kStop, kClose, kExit}},
     {"property_pages", {kInit, kOpen6, kFilterPages, kPinPages, kClose, kExit}},
+    {"device_controls",
+     {kInit, kPathsSize, kPaths, kOpen6, kPlay2, kControlsSize, kControls, kControlRange,
+      kControlGet, kControlSet, kControlAuto, kStop, kClose, kExit},
+     cameraWithControls},
 };
 
 // --- Documented outcomes -------------------------------------------------------
@@ -244,6 +278,18 @@ const Outcome kOutcomes[] = {
     {"pages pin", "QueryInterface(ISpecifyPropertyPages)", -5, -5, kSame},
     {"pages pin", "GetPages", -7, -7, kSame},
     {"dialog", "ShowDialog", kPassed},
+    // Device controls: an interface the device does not hand out, a range or
+    // value it does not report, a change it refuses; the list leaves out a
+    // property it cannot report in full.
+    {"controls", "QueryInterface(IAM", kSkipped},
+    {"controls", "GetRange", kSkipped},
+    {"controls", ".Get(", kSkipped},
+    {"control", "QueryInterface(IAM", -5},
+    {"control", "GetRange", -6},
+    {"control get", ".Get(", -6},
+    {"control set", ".Set(", -9},
+    {"list paths", "CoCreateInstance(SystemDeviceEnum", -1},
+    {"list", ".Read(DevicePath", kShorter, kShorter, kSame},
     // Lists: a failure part-way keeps what was gathered.
     {"list devices", "CoCreateInstance(SystemDeviceEnum", -1},
     {"list codecs", "CoCreateInstance(SystemDeviceEnum", -2},

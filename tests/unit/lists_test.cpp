@@ -161,6 +161,10 @@ struct MonikerRow {
     const char* category; // the category asked for, or nullptr
 };
 
+void PrintTo(const MonikerRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class MonikerList : public Lists, public ::testing::WithParamInterface<MonikerRow> {};
 
 TEST_P(MonikerList, ListAndSizeAgreeAndGiveEverythingBack) {
@@ -183,7 +187,7 @@ TEST_P(MonikerList, ListAndSizeAgreeAndGiveEverythingBack) {
                                        std::string(row.category) + ", 0)"));
     }
     const std::string conversion = "codepage.WideCharToMultiByte(0, 0, -1, " +
-                                   std::to_string(row.list == vcx_GetDeviceList ? 1024 : 256) +
+                                   std::to_string(row.list == vcx_GetCodecList ? 256 : 1024) +
                                    ", null, null)";
     for (const std::string& entry : journal().matching("WideCharToMultiByte")) {
         EXPECT_EQ(entry, conversion);
@@ -210,6 +214,17 @@ const auto kDevices = vcx_GetDeviceList;
 const auto kDeviceSize = vcx_GetDeviceListSize;
 const auto kCodecs = vcx_GetCodecList;
 const auto kCodecSize = vcx_GetCodecListSize;
+
+// The device path list: video devices only, one DevicePath a line.
+int pathList(char* buffer, int) {
+    return vcx_GetDevicePathList(buffer);
+}
+int pathSize(int) {
+    return vcx_GetDevicePathListSize();
+}
+void firstDeviceHasAPath(Lists& t) {
+    t.devices[0]->bag->devicePath = L"\\\\?\\usb#A";
+}
 
 const MonikerRow kMonikerRows[] = {
     {"VideoDevices", asIs, kDevices, kDeviceSize, 0, false, 2, 8, "A\r\nBC\r\n",
@@ -245,6 +260,20 @@ const MonikerRow kMonikerRows[] = {
     {"CodecsIntoNull", asIs, kCodecs, kCodecSize, 0, true, -4, 8, "", nullptr},
     {"DevicesIntoNullWithoutDevices", emptyCategories, kDevices, kDeviceSize, 0, true, -2, -2, "",
      nullptr},
+    {"DevicePathsLineForLine", firstDeviceHasAPath, pathList, pathSize, 0, false, 2, 14,
+     "\\\\?\\usb#A\r\n\r\n", "VideoInputDeviceCategory"},
+    {"DevicePathThatIsNoString",
+     [](Lists& t) {
+         firstDeviceHasAPath(t);
+         t.devices[0]->bag->devicePathType = VT_I4;
+         t.devices[1]->bag->devicePath = L"B";
+     },
+     pathList, pathSize, 0, false, 2, 6, "\r\nB\r\n", nullptr},
+    {"DevicePathsOfTheVideoCategoryOnly", asIs, pathList, pathSize, 1, false, 2, 5, "\r\n\r\n",
+     "VideoInputDeviceCategory"},
+    {"DevicePathsBeforeInit", beforeInit, pathList, pathSize, 0, false, -1, -1, "", nullptr},
+    {"NoVideoDeviceForPaths", emptyCategories, pathList, pathSize, 0, false, -2, -2, "", nullptr},
+    {"DevicePathsIntoNull", firstDeviceHasAPath, pathList, pathSize, 0, true, -3, 14, "", nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, MonikerList, ::testing::ValuesIn(kMonikerRows), rowName<MonikerRow>);

@@ -20,7 +20,8 @@ HRESULT CameraFilter::create(int index, REFIID iid, void** out) {
 }
 
 CameraFilter::CameraFilter(CameraConfig config)
-    : filterbase::FilterBase(cameraClsid(config.index)), config_(std::move(config)) {
+    : filterbase::FilterBase(cameraClsid(config.index)), config_(std::move(config)),
+      controls_(config_), stream_(&controls_) {
     pins_.push_back(std::make_unique<CameraPin>(*this, L"Capture", PIN_CATEGORY_CAPTURE,
                                                 !config_.noStreamConfig));
     if (config_.previewPin) {
@@ -48,10 +49,17 @@ STDMETHODIMP_(ULONG) CameraFilter::Release() {
 HRESULT CameraFilter::queryExtraInterface(REFIID iid, void** out) {
     if (iid == kIidStreamStats) {
         *out = static_cast<IStreamStats*>(this);
-        AddRef();
-        return S_OK;
+    } else if (iid == IID_IAMVideoProcAmp &&
+               controls_.offers(vcx::ControlInterface::kVideoProcAmp)) {
+        *out = static_cast<IAMVideoProcAmp*>(this);
+    } else if (iid == IID_IAMCameraControl &&
+               controls_.offers(vcx::ControlInterface::kCameraControl)) {
+        *out = static_cast<IAMCameraControl*>(this);
+    } else {
+        return E_NOINTERFACE;
     }
-    return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
 }
 
 STDMETHODIMP CameraFilter::GetStreamStats(StreamStats* stats) {

@@ -3,6 +3,7 @@
 // configured formats.
 #pragma once
 
+#include "camera_controls.h"
 #include "camera_stream.h"
 #include "config.h"
 #include "filterbase/filter_base.h"
@@ -17,7 +18,10 @@ namespace vcxcam {
 
 class CameraPin;
 
-class CameraFilter final : public filterbase::FilterBase, public IStreamStats {
+class CameraFilter final : public filterbase::FilterBase,
+                           public IStreamStats,
+                           public VideoProcAmpOf,
+                           public CameraControlOf {
   public:
     // Makes the filter of camera index, configured as the registry says now.
     static HRESULT create(int index, REFIID iid, void** out);
@@ -41,6 +45,7 @@ class CameraFilter final : public filterbase::FilterBase, public IStreamStats {
     HRESULT getFormat(AM_MEDIA_TYPE** type);
 
   protected:
+    CameraControls& controls() override { return controls_; }
     ULONG pinCount() const override;
     IPin* pinAt(ULONG index) const override;
     HRESULT activate() override;
@@ -62,6 +67,8 @@ class CameraFilter final : public filterbase::FilterBase, public IStreamStats {
     const CameraConfig config_;
     std::vector<std::unique_ptr<CameraPin>> pins_;
     std::optional<Capability> chosen_;
+    // Declared before the stream, whose thread draws through it.
+    CameraControls controls_;
     CameraStream stream_;
 };
 

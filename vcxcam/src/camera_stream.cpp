@@ -231,6 +231,9 @@ void CameraStream::makeFrame(Target& target, std::uint32_t frame, std::uint8_t* 
     // beside it and converted into it.
     std::uint8_t* picture = target.picture.empty() ? bits : target.picture.data();
     drawFrame(picture, format.width, format.height, frame);
+    if (hook_ != nullptr) {
+        hook_->frameDrawn(picture, format.width, format.height, frame);
+    }
     if (format.subtype != Subtype::Rgb24) {
         convertFromRgb24(format.subtype, picture, format.width, format.height, bits);
     }

@@ -19,9 +19,20 @@
 
 namespace vcxcam {
 
+// What the stream calls on its thread each time it has drawn the test picture
+// into a buffer, before the buffer is delivered or copied for another pin.
+class FrameHook {
+  public:
+    virtual void frameDrawn(std::uint8_t* bits, int width, int height, std::uint32_t frame) = 0;
+
+  protected:
+    ~FrameHook() = default;
+};
+
 class CameraStream {
   public:
-    CameraStream() = default;
+    // hook, when given, must outlive the stream.
+    explicit CameraStream(FrameHook* hook = nullptr) : hook_(hook) {}
     CameraStream(const CameraStream&) = delete;
     CameraStream& operator=(const CameraStream&) = delete;
     ~CameraStream() { stop(); }
@@ -74,9 +85,10 @@ class CameraStream {
     // every active target; returns how many took it.
     int deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME streamTime);
     // Writes frame number frame into bits in target's format: the test
-    // picture drawn, then converted to the format's subtype.
-    static void makeFrame(Target& target, std::uint32_t frame, std::uint8_t* bits);
+    // picture drawn, passed to the frame hook, then converted to the format's subtype.
+    void makeFrame(Target& target, std::uint32_t frame, std::uint8_t* bits);
 
+    FrameHook* const hook_;
     filterbase::CriticalSection lock_;
     std::vector<Target> targets_;
     std::vector<vcx::ComPtr<IMediaSample>> samples_; // one per target, filled per frame

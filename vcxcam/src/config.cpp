@@ -9,6 +9,8 @@ namespace {
 
 // Friendly names longer than this are not used.
 constexpr std::size_t kMaxFriendlyName = 255;
+// Device paths longer than this are not used.
+constexpr std::size_t kMaxDevicePath = 1000;
 
 std::wstring cameraKeyPath(int index) {
     return std::wstring(kConfigKey) + L"\\Cameras\\" + std::to_wstring(index);
@@ -34,6 +36,10 @@ CameraConfig readFrom(const RegKey& key, int index) {
     if (config.formats.empty()) {
         config.formats = defaultCapabilities();
     }
+    const auto controls = key ? key.readMultiString(L"Controls") : std::nullopt;
+    config.controls = controls ? parseControls(*controls) : defaultControls();
+    const auto path = key ? key.readString(L"DevicePath") : std::nullopt;
+    config.devicePath = path && path->size() <= kMaxDevicePath ? *path : defaultDevicePath(index);
     return config;
 }
 
@@ -45,6 +51,12 @@ std::wstring defaultFriendlyName(int index) {
         name += L" " + std::to_wstring(index + 1);
     }
     return name;
+}
+
+std::wstring defaultDevicePath(int index) {
+    std::wstring number = std::to_wstring(index);
+    number.insert(0, 4 - number.size(), L'0');
+    return L"\\\\?\\root#vcxcam#" + number;
 }
 
 std::vector<CameraConfig> readCameraConfigs() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "capability.h"
+#include "control_config.h"
 
 #include <windows.h>
 
@@ -22,6 +23,10 @@ struct CameraConfig {
     // Milliseconds from a run until the first frame is due, as a real
     // camera takes to start; at most kMaxStartupDelayMs.
     DWORD startupDelayMs = 0;
+    // The properties behind IAMVideoProcAmp and IAMCameraControl.
+    std::vector<ControlSpec> controls;
+    // The DevicePath registered with the camera; empty: none.
+    std::wstring devicePath;
 };
 
 constexpr DWORD kMaxStartupDelayMs = 10'000;
@@ -36,6 +41,9 @@ CameraConfig readCameraConfig(int index);
 
 // The name a camera without a usable FriendlyName gets.
 std::wstring defaultFriendlyName(int index);
+
+// The DevicePath a camera gets when its configuration names none.
+std::wstring defaultDevicePath(int index);
 
 // The friendly names of the test compressors, in order: the strings of the
 // Compressors value (at most kMaxCompressors of them), or the one default

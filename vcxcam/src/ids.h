@@ -41,6 +41,10 @@ constexpr const wchar_t* kDefaultFriendlyName = L"vcxcam Virtual Camera";
 
 constexpr const wchar_t* kDefaultCompressorName = L"vcxcam Identity Compressor";
 
+// Registry key, under HKEY_CURRENT_USER, where camera N keeps the settings of
+// its properties (subkey N, a value per property).
+constexpr const wchar_t* kControlsKey = L"Software\\vcxcam\\Controls";
+
 // Registry key, under HKEY_CURRENT_USER, where a compressor records the
 // dialog it was last asked to show.
 constexpr const wchar_t* kLastDialogKey = L"Software\\vcxcam\\LastDialog";

@@ -131,6 +131,23 @@ CLSID converterClsid(int) {
     return kConverterClsid;
 }
 
+// Adds the camera's DevicePath to its entry in the video input category,
+// where the System Device Enumerator's property bag reads it; a camera
+// configured without one gets none.
+HRESULT writeDevicePath(const CameraConfig& camera) {
+    if (camera.devicePath.empty()) {
+        return S_OK;
+    }
+    const std::wstring path = L"CLSID\\" + guidString(CLSID_VideoInputDeviceCategory) +
+                              L"\\Instance\\" + guidString(cameraClsid(camera.index));
+    LSTATUS status = ERROR_SUCCESS;
+    const RegKey entry = RegKey::create(HKEY_CLASSES_ROOT, path, &status);
+    if (!entry) {
+        return HRESULT_FROM_WIN32(status);
+    }
+    return HRESULT_FROM_WIN32(entry.writeString(L"DevicePath", camera.devicePath));
+}
+
 HRESULT createMapper(vcx::ComPtr<IFilterMapper2>& mapper) {
     return CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
                             mapper.putVoid());
@@ -180,7 +197,8 @@ HRESULT removeAll(IFilterMapper2* mapper) {
 
 HRESULT registerAll(IFilterMapper2* mapper, const std::wstring& dllPath) {
     std::vector<RegisteredFilter> filters;
-    for (const CameraConfig& camera : readCameraConfigs()) {
+    const std::vector<CameraConfig> cameras = readCameraConfigs();
+    for (const CameraConfig& camera : cameras) {
         filters.push_back({&CLSID_VideoInputDeviceCategory,
                            cameraClsid(camera.index),
                            camera.friendlyName,
@@ -206,6 +224,12 @@ HRESULT registerAll(IFilterMapper2* mapper, const std::wstring& dllPath) {
                         {true, nullptr, {&MEDIASUBTYPE_RGB24}}}});
     for (const RegisteredFilter& filter : filters) {
         const HRESULT hr = registerFilter(mapper, dllPath, filter);
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    for (const CameraConfig& camera : cameras) {
+        const HRESULT hr = writeDevicePath(camera);
         if (FAILED(hr)) {
             return hr;
         }

@@ -16,7 +16,9 @@ decoder=${4:?}
 
 rm -rf "$work"
 mkdir -p "$work"
-trap 'rm -rf "$work"' EXIT
+# Camera properties a row sets stay with the camera (in the prefix's
+# registry): put the camera's defaults back for the tests after this one.
+trap '"$wine" reg delete '"'"'HKCU\Software\vcxcam\Controls'"'"' /f >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 cd "$work"
 # Arguments reach the program as UTF-8, whatever the caller's locale.
 export LC_ALL=C.UTF-8
@@ -104,6 +106,21 @@ expect 0 'recorded 1 s of device 0 through vcxcam Identity Compressor to ☃.avi
                                                               'avi ☃.avi 640 480' -- record 0 ☃.avi --seconds 1 --codec 'vcxcam Identity Compressor'
 expect 1 'vcx_Open answered -49: no video compressor has exactly that name' \
                                                               'none y.avi'        -- record 0 y.avi --seconds 1 --codec 'vcxcam identity compressor'
+
+# Camera properties: the table, a setting kept for the next process, refusals
+# with their meaning, and the device paths.
+expect 0 $'^camera properties of device 0:$\n^  Brightness +0 +-64 +64 +1 +0 +0  manual  manual$\n^  Exposure +14 +-13 +-1 +1 +-6 +-?[0-9]+  auto    auto, manual$\n^  not supported: ColorEnable, Roll, Iris$' \
+                                                              -                  -- controls 0
+expect 0 '^Brightness = 20 \(manual\)$'                      -                  -- set 0 brightness=20
+expect 0 '^  Brightness +0 +-64 +64 +1 +0 +20  manual  manual$'  -                -- controls 0
+expect 1 $'^vcxcap-cli: brightness=500: vcx_SetDevControl answered -8: the value is outside the property\'s range \\(-64\\.\\.64\\)$\n^Exposure = -5 \\(manual\\)$\n^vcxcap-cli: hue=auto: vcx_SetDevControl answered -7: the property cannot be in that mode$' \
+                                                              -                  -- set 0 brightness=500 exposure=-5 hue=auto
+expect 1 'iris=3: vcx_SetDevControl answered -6: the device does not support that property' \
+                                                              -                  -- set 0 iris=3
+expect 2 "'shine=1': no property is named 'shine'"            -                  -- set 0 shine=1
+expect 2 'settings is required'                               -                  -- set 0
+expect 0 '^     path: \\\\\?\\root#vcxcam#0000$'            -                  -- devices --paths
+expect 0 '^Brightness = 0 \(manual\)$'                       -                  -- set 0 brightness=0
 
 if [ "$failures" -gt 0 ]; then
     echo "check-cli: $failures invocations failed" >&2

@@ -3,6 +3,7 @@
 // each export's codes read from its own table.
 #include <gtest/gtest.h>
 
+#include "device_controls.h"
 #include "device_formats.h"
 #include "results.h"
 #include "session.h"
@@ -10,6 +11,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -147,5 +149,59 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{{640, 480, std::nullopt}, cli::DeviceFormat{640, 480, 30.0}},
         RequestCase{{320, 480, std::nullopt}, std::nullopt},
         RequestCase{{std::nullopt, std::nullopt, 60.0}, std::nullopt}));
+
+TEST(ControlLists, ParseEachLineWithItsPaddedValueAndRefuseOtherText) {
+    const std::vector<cli::DeviceControl> controls = cli::parseControlList(
+        "Brightness,0,-64,64,1,0,2,         20,2\r\nExposure,14,-13,-1,1,-6,3,-2147483648,1\r\n");
+    EXPECT_EQ(controls,
+              (std::vector<cli::DeviceControl>{{"Brightness", 0, -64, 64, 1, 0, 2, 20, 2},
+                                               {"Exposure", 14, -13, -1, 1, -6, 3, INT_MIN, 1}}));
+    EXPECT_TRUE(cli::parseControlList("").empty());
+    for (const char* bad :
+         {"Brightness,0,-64,64,1,0,2,20\r\n", "Brightness,0,-64,64,1,0,2,20,2,1\r\n",
+          "Brightness,0,-64,64,1,0,2,2x,2\r\n", "Brightness,0,-64,64,1,0,2,,2\r\n",
+          "Brightness,0,-64,64,1,0,2,20,2"}) {
+        EXPECT_THROW(cli::parseControlList(bad), cli::CommandError) << bad;
+    }
+}
+
+struct AssignmentCase {
+    const char* text;
+    std::optional<cli::ControlAssignment> assignment;
+    const char* problem;
+};
+
+class Assignments : public ::testing::TestWithParam<AssignmentCase> {};
+
+TEST_P(Assignments, NameAPropertyAndAValueOrAMode) {
+    std::string problem;
+    EXPECT_EQ(cli::parseAssignment(GetParam().text, problem), GetParam().assignment);
+    EXPECT_EQ(problem, GetParam().problem);
+}
+
+using Kind = cli::ControlAssignment::Kind;
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Assignments,
+    ::testing::Values(
+        AssignmentCase{"brightness=20",
+                       cli::ControlAssignment{"brightness=20", 0, Kind::kValue, 20}, ""},
+        AssignmentCase{"EXPOSURE=-5", cli::ControlAssignment{"EXPOSURE=-5", 14, Kind::kValue, -5},
+                       ""},
+        AssignmentCase{"focus=Auto", cli::ControlAssignment{"focus=Auto", 16, Kind::kAuto, 0}, ""},
+        AssignmentCase{"gain=manual", cli::ControlAssignment{"gain=manual", 9, Kind::kManual, 0},
+                       ""},
+        AssignmentCase{"brightness", std::nullopt,
+                       "'brightness' is not NAME=VALUE, NAME=auto or NAME=manual"},
+        AssignmentCase{"shine=1", std::nullopt,
+                       "'shine=1': no property is named 'shine' (see 'controls')"},
+        AssignmentCase{"hue=", std::nullopt,
+                       "'hue=': '' is neither a whole number nor auto or manual"},
+        AssignmentCase{"hue= 5", std::nullopt,
+                       "'hue= 5': ' 5' is neither a whole number nor auto or manual"},
+        AssignmentCase{"hue=5x", std::nullopt,
+                       "'hue=5x': '5x' is neither a whole number nor auto or manual"},
+        AssignmentCase{"hue=2147483648", std::nullopt,
+                       "'hue=2147483648': '2147483648' is neither a whole number nor auto or "
+                       "manual"}));
 
 } // namespace

@@ -50,6 +50,12 @@ void writeCamera(size_t index, const CameraConfig& camera) {
     writeDword(HKEY_CURRENT_USER, key, L"RefuseFormats", camera.refuseFormats);
     writeDword(HKEY_CURRENT_USER, key, L"NoStreamConfig", camera.noStreamConfig);
     writeDword(HKEY_CURRENT_USER, key, L"StartupDelay", camera.startupDelayMs);
+    if (camera.controls) {
+        writeMultiString(HKEY_CURRENT_USER, key, L"Controls", *camera.controls);
+    }
+    if (camera.devicePath) {
+        writeString(HKEY_CURRENT_USER, key, L"DevicePath", *camera.devicePath);
+    }
 }
 
 } // namespace

@@ -54,6 +54,12 @@ struct CameraConfig {
     DWORD refuseFormats = 0;
     DWORD noStreamConfig = 0;
     DWORD startupDelayMs = 0; // StartupDelay
+    // The Controls lines ("Brightness -64 64 1 0 manual"); nothing: not
+    // written, the camera's default properties; an empty list: none.
+    std::optional<std::vector<std::wstring>> controls = std::nullopt;
+    // The DevicePath to register; nothing: not written, the camera's default
+    // path; empty: the camera registers none.
+    std::optional<std::wstring> devicePath = std::nullopt;
 };
 
 // Replaces the vcxcam configuration with the given cameras (Cameras\0 ..

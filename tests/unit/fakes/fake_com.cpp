@@ -77,6 +77,8 @@ std::string guidName(REFGUID guid) {
         {&IID_IVMRFilterConfig9, "IVMRFilterConfig9"},
         {&IID_IVMRMixerBitmap, "IVMRMixerBitmap"},
         {&IID_IVMRMixerBitmap9, "IVMRMixerBitmap9"},
+        {&IID_IAMVideoProcAmp, "IAMVideoProcAmp"},
+        {&IID_IAMCameraControl, "IAMCameraControl"},
         {&PIN_CATEGORY_CAPTURE, "PIN_CATEGORY_CAPTURE"},
         {&PIN_CATEGORY_PREVIEW, "PIN_CATEGORY_PREVIEW"},
         {&MEDIATYPE_Video, "MEDIATYPE_Video"},

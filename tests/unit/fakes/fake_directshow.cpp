@@ -284,16 +284,21 @@ HRESULT FakePropertyBag::Read(LPCOLESTR property, VARIANT* value, IErrorLog* log
     if (FAILED(hr)) {
         return hr;
     }
-    if (std::wcscmp(property, L"FriendlyName") != 0) {
+    const bool path = std::wcscmp(property, L"DevicePath") == 0;
+    if (!path && std::wcscmp(property, L"FriendlyName") != 0) {
         return E_INVALIDARG;
     }
-    if (friendlyType != VT_BSTR) {
-        value->vt = friendlyType;
+    if (path && !devicePath) {
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    }
+    const VARTYPE type = path ? devicePathType : friendlyType;
+    if (type != VT_BSTR) {
+        value->vt = type;
         value->lVal = 7;
         return hr;
     }
     value->vt = VT_BSTR;
-    value->bstrVal = SysAllocString(friendlyName.c_str());
+    value->bstrVal = SysAllocString(path ? devicePath->c_str() : friendlyName.c_str());
     return hr;
 }
 

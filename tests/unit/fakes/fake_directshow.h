@@ -11,6 +11,7 @@
 #include <qedit.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -302,7 +303,8 @@ class FakeCaptureGraphBuilder : public FakeCom, public ICaptureGraphBuilder2 {
     }
 };
 
-// A property bag whose "FriendlyName" reads as a BSTR.
+// A property bag whose "FriendlyName" (and "DevicePath", when it has one)
+// reads as a BSTR.
 class FakePropertyBag : public FakeCom, public IPropertyBag {
   public:
     FakePropertyBag(std::string name, std::wstring friendlyName)
@@ -314,6 +316,10 @@ class FakePropertyBag : public FakeCom, public IPropertyBag {
     // What Read hands out instead of a string when not VT_BSTR (VT_I4 7,
     // VT_EMPTY, ...).
     VARTYPE friendlyType = VT_BSTR;
+    // The DevicePath; without one, Read answers what the platform answers for
+    // a missing value.
+    std::optional<std::wstring> devicePath;
+    VARTYPE devicePathType = VT_BSTR;
 
     HRESULT STDMETHODCALLTYPE Read(LPCOLESTR property, VARIANT* value, IErrorLog* log) override;
     HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
