@@ -6,9 +6,11 @@
 #
 # For each NAME.expect ("FRAMES WIDTH HEIGHT") it checks that NAME.avi
 # decodes without a message, that the stream header and a count of the frames
-# read both give FRAMES, that the size is WIDTH x HEIGHT, and that the stored
-# frames, copied out unchanged, end with the bytes of NAME.raw. The work
-# folder goes afterwards, recordings of over a gigabyte included.
+# read both give FRAMES, that the size is WIDTH x HEIGHT, that the stored
+# frames, copied out unchanged, end with the bytes of NAME.raw, and that the
+# last frame, reached by a seek (which goes through the file's indices, where
+# reading on goes through the chunks), is the last frame of NAME.raw. The work
+# folder goes afterwards, recordings of gigabytes included.
 set -euo pipefail
 wine=${1:?usage: check-recordings.sh WINE TEST.exe WORKDIR}
 exe=${2:?}
@@ -46,6 +48,10 @@ for expect in "${expectations[@]}"; do
     rawBytes=$(stat -c %s "$name.raw")
     ffmpeg -v error -i "$name.avi" -map 0:v:0 -c copy -f rawvideo - | tail -c "$rawBytes" |
         cmp -s - "$name.raw" || fail "the last $rawBytes bytes of the frames differ"
+    # 24-bit rows padded to 4 bytes; the seek goes to a fiftieth of a second before the end
+    frameBytes=$(((width * 3 + 3) / 4 * 4 * height))
+    ffmpeg -v error -sseof -0.02 -i "$name.avi" -map 0:v:0 -c copy -frames:v 1 -f rawvideo - |
+        cmp -s - <(tail -c "$frameBytes" "$name.raw") || fail "the last frame, sought, differs"
     echo "check-recordings: $name.avi: $(stat -c %s "$name.avi") bytes," \
         "$(value nb_read_frames) frames of $(value width)x$(value height)," \
         "checked in $((SECONDS - start)) s"
