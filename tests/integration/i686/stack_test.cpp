@@ -23,6 +23,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -152,6 +153,11 @@ void savedTheFrame(const Buffers& b) {
 }
 void listedTheFormats(const Buffers& b) {
     EXPECT_EQ(std::string(b.lists[1].data()).rfind("640\r\n", 0), 0u) << b.lists[1].data();
+}
+
+// gtest names a failing row by its export.
+void PrintTo(const ExportCall& call, std::ostream* out) {
+    *out << call.name;
 }
 
 using S = State;
