@@ -3,9 +3,10 @@
 # with the build's package target (vcxcap-<version>-win64.zip or -win32.zip),
 # unpacks it, checks its layout, and builds two host projects against the
 # unpacked folder with find_package(vcxcap): tests/package (the version) and
-# the examples the zip carries. For x86_64 it then runs both under Wine from
-# the unpacked bin/ folder, with the zip's vcxcam registered in the prefix of
-# the environment for the while (and the zip's vcxcap-cli listing it).
+# the examples the zip carries. It then runs both under Wine from the
+# unpacked bin/ folder (the i686 ones through scripts/wine-i686.sh), with the
+# zip's vcxcam registered in the prefix of the environment for the while (and
+# the zip's vcxcap-cli listing it).
 #
 #   check-package.sh BUILD_DIR ARCH
 set -euo pipefail
@@ -16,7 +17,7 @@ work=$(mktemp -d)
 registered=""
 cleanup() {
     if [ -n "$registered" ]; then
-        wine regsvr32 /s /u "$registered" || true
+        "$wine" regsvr32 /s /u "$registered" || true
     fi
     rm -rf "$work"
 }
@@ -28,8 +29,8 @@ fail() {
 
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 case $arch in
-x86_64) system=win64 ;;
-i686) system=win32 ;;
+x86_64) system=win64 wine=wine ;;
+i686) system=win32 wine=$root/scripts/wine-i686.sh ;;
 *) fail "unknown architecture $arch" ;;
 esac
 name="vcxcap-$version-$system"
@@ -55,15 +56,13 @@ for project in "$root/tests/package" "$package/examples"; do
     cp "$out"/*.exe "$package/bin/"
 done
 
-if [ "$arch" = x86_64 ]; then
-    cd "$package/bin"
-    out=$(wine consumer.exe | tr -d '\r')
-    [ "$out" = 210 ] || fail "consumer printed '$out'"
-    registered=$(winepath -w "$package/bin/vcxcam.dll")
-    "$root/tests/integration/support/register-vcxcam.sh" "$package/bin/vcxcam.dll" >/dev/null
-    out=$(wine vcxcap-cli.exe devices 2>/dev/null | tr -d '\r')
-    grep -q '^  0  vcxcam Virtual Camera$' <<<"$out" || fail "vcxcap-cli devices printed: $out"
-    out=$(wine vcxcap_demo.exe 2>/dev/null | tr -d '\r') || fail "the demo failed: $out"
-    grep -q '^frame: 640x480, 921600 bytes' <<<"$out" || fail "the demo printed: $out"
-fi
-echo "check-package: $name.zip unpacked, examples and consumer built${registered:+ and run}"
+cd "$package/bin"
+out=$("$wine" consumer.exe | tr -d '\r')
+[ "$out" = 210 ] || fail "consumer printed '$out'"
+registered=$("$wine" winepath -w "$package/bin/vcxcam.dll" | tr -d '\r')
+VCX_WINE=$wine "$root/tests/integration/support/register-vcxcam.sh" "$package/bin/vcxcam.dll" >/dev/null
+out=$("$wine" vcxcap-cli.exe devices 2>/dev/null | tr -d '\r')
+grep -q '^  0  vcxcam Virtual Camera$' <<<"$out" || fail "vcxcap-cli devices printed: $out"
+out=$("$wine" vcxcap_demo.exe 2>/dev/null | tr -d '\r') || fail "the demo failed: $out"
+grep -q '^frame: 640x480, 921600 bytes' <<<"$out" || fail "the demo printed: $out"
+echo "check-package: $name.zip unpacked, examples and consumer built and run"

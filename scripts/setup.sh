@@ -15,6 +15,8 @@ packages=(
     python3-pil
     ffmpeg
     libcli11-dev
+    # the i686 tests: qemu-user built from Debian's source (scripts/wine-i686.sh)
+    build-essential ninja-build meson pkg-config libglib2.0-dev python3 xz-utils dpkg-dev
 )
 
 missing=()

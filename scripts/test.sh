@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Sets up the machine, checks formatting, builds both architectures and runs
 # every test: the export checks of both DLLs, each architecture's release zip
-# as a host project uses it, and the unit, integration and endurance tests
-# under Wine (through ctest, in a virtual X display for the windowed
-# renderers).
+# as a host project uses it, and through ctest under Wine (in a virtual X
+# display for the windowed renderers) the x86_64 tree's unit, integration and
+# endurance tests, then the i686 tree's unit tests and its chosen integration
+# tests (32-bit Wine under qemu-user: scripts/wine-i686.sh, whose set-up is
+# cached under ~/.cache/i386lab).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -17,11 +19,19 @@ for arch in x86_64 i686; do
     "$root/scripts/check-exports.sh" "$root/build/$arch/bin/vcxcam.dll" "$root/vcxcam/src/vcxcam.def" "$objdump"
 done
 
-export WINEDEBUG=-all WINEPREFIX="$root/build/x86_64/wineprefix"
-"$root/scripts/wineprefix.sh" "$WINEPREFIX"
+export WINEDEBUG=-all
 for arch in x86_64 i686; do
+    export WINEPREFIX="$root/build/$arch/wineprefix" VCX_WINE_ARCH=$arch
+    "$root/scripts/wineprefix.sh" "$WINEPREFIX"
     "$root/scripts/check-package.sh" "$root/build/$arch" "$arch"
 done
+unset WINEPREFIX VCX_WINE_ARCH
 
-cd "$root/build/x86_64"
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@"
+status=0
+for arch in x86_64 i686; do
+    echo "test: the $arch tree"
+    (cd "$root/build/$arch" &&
+        xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@") ||
+        status=1
+done
+exit $status

@@ -60,6 +60,14 @@ run_command() {
     return "$status"
 }
 
+# The i686 tree's prefix also holds Wine's 32-bit half, whose processes run
+# under qemu-user: scripts/wine-i686.sh makes it and starts its server.
+if [ "${VCX_WINE_ARCH:-x86_64}" = i686 ]; then
+    i686=$(dirname "$0")/wine-i686.sh
+    create_prefix() { "$i686" --setup </dev/null >/dev/null; }
+    start_server() { "$i686" --start "$server_linger" </dev/null >/dev/null 2>&1; }
+fi
+
 case "$action" in
 create)
     create_prefix

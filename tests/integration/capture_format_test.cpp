@@ -38,15 +38,19 @@ class CaptureFormat : public ::testing::Test {
     }
 };
 
-// One list read with its size query, from an empty buffer.
+// One list read with its size query, from an empty buffer. The call fills all
+// three lists, so each buffer takes its own list's size.
 std::string listOf(int type) {
-    const int size = vcx_GetDevCapConfigSize(type);
-    EXPECT_GT(size, 0);
-    EXPECT_EQ(vcx_GetBufferSize(7 + type), size);
-    std::vector<std::vector<char>> buffers(3, std::vector<char>(size > 0 ? size : 1, '\0'));
+    std::vector<std::vector<char>> buffers;
+    for (int list = 0; list < 3; ++list) {
+        const int size = vcx_GetDevCapConfigSize(list);
+        EXPECT_GT(size, 0);
+        EXPECT_EQ(vcx_GetBufferSize(7 + list), size);
+        buffers.emplace_back(size > 0 ? size : 1, '\0');
+    }
     EXPECT_EQ(vcx_GetDevCapConfig(buffers[0].data(), buffers[1].data(), buffers[2].data()), 0);
     const std::string text = buffers[type].data();
-    EXPECT_EQ(static_cast<int>(text.size()) + 1, size) << "the size query and the list disagree";
+    EXPECT_EQ(text.size() + 1, buffers[type].size()) << "the size query and the list disagree";
     return text;
 }
 
@@ -129,8 +133,9 @@ TEST_F(CaptureFormat, CompressorDialogReachesTheChosenCompressor) {
     EXPECT_EQ(vcx_CodecDialog(-2, VfwCompressDialog_About), S_OK);
     EXPECT_EQ(harness::readDword(HKEY_CURRENT_USER, vcxcam::kLastDialogKey, L"Dialog"),
               static_cast<DWORD>(VfwCompressDialog_About));
-    EXPECT_EQ(harness::readQword(HKEY_CURRENT_USER, vcxcam::kLastDialogKey, L"Window"),
-              0xFFFFFFFFFFFFFFFEull);
+    // vcxcam records the handle's pointer-sized value: 32 bits in a 32-bit process.
+    const auto window = static_cast<ULONGLONG>(static_cast<UINT_PTR>(INT_PTR{-2}));
+    EXPECT_EQ(harness::readQword(HKEY_CURRENT_USER, vcxcam::kLastDialogKey, L"Window"), window);
     ASSERT_EQ(vcx_Close(), 0);
     EXPECT_EQ(vcx_CodecDialog(-2, VfwCompressDialog_About), -1) << "closed: no compressor";
     harness::deleteTree(HKEY_CURRENT_USER, vcxcam::kLastDialogKey);

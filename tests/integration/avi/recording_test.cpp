@@ -285,10 +285,15 @@ TEST_F(RecordingTest, FailedWriteEndsTheRecordingWithTheFramesBeforeIt) {
     writeExpectation("failure", 10, 1280, 720, 0);
 }
 
-TEST_F(RecordingTest, MoreThanOneGibFedStraightToThePin) {
+// Past 4 GiB and past 5 GiB: six RIFF segments, the last two of whose
+// standard indices lie past 4 GiB, and the last of which starts there, so
+// that file offsets, super index entries and an index's base offset need all
+// 64 bits. The frames left for the tail check are those whose data starts
+// past 4 GiB.
+TEST_F(RecordingTest, MoreThanFiveGibFedStraightToThePin) {
     constexpr int kWidth = 1920;
     constexpr int kHeight = 1080;
-    constexpr ULONGLONG kFrames = 180; // 1.12e9 bytes of frames
+    constexpr ULONGLONG kFrames = 880; // 5.47e9 bytes of frames
     RecordingGraph unused(nullptr);
     ComPtr<IBaseFilter> writer;
     ASSERT_EQ(vcx::setAviOutputFileName(unused.graph.get(), &MEDIASUBTYPE_Avi, L"large.avi",
@@ -330,7 +335,9 @@ TEST_F(RecordingTest, MoreThanOneGibFedStraightToThePin) {
     // Stopped: refused, and the file stays as it was completed.
     EXPECT_EQ(send(kFrames), VFW_E_WRONG_STATE);
     allocator->Decommit();
-    writeExpectation("large", kFrames, kWidth, kHeight, kFrames - 1);
+    const auto bytes = static_cast<ULONGLONG>(frameBytes);
+    const ULONGLONG firstPast4Gib = ((ULONGLONG{1} << 32) + bytes - 1) / bytes;
+    writeExpectation("large", kFrames, kWidth, kHeight, firstPast4Gib);
 }
 
 } // namespace

@@ -171,8 +171,10 @@ TEST_P(CompressorDialogTest, ShowDialogAnswersAndRecordsOnlyTheDialogsItWouldSho
     ASSERT_EQ(CoCreateInstance(vcxcam::compressorClsid(0), nullptr, CLSCTX_INPROC_SERVER,
                                IID_IAMVfwCompressDialogs, dialogs.putVoid()),
               S_OK);
-    // A handle with bits above 32, to see the whole pointer recorded.
+    // A handle with bits above 32 (on 32-bit Windows, with the top bit set), to
+    // see the whole pointer recorded and not sign-extended.
     const auto window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1234567887654321ull));
+    const ULONGLONG windowValue = reinterpret_cast<UINT_PTR>(window);
     EXPECT_EQ(dialogs->ShowDialog(c.dialog, window), c.expected);
     const std::optional<DWORD> dialog =
         harness::readDword(HKEY_CURRENT_USER, vcxcam::kLastDialogKey, L"Dialog");
@@ -180,7 +182,7 @@ TEST_P(CompressorDialogTest, ShowDialogAnswersAndRecordsOnlyTheDialogsItWouldSho
         harness::readQword(HKEY_CURRENT_USER, vcxcam::kLastDialogKey, L"Window");
     if (c.recorded) {
         EXPECT_EQ(dialog, static_cast<DWORD>(c.dialog));
-        EXPECT_EQ(recordedWindow, 0x1234567887654321ull);
+        EXPECT_EQ(recordedWindow, windowValue);
     } else {
         EXPECT_FALSE(harness::keyExists(HKEY_CURRENT_USER, vcxcam::kLastDialogKey));
     }

@@ -18,16 +18,24 @@ template <auto Entry> const char* entryName = "";
 
 // An entry no test has set: calling it fails the running test and answers
 // zero (a null pointer, FALSE, S_OK), which the failure already makes moot.
+template <auto Entry, class Result> Result unfaked() {
+    ADD_FAILURE() << "the library called the platform entry "
+                  << entryName<Entry> << ", which this test has not faked";
+    if constexpr (!std::is_void_v<Result>) {
+        return Result{};
+    }
+}
+
 template <auto Entry, class Function> struct Loud;
 template <auto Entry, class Result, class... Args> struct Loud<Entry, Result(WINAPI*)(Args...)> {
-    static Result WINAPI call(Args...) {
-        ADD_FAILURE() << "the library called the platform entry "
-                      << entryName<Entry> << ", which this test has not faked";
-        if constexpr (!std::is_void_v<Result>) {
-            return Result{};
-        }
-    }
+    static Result WINAPI call(Args...) { return unfaked<Entry, Result>(); }
 };
+#ifndef _WIN64
+// On 32-bit Windows, entries of the C calling convention have a type of their own.
+template <auto Entry, class Result, class... Args> struct Loud<Entry, Result (*)(Args...)> {
+    static Result call(Args...) { return unfaked<Entry, Result>(); }
+};
+#endif
 
 template <auto Entry> void makeLoud(vcx::Platform& table, const char* name) {
     entryName<Entry> = name;
