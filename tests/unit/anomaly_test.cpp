@@ -156,6 +156,9 @@ const Outcome kOutcomes[] = {
     {"open", "device0.moniker.BindToObject", kSameHere, kSameHere, kSame},
     {"open", "graph.AddFilter(Device Filter)", kSame},
     {"open", "graph.QueryInterface(IVideoWindow)", -58},
+    // Open: the frame counter is attached or not, the slot opens either way.
+    {"open", "sync.CreateEventW", kSameHere},
+    {"open", "grabber.SetCallback", kSameHere},
     // Open with a requested format: it cannot be applied, or the device
     // refuses it.
     {"open", "FindInterface", -57},
@@ -205,6 +208,7 @@ const Outcome kOutcomes[] = {
     {"buffering", "grabber.SetBufferSamples", kSame},
     {"stop", "graph.Stop", kSame},
     {"close", "graph.", kSame},
+    {"close", "CloseHandle(event)", kSame},
     // Frames: a copy that fails without one of its five mapped answers gives
     // -12, one that answers another success goes on; a working buffer that
     // cannot be had, a picture not painted, a file not created or not
