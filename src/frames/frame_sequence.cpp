@@ -19,6 +19,9 @@ void attachFrameCounter(CaptureSlot& slot) {
         return;
     }
     if (slot.grabber->SetCallback(counter, 0) != S_OK) {
+        // An answer that is no S_OK may still have installed it: nothing of
+        // the refused counter stays with the grabber.
+        slot.grabber->SetCallback(nullptr, 0);
         counter->Release();
         return;
     }

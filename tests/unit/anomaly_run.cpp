@@ -36,6 +36,8 @@ World::World() {
     grabber->sampleSize = FrameWorld::kSampleSize;
     grabber->typeUnknown = typeUnknown.get();
     grabber->currentFrame.assign(36, 0x3C);
+    sample->times = std::make_pair(REFERENCE_TIME{400'000}, REFERENCE_TIME{733'333});
+    builder->alsoFound = {droppedFrames.get()};
     resetTaskMemoryRecords();
     vcx::library().comInitialized = 0;
 }
@@ -90,7 +92,7 @@ struct Record {
 void expectSlotsSound() {
     for (const vcx::CaptureSlot& slot : vcx::library().slots) {
         if (slot.state == vcx::kSlotClosed) {
-            CaptureWorld::expectSlotEmpty(slot);
+            CaptureWorld::expectSlotEmpty(slot); // the frame counter and events too
             EXPECT_FALSE(slot.windowPlaced);
             continue;
         }

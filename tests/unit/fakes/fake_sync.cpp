@@ -139,6 +139,11 @@ BOOL WINAPI FakeSync::closeHandle(HANDLE handle) {
 }
 
 ULONGLONG WINAPI FakeSync::getTickCount64() {
+    if (installed->atNextTickRead) {
+        const std::function<void()> meanwhile = std::move(installed->atNextTickRead);
+        installed->atNextTickRead = nullptr;
+        meanwhile();
+    }
     return static_cast<ULONGLONG>(installed->now / 10'000);
 }
 

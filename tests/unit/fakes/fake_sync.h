@@ -44,10 +44,13 @@ class FakeSync : public FakeCom {
     int libraryEventsOpen() const;
 
     // The fake clock, in 100 ns units.
-    LONGLONG now = 0x100000000LL;
+    LONGLONG now = 10'000'000'000LL;
     void advanceMs(LONGLONG ms) { now += ms * 10'000; }
 
     std::deque<std::function<void()>> duringWaits;
+    // Runs once, at the next GetTickCount64: what another thread does
+    // between two steps of the library's (an interleaving a wait cannot show).
+    std::function<void()> atNextTickRead;
     // The waits that ran, and the timeout each was given.
     std::vector<DWORD> waitTimeouts;
 
