@@ -32,4 +32,10 @@ struct RecordOptions {
 };
 int runRecord(const RecordOptions& options);
 
+struct WatchOptions {
+    int device = 0;
+    int seconds = 0; // 0: until Ctrl+C
+};
+int runWatch(const WatchOptions& options);
+
 } // namespace cli

@@ -3,6 +3,7 @@
 // configured formats.
 #pragma once
 
+#include "camera_faults.h"
 #include "camera_stream.h"
 #include "config.h"
 #include "filterbase/filter_base.h"
@@ -39,6 +40,9 @@ class CameraFilter final : public filterbase::FilterBase, public IStreamStats {
     // format holds for both pins.
     HRESULT setFormat(const AM_MEDIA_TYPE* type);
     HRESULT getFormat(AM_MEDIA_TYPE** type);
+    // The configured faults and their counts (IAMDroppedFrames of the
+    // capture pin).
+    const CameraFaults& faults() const { return faults_; }
 
   protected:
     ULONG pinCount() const override;
@@ -62,6 +66,7 @@ class CameraFilter final : public filterbase::FilterBase, public IStreamStats {
     const CameraConfig config_;
     std::vector<std::unique_ptr<CameraPin>> pins_;
     std::optional<Capability> chosen_;
+    CameraFaults faults_;
     CameraStream stream_;
 };
 

@@ -122,6 +122,7 @@ StreamStats CameraStream::stats() {
     stats.framesSkipped =
         static_cast<ULONGLONG>(InterlockedCompareExchange64(&framesSkipped_, 0, 0));
     stats.streaming = thread_ != nullptr;
+    stats.lastDeliveryCounter = InterlockedCompareExchange64(&lastDeliveryCounter_, 0, 0);
     FILETIME created{}, exited{}, kernel{}, user{};
     if (thread_ != nullptr && GetThreadTimes(thread_, &created, &exited, &kernel, &user)) {
         stats.threadCpuTime = fileTimeUnits(kernel) + fileTimeUnits(user);
@@ -201,7 +202,14 @@ void CameraStream::streamLoop() {
                     wake_, static_cast<DWORD>((due - current + kUnitsPerMs - 1) / kUnitsPerMs));
                 continue;
             }
-            if (deliverFrame(frame, timed, due - start) > 0) {
+            // Fault hook: a dropped or withheld frame time sends nothing.
+            const bool send = faults_ == nullptr || faults_->next() == CameraFaults::Fate::kDeliver;
+            if (send) {
+                LARGE_INTEGER counter{};
+                QueryPerformanceCounter(&counter);
+                InterlockedExchange64(&lastDeliveryCounter_, counter.QuadPart);
+            }
+            if (send && deliverFrame(frame, timed, due - start) > 0) {
                 ++frame;
                 InterlockedIncrement64(&framesDelivered_);
             }

@@ -4,6 +4,7 @@
 // clock.
 #pragma once
 
+#include "camera_faults.h"
 #include "filterbase/output_pin.h"
 #include "stream_stats.h"
 #include "filterbase/sync.h"
@@ -39,6 +40,9 @@ class CameraStream {
 
     StreamStats stats();
 
+    // The faults that decide each frame time first (none: every frame goes).
+    void setFaults(CameraFaults* faults) { faults_ = faults; }
+
   private:
     struct Target {
         filterbase::OutputPin* pin;
@@ -73,6 +77,10 @@ class CameraStream {
     IReferenceClock* clock_ = nullptr;
     LONG64 framesDelivered_ = 0;
     LONG64 framesSkipped_ = 0;
+    // Fault hooks: the configured faults, and the performance counter when
+    // the newest delivery began (for the benchmarks).
+    CameraFaults* faults_ = nullptr;
+    LONG64 lastDeliveryCounter_ = 0;
 };
 
 } // namespace vcxcam

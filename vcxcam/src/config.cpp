@@ -28,6 +28,9 @@ CameraConfig readFrom(const RegKey& key, int index) {
         config.previewPin = key.readDword(L"PreviewPin").value_or(0) == 1;
         config.refuseFormats = key.readDword(L"RefuseFormats").value_or(0) == 1;
         config.noStreamConfig = key.readDword(L"NoStreamConfig").value_or(0) == 1;
+        config.stallAfter = key.readDword(L"StallAfter").value_or(0);
+        config.loseAfter = key.readDword(L"LoseAfter").value_or(0);
+        config.dropEvery = key.readDword(L"DropEvery").value_or(0);
     }
     if (config.formats.empty()) {
         config.formats = defaultCapabilities();

@@ -5,6 +5,8 @@
 
 #include "capability.h"
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -17,6 +19,10 @@ struct CameraConfig {
     bool previewPin = false;
     bool refuseFormats = false;
     bool noStreamConfig = false;
+    // Faults to show (camera_faults.h); 0 for none.
+    DWORD stallAfter = 0; // stop delivering after this many frames of a stream
+    DWORD loseAfter = 0;  // report the device lost after this many, then deliver none
+    DWORD dropEvery = 0;  // drop every this-many-th frame, counted as dropped
 };
 
 // The configured cameras in index order; the default camera when the

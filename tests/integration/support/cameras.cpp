@@ -49,6 +49,9 @@ void writeCamera(size_t index, const CameraConfig& camera) {
     writeDword(HKEY_CURRENT_USER, key, L"PreviewPin", camera.previewPin);
     writeDword(HKEY_CURRENT_USER, key, L"RefuseFormats", camera.refuseFormats);
     writeDword(HKEY_CURRENT_USER, key, L"NoStreamConfig", camera.noStreamConfig);
+    writeDword(HKEY_CURRENT_USER, key, L"StallAfter", camera.stallAfter);
+    writeDword(HKEY_CURRENT_USER, key, L"LoseAfter", camera.loseAfter);
+    writeDword(HKEY_CURRENT_USER, key, L"DropEvery", camera.dropEvery);
 }
 
 } // namespace

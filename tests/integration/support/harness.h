@@ -53,6 +53,9 @@ struct CameraConfig {
     DWORD previewPin = 0;
     DWORD refuseFormats = 0;
     DWORD noStreamConfig = 0;
+    DWORD stallAfter = 0; // faults: see vcxcam/README.md
+    DWORD loseAfter = 0;
+    DWORD dropEvery = 0;
 };
 
 // Replaces the vcxcam configuration with the given cameras (Cameras\0 ..
