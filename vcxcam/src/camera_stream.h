@@ -81,6 +81,7 @@ class CameraStream {
     // the newest delivery began (for the benchmarks).
     CameraFaults* faults_ = nullptr;
     LONG64 lastDeliveryCounter_ = 0;
+    LONG64 deliveriesBegun_ = 0;
 };
 
 } // namespace vcxcam
