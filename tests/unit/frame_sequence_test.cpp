@@ -123,6 +123,18 @@ TEST_F(FrameSequence, AnEventThatCannotBeMadeLeavesTheSlotOpenWithoutACounter) {
     EXPECT_EQ(vcx_GetFrameCount(), -2);
 }
 
+// A grabber that answers SetCallback with a success other than S_OK may have
+// installed the counter: it is taken back before the counter goes.
+TEST_F(FrameSequence, ACallbackInstalledWithAnotherSuccessIsTakenBack) {
+    grabber->setResult("SetCallback(0)", S_FALSE);
+    EXPECT_EQ(vcx_Open(0, 5, 0, 0, 0), 0);
+    EXPECT_EQ(vcx::activeSlot().frameCounter, nullptr);
+    EXPECT_EQ(grabber->callback, nullptr);
+    EXPECT_THAT(journal().matching("SetCallback"),
+                ElementsAre("grabber.SetCallback(0)", "grabber.SetCallback(0)"));
+    EXPECT_EQ(sync().libraryEventsOpen(), 0);
+}
+
 struct TimeCase {
     const char* name;
     std::vector<std::optional<REFERENCE_TIME>> starts; // one per frame delivered
