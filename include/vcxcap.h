@@ -639,6 +639,143 @@ int VCXAPI vcx_GetDevicePathList(char* buffer);
  */
 int VCXAPI vcx_GetDevicePathListSize(void);
 
+/* --- Frame sequence, frame waits and graph events ------------------------- */
+
+/*
+ * Every slot counts the frames that reach its Sample Grabber: when vcx_Open
+ * succeeds it attaches a callback to the grabber that, on the graph's
+ * streaming thread, only numbers each frame (1, 2, 3, ... from the open),
+ * records its time and signals a waiting host; it copies nothing and takes
+ * no lock. The numbers never decrease while the slot is open (a stop and a
+ * new run go on counting) and start again at the next open. When the
+ * callback cannot be attached the slot opens all the same, and the exports
+ * below that read the count answer their "counts no frames" code.
+ *
+ * Which frame do copied bits belong to? vcx_GetImageMem copies what the
+ * grabber holds, and the grabber replaces that before the count moves, so a
+ * copy can hold a frame newer than vcx_GetFrameCount says: its number cannot
+ * be known exactly. vcx_GetNextFrame can: it asks for the next frame, and
+ * the callback of that frame hands its sample over (it keeps one reference
+ * and stores the frame's number with it, published by one atomic exchange);
+ * the host's thread copies the bits out of that very sample and gives the
+ * reference back before the call returns. Exactly one request is answered by
+ * exactly one sample, the number is the one the callback gave that sample,
+ * and the streaming thread writes later frames into other samples while this
+ * one is held, so the bits and the number always belong together. A host
+ * that sees every frame exactly once, in order:
+ *
+ *     int last = 0, n;
+ *     while ((n = vcx_GetNextFrame(last, 1000, bits, &size, header)) > 0) {
+ *         if (n != last + 1) { frames last + 1 .. n - 1 were missed }
+ *         last = n;           bits hold frame n
+ *         size = capacity;
+ *     }
+ *
+ * It misses frames only when it comes back later than the next frame
+ * arrives; the numbers then show the gap.
+ *
+ * Timeouts are milliseconds: 0 only looks (see each export), 1 to
+ * 2147483647 wait at most that long, -1 waits without limit; below -1 is
+ * refused. A wait also ends at once when the device has been lost
+ * (EC_DEVICE_LOST announcing its removal reached the graph); the graph
+ * events it takes off the graph to notice that are kept, in order, for
+ * vcx_GetEvent (up to 32; beyond that they stay with the graph).
+ */
+
+/*
+ * The number of frames that reached the active slot's Sample Grabber since
+ * it opened, which is also the newest frame's number (0 before the first);
+ * at most 2147483647.
+ *  -1 the slot is not open or running
+ *  -2 the slot counts no frames
+ */
+int VCXAPI vcx_GetFrameCount(void);
+
+/*
+ * The newest frame's time in milliseconds, written to *milliseconds.
+ *   0 the frame carries a time stamp: its start time in stream time (rounded
+ *     down; stream time 0 is when the graph started running)
+ *   1 the frame carries none (a preview stream's frames have none): its
+ *     arrival, in milliseconds after the slot's first frame arrived
+ *  -1 the slot is not open or running
+ *  -2 milliseconds is null
+ *  -3 the slot counts no frames
+ *  -4 no frame has arrived yet
+ * Nothing is written on a failure.
+ */
+int VCXAPI vcx_GetFrameTime(int* milliseconds);
+
+/*
+ * The rate the frames arrive at, in thousandths of a frame per second
+ * (29970 for 29.97 fps): the mean rate between the first and the last of
+ * the frames that arrived in the second before the call; 0 when fewer than
+ * two did (before the first frames, or after a second without any).
+ *  -1 the slot is not open or running
+ *  -2 the slot counts no frames
+ */
+int VCXAPI vcx_GetFrameRate(void);
+
+/*
+ * The number of frames the device reports it dropped
+ * (IAMDroppedFrames::GetNumDropped on its capture pin), 0 or more.
+ *  -1 the slot is not open or running
+ *  -2 the slot has no capture graph builder or no device filter
+ *  -3 the device offers no IAMDroppedFrames on its capture pin
+ *  -4 the device did not report the number (or reported a negative one)
+ */
+int VCXAPI vcx_GetDroppedFrames(void);
+
+/*
+ * Blocks the calling thread until a frame numbered above after has reached
+ * the running slot's grabber, and returns the newest frame's number (above
+ * after: frames may have come meanwhile); at once when one already has.
+ * timeoutMs 0 only looks.
+ *  -1 the slot is not running (closed, or open and stopped)
+ *  -2 the slot counts no frames
+ *  -3 no such frame within timeoutMs
+ *  -4 the device has been lost (no frame above after arrived before)
+ *  -5 after is negative
+ *  -6 timeoutMs is below -1
+ *  -7 the wait itself failed
+ */
+int VCXAPI vcx_WaitFrame(int after, int timeoutMs);
+
+/*
+ * Waits for the next frame to reach the running slot's grabber (one that
+ * arrives after the call began, numbered above after), copies its bits into
+ * bits (*bitsSize: on entry the capacity, on return the bytes copied) and
+ * the 44-byte frame header of the connected format into header, and returns
+ * the frame's number, which is exactly the frame the bits are (see above).
+ * Works whether or not the grabber buffers frames. timeoutMs 0 takes only a
+ * frame that is being handed over at that instant: give a frame interval or
+ * more. Size bits with vcx_GetImageMemSize(0).
+ *  -1 .. -7 as vcx_WaitFrame (-3: no frame within timeoutMs)
+ *  -8 bits, bitsSize or header is null
+ *  -9 the connected media type is not available
+ * -10 *bitsSize is smaller than a frame (before waiting, by the connected
+ *     format; or the frame that came was larger: that frame is gone)
+ * -11 the frame's bits could not be read
+ * Nothing is written on a failure.
+ */
+int VCXAPI vcx_GetNextFrame(int after, int timeoutMs, void* bits, int* bitsSize, void* header);
+
+/*
+ * Takes the next event off the active slot's graph (IMediaEventEx::GetEvent
+ * without waiting; first those a frame wait kept), frees its parameters
+ * (FreeEventParams) and returns its code, with the low 32 bits of its two
+ * parameters in *param1 and *param2. Among them: EC_COMPLETE (1),
+ * EC_ERRORABORT (3, param1 the HRESULT: a failed write of the recording),
+ * EC_STREAM_ERROR_STOPPED (6, param1 the HRESULT), EC_DEVICE_LOST (0x1F,
+ * param2 0 removed, 1 back). A parameter that was a pointer means nothing
+ * to the host.
+ *   0 no event is waiting (nothing written)
+ *  -1 the slot is not open or running
+ *  -2 param1 or param2 is null (no event taken)
+ *  -3 the graph offers no IMediaEventEx
+ *  -4 the graph failed to hand out its next event
+ */
+int VCXAPI vcx_GetEvent(int* param1, int* param2);
+
 #ifdef __cplusplus
 }
 #endif

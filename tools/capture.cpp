@@ -1,7 +1,8 @@
 // vcxcap-cli snap and record: a frame of a device to a BMP file, a timed AVI
-// recording of it.
+// recording of it that ends at once when the recording fails.
 #include "commands.h"
 #include "device_formats.h"
+#include "events.h"
 #include "interrupt.h"
 #include "results.h"
 #include "session.h"
@@ -10,31 +11,70 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace cli {
 
 namespace {
 
-constexpr int kNoFrameYet = -7; // vcx_SaveBMP before the first frame
-constexpr DWORD kPollMs = 20;
+constexpr int kNoFrameYet = -7;    // vcx_SaveBMP before the grabber holds a frame
+constexpr int kWaitTimedOut = -3;  // vcx_WaitFrame
+constexpr DWORD kWaitStepMs = 100; // how soon a wait notices Ctrl+C
 
-// Saves the newest frame once there is one, trying until the timeout.
+// Waits for a frame numbered above after until deadline (GetTickCount64) or an
+// interrupt: its number, or 0 when none came.
+int waitForFrame(int after, ULONGLONG deadline) {
+    for (ULONGLONG now = GetTickCount64(); now < deadline && !interrupted();
+         now = GetTickCount64()) {
+        const auto step = static_cast<int>(std::min<ULONGLONG>(kWaitStepMs, deadline - now));
+        const int result = vcx_WaitFrame(after, step);
+        if (result != kWaitTimedOut) {
+            return check("vcx_WaitFrame", result);
+        }
+    }
+    return 0;
+}
+
+// Saves the first frame newer than the open: waits for it (vcx_WaitFrame),
+// then saves what the grabber holds, waiting for the next frame while the
+// grabber has buffered none yet.
 void saveFirstFrame(const std::string& ansiPath, double timeoutSeconds) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutSeconds * 1000);
-    int result = vcx_SaveBMP(ansiPath.c_str());
-    while (result == kNoFrameYet && GetTickCount64() < deadline && !interrupted()) {
-        Sleep(kPollMs);
+    int result = kNoFrameYet;
+    for (int seen = 0; result == kNoFrameYet;) {
+        seen = waitForFrame(seen, deadline);
+        if (seen == 0) {
+            char why[64];
+            std::snprintf(why, sizeof why, "no frame within %g s", timeoutSeconds);
+            throw CommandError(interrupted() ? std::string("interrupted") : std::string(why));
+        }
         result = vcx_SaveBMP(ansiPath.c_str());
     }
-    if (result == kNoFrameYet) {
-        char why[64];
-        std::snprintf(why, sizeof why, "no frame within %g s", timeoutSeconds);
-        throw CommandError((interrupted() ? std::string("interrupted") : std::string(why)) + " (" +
-                           describeResult("vcx_SaveBMP", result) + ")");
-    }
     check("vcx_SaveBMP", result);
+}
+
+// Sleeps until deadline or an interrupt, taking the graph's events as they
+// come; the first that ends the recording, if one does.
+std::optional<GraphEvent> recordUntil(ULONGLONG deadline) {
+    constexpr DWORD kEventPollMs = 20;
+    for (ULONGLONG now = GetTickCount64(); now < deadline && !interrupted();
+         now = GetTickCount64()) {
+        for (const GraphEvent& event : takeEvents()) {
+            if (endsCapture(event)) {
+                return event;
+            }
+        }
+        Sleep(static_cast<DWORD>(std::min<ULONGLONG>(kEventPollMs, deadline - now)));
+    }
+    for (const GraphEvent& event : takeEvents()) {
+        if (endsCapture(event)) {
+            return event;
+        }
+    }
+    return std::nullopt;
 }
 
 // Width and height of the newest frame, from its header.
@@ -114,13 +154,14 @@ int runRecord(const RecordOptions& options) {
         options.codec ? wideArgument("compressor name", *options.codec) : L"";
     Library library;
     int seconds = 0;
+    std::optional<GraphEvent> failure;
     {
         OpenSlot slot(options.device, kAviFile, file, codec);
         check("vcx_Play2", vcx_Play2());
         const ULONGLONG start = GetTickCount64();
-        while (seconds < options.seconds && !interrupted()) {
-            sleepUntil(start + 1000ULL * static_cast<ULONGLONG>(seconds + 1));
-            if (!interrupted()) {
+        while (seconds < options.seconds && !interrupted() && !failure) {
+            failure = recordUntil(start + 1000ULL * static_cast<ULONGLONG>(seconds + 1));
+            if (!interrupted() && !failure) {
                 ++seconds;
                 std::printf("recording %d/%d s, %lld bytes written\n", seconds, options.seconds,
                             fileBytes(file));
@@ -128,6 +169,13 @@ int runRecord(const RecordOptions& options) {
             }
         }
         check("vcx_Stop", vcx_Stop());
+    }
+    if (failure) {
+        char text[64];
+        std::snprintf(text, sizeof text, "the recording failed after %d s, ", seconds);
+        throw CommandError(text + describeEvent(*failure) + "; " + options.output + " holds " +
+                           std::to_string(fileBytes(file)) +
+                           " bytes, its frames up to the failure");
     }
     std::printf("recorded %d s of device %d%s%s to %s (%lld bytes)%s\n", seconds, options.device,
                 options.codec ? " through " : "", options.codec ? options.codec->c_str() : "",

@@ -39,5 +39,10 @@ int runRecord(const RecordOptions& options);
 // order (1 when any was refused, each refusal on stderr).
 int runControls(int device);
 int runSet(int device, const std::vector<ControlAssignment>& assignments);
+struct WatchOptions {
+    int device = 0;
+    int seconds = 0; // 0: until Ctrl+C
+};
+int runWatch(const WatchOptions& options);
 
 } // namespace cli

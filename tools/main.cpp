@@ -127,6 +127,17 @@ int run(int argc, const char* const* argv) {
                        "the others are still applied. Settings stay with the device.");
     setCommand->callback([&] { status = cli::runSet(device, assignments); });
 
+    cli::WatchOptions watch;
+    CLI::App* watchCommand = app.add_subcommand(
+        "watch", "watch a device's stream: a line a second with frames, measured fps, dropped "
+                 "frames and graph events; status 1 when the device is lost or the stream stalls "
+                 "for more than a second");
+    addDevice(watchCommand, watch.device);
+    watchCommand
+        ->add_option("--seconds", watch.seconds, "how long to watch (default: until Ctrl+C)")
+        ->check(CLI::PositiveNumber);
+    watchCommand->callback([&] { status = cli::runWatch(watch); });
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

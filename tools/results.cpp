@@ -190,6 +190,35 @@ constexpr Meaning kDevicePathList[] = {
     {-3, "no buffer was passed"},
 };
 
+constexpr Meaning kWaitFrame[] = {
+    {-1, "the slot is not running"},
+    {-2, "the slot counts no frames"},
+    {-3, "no new frame within the timeout"},
+    {-4, "the device has been lost"},
+    {-5, "the frame number to wait beyond is negative"},
+    {-6, "the timeout is below -1"},
+    {-7, "the wait itself failed"},
+};
+
+constexpr Meaning kGetEvent[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "no parameter variables were passed"},
+    {-3, "the graph offers no IMediaEventEx"},
+    {-4, "the graph failed to hand out its next event"},
+};
+
+constexpr Meaning kFrameCount[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "the slot counts no frames"},
+};
+
+constexpr Meaning kDroppedFrames[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "the slot has no capture graph builder or no device filter"},
+    {-3, "the device offers no IAMDroppedFrames on its capture pin"},
+    {-4, "the device did not report the number"},
+};
+
 constexpr std::array kTables{
     ExportTable{"vcx_Init", kInit},
     ExportTable{"vcx_Exit", kExit},
@@ -214,6 +243,11 @@ constexpr std::array kTables{
     ExportTable{"vcx_GetDevControlListSize", kDevControlList},
     ExportTable{"vcx_GetDevicePathList", kDevicePathList},
     ExportTable{"vcx_GetDevicePathListSize", kDevicePathList},
+    ExportTable{"vcx_WaitFrame", kWaitFrame},
+    ExportTable{"vcx_GetEvent", kGetEvent},
+    ExportTable{"vcx_GetFrameCount", kFrameCount},
+    ExportTable{"vcx_GetFrameRate", kFrameCount},
+    ExportTable{"vcx_GetDroppedFrames", kDroppedFrames},
 };
 
 std::string meaningOf(std::string_view exportName, int result) {

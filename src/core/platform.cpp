@@ -23,6 +23,12 @@ const Platform systemTable = {
     .heapAlloc = HeapAlloc,
     .heapFree = HeapFree,
     .wideCharToMultiByte = WideCharToMultiByte,
+    .createEventW = CreateEventW,
+    .setEvent = SetEvent,
+    .waitForMultipleObjects = WaitForMultipleObjects,
+    .getTickCount64 = GetTickCount64,
+    .queryPerformanceCounter = QueryPerformanceCounter,
+    .queryPerformanceFrequency = QueryPerformanceFrequency,
     .setAviOutputFileName = setAviOutputFileName,
 };
 

@@ -47,6 +47,17 @@ struct Platform {
                                      LPSTR multi, int multiLength, LPCCH defaultChar,
                                      LPBOOL usedDefault);
 
+    // Kernel: events, waits and clocks of the frame sequence (the grabber's
+    // callback sets the event and reads the counter on the streaming thread).
+    HANDLE(WINAPI* createEventW)
+    (LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState, LPCWSTR name);
+    BOOL(WINAPI* setEvent)(HANDLE event);
+    DWORD(WINAPI* waitForMultipleObjects)
+    (DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds);
+    ULONGLONG(WINAPI* getTickCount64)();
+    BOOL(WINAPI* queryPerformanceCounter)(LARGE_INTEGER* counter);
+    BOOL(WINAPI* queryPerformanceFrequency)(LARGE_INTEGER* frequency);
+
     // The library's own AVI writer, for a builder that cannot make an output file.
     HRESULT(*setAviOutputFileName)
     (IGraphBuilder* graph, const GUID* type, LPCOLESTR fileName, IBaseFilter** multiplexer,

@@ -8,8 +8,11 @@
 #include <cstdint>
 
 #include "core/directshow.h"
+#include "core/pending_events.h"
 
 namespace vcx {
+
+class FrameCounter;
 
 constexpr int kSlotCount = 32;
 
@@ -44,6 +47,12 @@ struct CaptureSlot {
     // was opened: close then hides the window and detaches it from its owner
     // before the release.
     bool windowPlaced;
+    // The Sample Grabber's callback that counts the frames, attached once the
+    // slot has opened (null when it could not be), and the graph events a
+    // frame wait took off the graph for the host. Released after the
+    // interface fields.
+    FrameCounter* frameCounter;
+    PendingEvents events;
 };
 
 struct Library {

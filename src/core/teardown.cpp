@@ -4,6 +4,7 @@
 #include "vcxcap.h"
 
 #include "core/slots.h"
+#include "frames/frame_counter.h"
 
 namespace vcx {
 namespace {
@@ -34,6 +35,9 @@ void releaseSlot() {
     releaseField(slot.grabber);
     releaseField(slot.grabberFilter);
     releaseField(slot.graph);
+    // What the frame exports keep goes after the graph.
+    releaseField(slot.frameCounter);
+    slot.events = PendingEvents{};
 }
 
 } // namespace vcx

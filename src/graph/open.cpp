@@ -10,6 +10,7 @@
 #include "core/directshow.h"
 #include "core/platform.h"
 #include "core/teardown.h"
+#include "frames/frame_sequence.h"
 #include "graph/output.h"
 
 namespace vcx {
@@ -126,6 +127,8 @@ int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode, vcx_intpt
         S_OK) {
         return -58;
     }
+    // Whether or not the counter can be had, the slot opens as it is.
+    attachFrameCounter(slot);
     return successValue;
 }
 

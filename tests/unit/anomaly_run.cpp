@@ -39,6 +39,8 @@ World::World() {
     controlCamera->procAmp[VideoProcAmp_Brightness] = {-64, 64, 1, 0, 2, 10, 2};
     controlCamera->procAmp[VideoProcAmp_Gain] = {0, 100, 1, 0, 3, 30, 1};
     controlCamera->cameraControl[CameraControl_Exposure] = {-13, -1, 1, -6, 3, -6, 1};
+    sample->times = std::make_pair(REFERENCE_TIME{400'000}, REFERENCE_TIME{733'333});
+    builder->alsoFound = {droppedFrames.get()};
     resetTaskMemoryRecords();
     vcx::library().comInitialized = 0;
 }
@@ -93,7 +95,7 @@ struct Record {
 void expectSlotsSound() {
     for (const vcx::CaptureSlot& slot : vcx::library().slots) {
         if (slot.state == vcx::kSlotClosed) {
-            CaptureWorld::expectSlotEmpty(slot);
+            CaptureWorld::expectSlotEmpty(slot); // the frame counter and events too
             EXPECT_FALSE(slot.windowPlaced);
             continue;
         }

@@ -21,6 +21,7 @@
 #include "fakes/fake_files.h"
 #include "fakes/fake_filter_enum.h"
 #include "fakes/fake_gdi.h"
+#include "fakes/fake_media_sample.h"
 #include "fakes/fake_heap.h"
 #include "fakes/fake_pins.h"
 #include "fakes/fake_property_pages.h"
@@ -124,8 +125,9 @@ inline void PrintTo(const Scenario& scenario, std::ostream* out) {
 // pages of its own and a stream configuration of two formats; the
 // compressors "Codec A" and "Codec B"; a graph that lists three filters by
 // name; a Sample Grabber connected with a 4 x 3 RGB24 format holding a frame;
-// the code page, heap, files, GDI and property frame; the library not yet
-// started.
+// the code page, heap, files, GDI and property frame; a stamped media sample
+// for the grabber to deliver and a capture pin that counts dropped frames;
+// the library not yet started.
 class World : public OutputWorld {
   public:
     World();
@@ -150,6 +152,8 @@ class World : public OutputWorld {
     FakeHeap heap{platform};
     FakeFiles files{platform};
     FakeGdi gdi{platform};
+    Held<FakeMediaSample> sample{"sample", std::vector<unsigned char>(48, 0x3C)};
+    Held<FakeDroppedFrames> droppedFrames;
 };
 
 // Outcomes beyond a plain code:

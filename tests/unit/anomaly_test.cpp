@@ -136,6 +136,55 @@ void cameraWithControls(World& world) {
     world.cameraBag->devicePath = L"\\\\?\\usb#camera";
 }
 
+// The stream events: frames the grabber delivers while the slot runs, the
+// graph's events, waits that find a frame, time out or hear of a lost device.
+World* streamWorld = nullptr;
+
+void streamEvents(World& world) {
+    streamWorld = &world;
+    world.graph->post(EC_COMPLETE, S_OK, 0);
+}
+
+int deliverFrames(int frames) {
+    int delivered = 0;
+    for (int i = 0; i < frames; ++i) {
+        streamWorld->platform.sync.advanceMs(33);
+        delivered += streamWorld->grabber->deliver(streamWorld->sample.get()) == S_OK ? 1 : 0;
+    }
+    return delivered;
+}
+
+const Step kDeliver{"deliver", [](Host&) { return deliverFrames(2); }};
+const Step kFrameCount{"sequence count", [](Host&) { return vcx_GetFrameCount(); }};
+const Step kFrameTime{"sequence time", [](Host& h) {
+                          int* milliseconds = h.number("milliseconds", 0);
+                          const int result = vcx_GetFrameTime(milliseconds);
+                          return result < 0 ? result : result * 1'000'000 + *milliseconds;
+                      }};
+const Step kFrameRate{"sequence rate", [](Host&) { return vcx_GetFrameRate(); }};
+const Step kDropped{"sequence dropped", [](Host&) { return vcx_GetDroppedFrames(); }};
+const Step kWaitTimesOut{"wait", [](Host&) { return vcx_WaitFrame(vcx_GetFrameCount(), 10); }};
+const Step kNextFrame{"wait next", [](Host& h) {
+                          h.sized("next bits", 48);
+                          h.sized("next header", 44);
+                          streamWorld->platform.sync.duringWaits = {[] { deliverFrames(1); }};
+                          const int result =
+                              vcx_GetNextFrame(vcx_GetFrameCount(), 100, h.buffer("next bits"),
+                                               h.number("next size", 48), h.buffer("next header"));
+                          // The frame arrives whatever the wait did.
+                          if (!streamWorld->platform.sync.duringWaits.empty()) {
+                              deliverFrames(1);
+                              streamWorld->platform.sync.duringWaits.clear();
+                          }
+                          return result;
+                      }};
+const Step kEvent{
+    "event", [](Host& h) { return vcx_GetEvent(h.number("param1", 0), h.number("param2", 0)); }};
+const Step kWaitLost{"wait lost", [](Host&) {
+                         streamWorld->graph->post(EC_DEVICE_LOST, 0, 0);
+                         return vcx_WaitFrame(vcx_GetFrameCount(), 10);
+                     }};
+
 void builderWithoutFileOutput(World& world) {
     world.builder->setResult("SetOutputFileName", E_NOTIMPL);
     world.aviWriter->install(world.platform);
@@ -165,6 +214,10 @@ const Scenario kScenarios[] = {
      {kInit, kPathsSize, kPaths, kOpen6, kPlay2, kControlsSize, kControls, kControlRange,
       kControlGet, kControlSet, kControlAuto, kStop, kClose, kExit},
      cameraWithControls},
+    {"stream_events",
+     {kInit, kOpen6, kPlay2, kDeliver, kFrameCount, kFrameTime, kFrameRate, kDropped, kWaitTimesOut,
+      kNextFrame, kEvent, kEvent, kWaitLost, kStop, kClose, kExit},
+     streamEvents},
 };
 
 // --- Documented outcomes -------------------------------------------------------
@@ -190,6 +243,9 @@ const Outcome kOutcomes[] = {
     {"open", "device0.moniker.BindToObject", kSameHere, kSameHere, kSame},
     {"open", "graph.AddFilter(Device Filter)", kSame},
     {"open", "graph.QueryInterface(IVideoWindow)", -58},
+    // Open: the frame counter is attached or not, the slot opens either way.
+    {"open", "sync.CreateEventW", kSameHere},
+    {"open", "grabber.SetCallback", kSameHere},
     // Open with a requested format: it cannot be applied, or the device
     // refuses it.
     {"open", "FindInterface", -57},
@@ -239,6 +295,7 @@ const Outcome kOutcomes[] = {
     {"buffering", "grabber.SetBufferSamples", kSame},
     {"stop", "graph.Stop", kSame},
     {"close", "graph.", kSame},
+    {"close", "CloseHandle(event)", kSame},
     // Frames: a copy that fails without one of its five mapped answers gives
     // -12, one that answers another success goes on; a working buffer that
     // cannot be had, a picture not painted, a file not created or not
@@ -252,6 +309,29 @@ const Outcome kOutcomes[] = {
     {"frame save", "CreateFileA", -8},
     {"frame save", "WriteFile", -10},
     {"frame save", "CloseHandle", kSame},
+    // Stream events: a sample without its time is stamped by its arrival; the
+    // dropped frames are the capture pin's to tell; a wait without the
+    // graph's events waits on the frames alone, so a loss goes unheard; a
+    // graph that hands out an event with S_FALSE loses it.
+    {"deliver", "sample.GetTime", kSameHere},
+    {"sequence dropped", "FindInterface", -3},
+    {"sequence dropped", "GetNumDropped", -4},
+    {"wait", "sync.WaitForMultipleObjects", -7},
+    {"wait next", "GetConnectedMediaType", -9},
+    {"wait next", "sample.GetPointer", -11},
+    {"wait next", "sample.GetTime", kSameHere},
+    {"wait lost", "QueryInterface(IMediaEventEx)", -3},
+    {"wait lost", "GetEventHandle", -3},
+    {"wait lost", "graph.GetEvent#1", -3},
+    {"wait lost", "graph.GetEvent", kSame},
+    {"wait", "QueryInterface(IMediaEventEx)", kSame},
+    {"wait", "GetEventHandle", kSame},
+    {"wait", "graph.GetEvent", kSame, kSame, kSameHere},
+    {"wait", "FreeEventParams", kSame},
+    {"event", "QueryInterface(IMediaEventEx)", -3},
+    // (the graph's queue is empty by then: any success answers none)
+    {"event", "graph.GetEvent", -4, -4, kSame},
+    {"event", "FreeEventParams", kSame},
     {"overlay", "QueryInterface(IVMRMixerBitmap", -9},
     {"overlay", "SetRect", kSame},
     {"overlay", "SetAlphaBitmap", -7, kPassed, kPassed},

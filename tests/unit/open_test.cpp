@@ -123,8 +123,8 @@ TEST_F(Open, WalksTheWholeCategoryAndBindsOnlyTheChosenDevice) {
                     "videoDevices.Next(1)", "device1.moniker.BindToObject(IBaseFilter)",
                     "graph.AddFilter(Device Filter)", "device1.moniker.Release",
                     "videoDevices.Next(1)", "device2.moniker.Release", "videoDevices.Next(1)",
-                    "videoDevices.Release", "devenum.Release",
-                    "graph.QueryInterface(IVideoWindow)"));
+                    "videoDevices.Release", "devenum.Release", "graph.QueryInterface(IVideoWindow)",
+                    "sync.CreateEventW(auto-reset)", "grabber.SetCallback(0)"));
 
     const vcx::CaptureSlot& slot = vcx::activeSlot();
     EXPECT_EQ(slot.state, vcx::kSlotOpen);
@@ -174,9 +174,11 @@ TEST_F(Open, SampleGrabberTypeIsRgb24VideoInfoAndOtherwiseZero) {
     expected.formattype = FORMAT_VideoInfo;
     ASSERT_EQ(grabber->mediaTypeBytes.size(), sizeof expected);
     EXPECT_EQ(std::memcmp(grabber->mediaTypeBytes.data(), &expected, sizeof expected), 0);
-    // No further call on the grabber: buffering, one-shot and callbacks stay as they are.
+    // Buffering and one-shot stay as they are; the one callback is the
+    // library's frame counter, a sample callback (method 0).
     EXPECT_TRUE(journal().matching("grabber.SetBufferSamples").empty());
     EXPECT_TRUE(journal().matching("grabber.SetOneShot").empty());
+    EXPECT_THAT(journal().matching("grabber.SetCallback"), ElementsAre("grabber.SetCallback(0)"));
 }
 
 TEST_F(Open, CreatesObjectsInTheirContexts) {

@@ -21,7 +21,7 @@ HRESULT CameraFilter::create(int index, REFIID iid, void** out) {
 
 CameraFilter::CameraFilter(CameraConfig config)
     : filterbase::FilterBase(cameraClsid(config.index)), config_(std::move(config)),
-      controls_(config_), stream_(&controls_) {
+      controls_(config_), faults_(config_), stream_(&controls_, &faults_) {
     pins_.push_back(std::make_unique<CameraPin>(*this, L"Capture", PIN_CATEGORY_CAPTURE,
                                                 !config_.noStreamConfig));
     if (config_.previewPin) {
@@ -200,6 +200,13 @@ HRESULT CameraFilter::activate() {
         }
         pins.push_back(pin.get());
     }
+    // A lost device is told to the graph's event sink, which outlives the
+    // stream: no reference is kept.
+    vcx::ComPtr<IMediaEventSink> events;
+    if (graph() != nullptr) {
+        graph()->QueryInterface(IID_IMediaEventSink, events.putVoid());
+    }
+    faults_.begin(events.get(), static_cast<IBaseFilter*>(this));
     return stream_.start(pins, config_.startupDelayMs);
 }
 

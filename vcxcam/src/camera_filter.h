@@ -4,6 +4,7 @@
 #pragma once
 
 #include "camera_controls.h"
+#include "camera_faults.h"
 #include "camera_stream.h"
 #include "config.h"
 #include "filterbase/filter_base.h"
@@ -43,6 +44,9 @@ class CameraFilter final : public filterbase::FilterBase,
     // format holds for both pins.
     HRESULT setFormat(const AM_MEDIA_TYPE* type);
     HRESULT getFormat(AM_MEDIA_TYPE** type);
+    // The configured faults and their counts (IAMDroppedFrames of the
+    // capture pin).
+    const CameraFaults& faults() const { return faults_; }
 
   protected:
     CameraControls& controls() override { return controls_; }
@@ -67,8 +71,9 @@ class CameraFilter final : public filterbase::FilterBase,
     const CameraConfig config_;
     std::vector<std::unique_ptr<CameraPin>> pins_;
     std::optional<Capability> chosen_;
-    // Declared before the stream, whose thread draws through it.
+    // Declared before the stream, whose thread draws through them.
     CameraControls controls_;
+    CameraFaults faults_;
     CameraStream stream_;
 };
 

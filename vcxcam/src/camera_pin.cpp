@@ -4,6 +4,9 @@
 #include "subtype.h"
 #include "video_type.h"
 
+#include <uuids.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -42,7 +45,8 @@ void describeCapability(const Capability& cap, const filterbase::MediaType& type
 
 CameraPin::CameraPin(CameraFilter& camera, const wchar_t* name, const GUID& category,
                      bool streamConfig)
-    : filterbase::OutputPin(camera, name, category), camera_(camera), streamConfig_(streamConfig) {}
+    : filterbase::OutputPin(camera, name, category), camera_(camera), streamConfig_(streamConfig),
+      capture_(category == PIN_CATEGORY_CAPTURE) {}
 
 STDMETHODIMP CameraPin::QueryInterface(REFIID iid, void** out) {
     return filterbase::OutputPin::QueryInterface(iid, out);
@@ -59,6 +63,11 @@ STDMETHODIMP_(ULONG) CameraPin::Release() {
 HRESULT CameraPin::queryExtraInterface(REFIID iid, void** out) {
     if (streamConfig_ && iid == IID_IAMStreamConfig) {
         *out = static_cast<IAMStreamConfig*>(this);
+        AddRef();
+        return S_OK;
+    }
+    if (capture_ && iid == IID_IAMDroppedFrames) {
+        *out = static_cast<IAMDroppedFrames*>(this);
         AddRef();
         return S_OK;
     }
@@ -134,6 +143,46 @@ STDMETHODIMP CameraPin::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* cap
     VIDEO_STREAM_CONFIG_CAPS description;
     describeCapability(cap, media, description);
     std::memcpy(caps, &description, sizeof(description));
+    return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetNumDropped(long* dropped) {
+    if (dropped == nullptr) {
+        return E_POINTER;
+    }
+    *dropped = camera_.faults().dropped();
+    return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetNumNotDropped(long* notDropped) {
+    if (notDropped == nullptr) {
+        return E_POINTER;
+    }
+    *notDropped = camera_.faults().delivered();
+    return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetDroppedInfo(long size, long* frames, long* copied) {
+    if (frames == nullptr || copied == nullptr) {
+        return E_POINTER;
+    }
+    if (size < 0) {
+        return E_INVALIDARG;
+    }
+    const CameraFaults& faults = camera_.faults();
+    const long count = std::min(size, faults.dropped());
+    for (long index = 0; index < count; ++index) {
+        frames[index] = faults.droppedFrame(index);
+    }
+    *copied = count;
+    return S_OK;
+}
+
+STDMETHODIMP CameraPin::GetAverageFrameSize(long* averageSize) {
+    if (averageSize == nullptr) {
+        return E_POINTER;
+    }
+    *averageSize = isConnected() ? sampleBytes(connectionType()) : 0;
     return S_OK;
 }
 

@@ -55,6 +55,7 @@ HRESULT CameraStream::start(const std::vector<filterbase::OutputPin*>& pins, DWO
     mode_ = Mode::Idle;
     framesDelivered_ = 0;
     framesSkipped_ = 0;
+    deliveriesBegun_ = 0;
     thread_ = CreateThread(nullptr, 0, &CameraStream::threadMain, this, 0, nullptr);
     if (thread_ == nullptr) {
         const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
@@ -130,6 +131,9 @@ StreamStats CameraStream::stats() {
     stats.framesSkipped =
         static_cast<ULONGLONG>(InterlockedCompareExchange64(&framesSkipped_, 0, 0));
     stats.streaming = thread_ != nullptr;
+    stats.lastDeliveryCounter = InterlockedCompareExchange64(&lastDeliveryCounter_, 0, 0);
+    stats.deliveriesBegun =
+        static_cast<ULONGLONG>(InterlockedCompareExchange64(&deliveriesBegun_, 0, 0));
     FILETIME created{}, exited{}, kernel{}, user{};
     if (thread_ != nullptr && GetThreadTimes(thread_, &created, &exited, &kernel, &user)) {
         stats.threadCpuTime = fileTimeUnits(kernel) + fileTimeUnits(user);
@@ -200,7 +204,9 @@ void CameraStream::streamLoop() {
                     wake_, static_cast<DWORD>((due - current + kUnitsPerMs - 1) / kUnitsPerMs));
                 continue;
             }
-            if (deliverFrame(frame, timed, due - run.start) > 0) {
+            // Fault hook: a dropped or withheld frame time sends nothing.
+            const bool send = faults_ == nullptr || faults_->next() == CameraFaults::Fate::kDeliver;
+            if (send && deliverFrame(frame, timed, due - run.start) > 0) {
                 ++frame;
                 InterlockedIncrement64(&framesDelivered_);
             }
@@ -284,6 +290,11 @@ int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME s
         }
         samples_[i] = std::move(sample);
     }
+    // Benchmark hook: when this delivery began.
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    InterlockedExchange64(&lastDeliveryCounter_, counter.QuadPart);
+    InterlockedIncrement64(&deliveriesBegun_);
     int delivered = 0;
     for (std::size_t i = 0; i < targets_.size(); ++i) {
         if (!samples_[i]) {

@@ -4,6 +4,7 @@
 // start-up delay), stamped with stream time from the graph clock.
 #pragma once
 
+#include "camera_faults.h"
 #include "capability.h"
 #include "filterbase/output_pin.h"
 #include "stream_stats.h"
@@ -32,7 +33,10 @@ class FrameHook {
 class CameraStream {
   public:
     // hook, when given, must outlive the stream.
-    explicit CameraStream(FrameHook* hook = nullptr) : hook_(hook) {}
+    // hook: told of every drawn frame; faults: decide each frame time first
+    // (none: every frame goes). Both outlive the stream.
+    explicit CameraStream(FrameHook* hook = nullptr, CameraFaults* faults = nullptr)
+        : hook_(hook), faults_(faults) {}
     CameraStream(const CameraStream&) = delete;
     CameraStream& operator=(const CameraStream&) = delete;
     ~CameraStream() { stop(); }
@@ -103,6 +107,11 @@ class CameraStream {
     IReferenceClock* clock_ = nullptr;
     LONG64 framesDelivered_ = 0;
     LONG64 framesSkipped_ = 0;
+    // Fault hooks: the configured faults, and the performance counter when
+    // the newest delivery began (for the benchmarks).
+    CameraFaults* const faults_;
+    LONG64 lastDeliveryCounter_ = 0;
+    LONG64 deliveriesBegun_ = 0;
 };
 
 } // namespace vcxcam

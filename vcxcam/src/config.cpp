@@ -32,6 +32,9 @@ CameraConfig readFrom(const RegKey& key, int index) {
         config.noStreamConfig = key.readDword(L"NoStreamConfig").value_or(0) == 1;
         const DWORD delay = key.readDword(L"StartupDelay").value_or(0);
         config.startupDelayMs = delay <= kMaxStartupDelayMs ? delay : 0;
+        config.stallAfter = key.readDword(L"StallAfter").value_or(0);
+        config.loseAfter = key.readDword(L"LoseAfter").value_or(0);
+        config.dropEvery = key.readDword(L"DropEvery").value_or(0);
     }
     if (config.formats.empty()) {
         config.formats = defaultCapabilities();

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -27,6 +29,10 @@ struct CameraConfig {
     std::vector<ControlSpec> controls;
     // The DevicePath registered with the camera; empty: none.
     std::wstring devicePath;
+    // Faults to show (camera_faults.h); 0 for none.
+    DWORD stallAfter = 0; // stop delivering after this many frames of a stream
+    DWORD loseAfter = 0;  // report the device lost after this many, then deliver none
+    DWORD dropEvery = 0;  // drop every this-many-th frame, counted as dropped
 };
 
 constexpr DWORD kMaxStartupDelayMs = 10'000;

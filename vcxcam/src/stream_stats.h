@@ -12,6 +12,8 @@ struct StreamStats {
     ULONGLONG framesSkipped;   // frame times passed over because delivery fell behind
     ULONGLONG threadCpuTime;   // user + kernel time of the streaming thread, 100 ns units
     BOOL streaming;            // whether a streaming thread exists
+    LONGLONG lastDeliveryCounter; // performance counter when the newest delivery began
+    ULONGLONG deliveriesBegun;    // deliveries begun since the filter last paused from stopped
 };
 
 // {F41F7259-BBDC-4273-BE6D-85E614F47E38}

@@ -76,8 +76,16 @@ expect() {
     fi
 }
 
+# Camera 0's faults (read each time a camera filter is made): a value, or none.
+camera_fault() {
+    "$wine" reg add 'HKCU\Software\vcxcam\Cameras\0' /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1
+}
+no_faults() {
+    "$wine" reg delete 'HKCU\Software\vcxcam\Cameras' /f >/dev/null 2>&1 || true
+}
+
 # status  output                                            file                  arguments
-expect 0 $'^  devices \n^  snap \n^  record '                 -                  -- --help
+expect 0 $'^  devices \n^  snap \n^  record \n^  watch '      -                  -- --help
 expect 0 $'^video capture devices:\n^  0  vcxcam Virtual Camera$\n^  0  vcxcam Identity Compressor$\n^audio capture devices:' \
                                                               -                  -- devices
 expect 2 'device is required'                                 -                  -- snap
@@ -106,6 +114,20 @@ expect 0 'recorded 1 s of device 0 through vcxcam Identity Compressor to ☃.avi
                                                               'avi ☃.avi 640 480' -- record 0 ☃.avi --seconds 1 --codec 'vcxcam Identity Compressor'
 expect 1 'vcx_Open answered -49: no video compressor has exactly that name' \
                                                               'none y.avi'        -- record 0 y.avi --seconds 1 --codec 'vcxcam identity compressor'
+expect 0 $'^watch 1 s: [0-9]+ frames, [0-9.]+ fps, 0 dropped\n^watch 2 s: [0-9]+ frames, [0-9]+\\.[0-9]{2} fps, 0 dropped$' \
+                                                              -                  -- watch 0 --seconds 2
+camera_fault LoseAfter 20
+expect 1 $'^watch [0-9] s: 20 frames, .*, event EC_DEVICE_LOST \\(device removed\\)$\n^vcxcap-cli: the stream ended: EC_DEVICE_LOST \\(device removed\\)$' \
+                                                              -                  -- watch 0 --seconds 5
+no_faults
+camera_fault StallAfter 15
+expect 1 '^vcxcap-cli: the stream stalled: no frame for more than 1 s after frame 15$' \
+                                                              -                  -- watch 0 --seconds 5
+no_faults
+camera_fault DropEvery 3
+expect 0 '^watch 2 s: [0-9]+ frames, [0-9]+\.[0-9]{2} fps, [1-9][0-9]* dropped$' \
+                                                              -                  -- watch 0 --seconds 2
+no_faults
 
 # Camera properties: the table, a setting kept for the next process, refusals
 # with their meaning, and the device paths.

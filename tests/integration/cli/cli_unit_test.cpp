@@ -5,6 +5,7 @@
 
 #include "device_controls.h"
 #include "device_formats.h"
+#include "events.h"
 #include "results.h"
 #include "session.h"
 #include "text.h"
@@ -102,8 +103,41 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"vcx_Init", -1,
                    "vcx_Init answered -1: vcx_Init already ran without vcx_Exit since"},
         ResultCase{"vcx_Stop", -3, "vcx_Stop answered -3: a result this tool does not know"},
-        ResultCase{"vcx_Nothing", -1,
-                   "vcx_Nothing answered -1: a result this tool does not know"}));
+        ResultCase{"vcx_Nothing", -1, "vcx_Nothing answered -1: a result this tool does not know"},
+        ResultCase{"vcx_WaitFrame", -4, "vcx_WaitFrame answered -4: the device has been lost"},
+        ResultCase{"vcx_GetDroppedFrames", -3,
+                   "vcx_GetDroppedFrames answered -3: the device offers no IAMDroppedFrames on "
+                   "its capture pin"}));
+
+// What the tool says of a graph event, and which events end a capture.
+struct EventCase {
+    cli::GraphEvent event;
+    const char* text; // the start of the description
+    bool ends;
+};
+
+class EventTexts : public ::testing::TestWithParam<EventCase> {};
+
+TEST_P(EventTexts, NameTheEventAndTellWhetherItEndsTheCapture) {
+    const EventCase& row = GetParam();
+    EXPECT_EQ(cli::describeEvent(row.event).rfind(row.text, 0), 0u)
+        << cli::describeEvent(row.event);
+    EXPECT_EQ(cli::endsCapture(row.event), row.ends);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, EventTexts,
+    ::testing::Values(
+        EventCase{{0x03, static_cast<int>(0x80070070), 0}, "EC_ERRORABORT (0x80070070: ", true},
+        EventCase{{0x45, static_cast<int>(0x80004005), 0}, "EC_ERRORABORTEX (0x80004005", true},
+        EventCase{
+            {0x06, static_cast<int>(0x8007001F), 0}, "EC_STREAM_ERROR_STOPPED (0x8007001F", true},
+        EventCase{{0x07, 0, 0}, "EC_STREAM_ERROR_STILLPLAYING (0x00000000", false},
+        EventCase{{0x1F, 0x1234, 0}, "EC_DEVICE_LOST (device removed)", true},
+        EventCase{{0x1F, 0x1234, 1}, "EC_DEVICE_LOST (device available again)", false},
+        EventCase{{0x01, 0, 0}, "EC_COMPLETE (0x00000000", false},
+        EventCase{{0x0D, 0, 0}, "EC_CLOCK_CHANGED", false},
+        EventCase{{0x54, 1, -1}, "0x0054 (0x1, 0xFFFFFFFF)", false}));
 
 TEST(FormatLists, ParseLineByLineAndRefuseListsThatDoNotMatch) {
     const std::vector<cli::DeviceFormat> formats =

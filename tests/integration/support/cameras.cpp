@@ -56,6 +56,9 @@ void writeCamera(size_t index, const CameraConfig& camera) {
     if (camera.devicePath) {
         writeString(HKEY_CURRENT_USER, key, L"DevicePath", *camera.devicePath);
     }
+    writeDword(HKEY_CURRENT_USER, key, L"StallAfter", camera.stallAfter);
+    writeDword(HKEY_CURRENT_USER, key, L"LoseAfter", camera.loseAfter);
+    writeDword(HKEY_CURRENT_USER, key, L"DropEvery", camera.dropEvery);
 }
 
 } // namespace

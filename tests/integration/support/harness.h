@@ -60,6 +60,9 @@ struct CameraConfig {
     // The DevicePath to register; nothing: not written, the camera's default
     // path; empty: the camera registers none.
     std::optional<std::wstring> devicePath = std::nullopt;
+    DWORD stallAfter = 0; // faults: see vcxcam/README.md
+    DWORD loseAfter = 0;
+    DWORD dropEvery = 0;
 };
 
 // Replaces the vcxcam configuration with the given cameras (Cameras\0 ..

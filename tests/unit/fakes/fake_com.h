@@ -135,5 +135,6 @@ inline constexpr char kISampleGrabberName[] = "ISampleGrabber";
 inline constexpr char kIGraphBuilderName[] = "IGraphBuilder";
 inline constexpr char kIMediaControlName[] = "IMediaControl";
 inline constexpr char kIVideoWindowName[] = "IVideoWindow";
+inline constexpr char kIMediaEventExName[] = "IMediaEventEx";
 
 } // namespace fakes

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fakes/fake_sync.h"
 #include "fakes/fake_task_memory.h"
 
 namespace fakes {
@@ -127,6 +128,23 @@ HRESULT FakeSampleGrabber::GetCurrentBuffer(LONG* size, LONG* buffer) {
     return hr;
 }
 
+HRESULT FakeSampleGrabber::SetCallback(ISampleGrabberCB* cb, LONG method) {
+    const HRESULT hr = call("SetCallback(" + std::to_string(method) + ")");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    callback = cb;
+    callbackMethod = method;
+    return hr;
+}
+
+HRESULT FakeSampleGrabber::deliver(IMediaSample* sample, double time) {
+    if (callback == nullptr || callbackMethod != 0) {
+        return E_UNEXPECTED;
+    }
+    return callback->SampleCB(time, sample);
+}
+
 // FakeFilterGraph
 
 FakeFilterGraph::~FakeFilterGraph() = default;
@@ -141,7 +159,56 @@ void* FakeFilterGraph::find(REFIID iid) {
     if (iid == IID_IVideoWindow) {
         return static_cast<IVideoWindow*>(this);
     }
+    if (iid == IID_IMediaEvent || iid == IID_IMediaEventEx) {
+        return static_cast<IMediaEventEx*>(this);
+    }
     return nullptr;
+}
+
+HANDLE FakeFilterGraph::eventHandle() {
+    if (eventHandle_ == nullptr) {
+        eventHandle_ = FakeSync::current()->makeEvent(true);
+    }
+    return eventHandle_;
+}
+
+void FakeFilterGraph::post(LONG code, LONG_PTR param1, LONG_PTR param2) {
+    queued.push_back({code, param1, param2});
+    FakeSync::current()->set(eventHandle());
+}
+
+HRESULT FakeFilterGraph::GetEventHandle(OAEVENT* event) {
+    *event = 0;
+    const HRESULT hr = call("GetEventHandle");
+    if (SUCCEEDED(hr)) {
+        *event = reinterpret_cast<OAEVENT>(eventHandle());
+    }
+    return hr;
+}
+
+HRESULT FakeFilterGraph::GetEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, LONG timeout) {
+    *code = 0;
+    const HRESULT hr = call("GetEvent(" + std::to_string(timeout) + ")");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (queued.empty()) {
+        return E_ABORT;
+    }
+    *code = queued.front().code;
+    *param1 = queued.front().param1;
+    *param2 = queued.front().param2;
+    queued.erase(queued.begin());
+    ++eventsTaken;
+    if (queued.empty()) {
+        FakeSync::current()->reset(eventHandle());
+    }
+    return hr;
+}
+
+HRESULT FakeFilterGraph::FreeEventParams(LONG code, LONG_PTR param1, LONG_PTR param2) {
+    freed.push_back({code, param1, param2});
+    return call("FreeEventParams(" + std::to_string(code) + ")");
 }
 
 HRESULT FakeFilterGraph::AddFilter(IBaseFilter* filter, LPCWSTR name) {
@@ -263,11 +330,14 @@ HRESULT FakeCaptureGraphBuilder::FindInterface(const GUID* category, const GUID*
     if (filter == nullptr) {
         return E_POINTER;
     }
-    if (found == nullptr) {
-        return E_NOINTERFACE;
+    std::vector<FakeCom*> candidates = alsoFound;
+    candidates.insert(candidates.begin(), found);
+    for (FakeCom* candidate : candidates) {
+        if (candidate != nullptr && candidate->handOut(iid, out) == S_OK) {
+            return hr;
+        }
     }
-    const HRESULT handed = found->handOut(iid, out);
-    return handed == S_OK ? hr : handed;
+    return E_NOINTERFACE;
 }
 
 // FakePropertyBag
@@ -383,6 +453,23 @@ HRESULT FakeDevEnum::CreateClassEnumerator(REFCLSID category, IEnumMoniker** out
             enumerator->restart();
             enumerator->handOut(IID_IEnumMoniker, reinterpret_cast<void**>(out));
         }
+    }
+    return hr;
+}
+
+// FakeDroppedFrames
+
+void* FakeDroppedFrames::find(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IAMDroppedFrames) {
+        return static_cast<IAMDroppedFrames*>(this);
+    }
+    return nullptr;
+}
+
+HRESULT FakeDroppedFrames::GetNumDropped(long* count) {
+    const HRESULT hr = call("GetNumDropped");
+    if (SUCCEEDED(hr)) {
+        *count = dropped;
     }
     return hr;
 }

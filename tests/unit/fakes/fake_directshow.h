@@ -142,7 +142,17 @@ class FakeSampleGrabber : public FakeFilter,
     HRESULT STDMETHODCALLTYPE SetBufferSamples(WINBOOL buffer) override;
     HRESULT STDMETHODCALLTYPE GetCurrentBuffer(LONG* size, LONG* buffer) override;
     HRESULT STDMETHODCALLTYPE GetCurrentSample(IMediaSample**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetCallback(ISampleGrabberCB*, LONG) override { return E_NOTIMPL; }
+
+    // The callback SetCallback installed ("SetCallback(method)"; a failing
+    // result installs none) and its method. Not counted: the library's own
+    // reference keeps it, as the test's reference keeps this fake.
+    ISampleGrabberCB* callback = nullptr;
+    LONG callbackMethod = -1;
+    HRESULT STDMETHODCALLTYPE SetCallback(ISampleGrabberCB* callback, LONG method) override;
+    // A sample reaching the grabber: handed to the callback's SampleCB, as
+    // the streaming thread does; the callback's result, E_UNEXPECTED without
+    // a sample callback.
+    HRESULT deliver(IMediaSample* sample, double time = 0.0);
 };
 
 // A filter enumerator over filters the test owns.
@@ -154,7 +164,8 @@ using FakeEnumFilters = FakeEnum<IEnumFilters, IBaseFilter>;
 class FakeFilterGraph : public FakeCom,
                         public SeparateRelease<IGraphBuilder, kIGraphBuilderName>,
                         public SeparateRelease<IMediaControl, kIMediaControlName>,
-                        public SeparateRelease<IVideoWindow, kIVideoWindowName> {
+                        public SeparateRelease<IVideoWindow, kIVideoWindowName>,
+                        public SeparateRelease<IMediaEventEx, kIMediaEventExName> {
   public:
     explicit FakeFilterGraph(std::string name = "graph") : FakeCom(std::move(name)) {}
     ~FakeFilterGraph() override;
@@ -259,6 +270,34 @@ class FakeFilterGraph : public FakeCom,
     }
     HRESULT STDMETHODCALLTYPE HideCursor(LONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE IsCursorHidden(LONG*) override { return E_NOTIMPL; }
+
+    // IMediaEventEx: a queue of events that post() fills, with a manual-reset
+    // event handle (FakeSync's) that is set while the queue holds one, as on
+    // Windows. GetEvent is journaled as "GetEvent(timeout)" and answers
+    // E_ABORT on an empty queue; FreeEventParams as "FreeEventParams(code)".
+    struct QueuedEvent {
+        LONG code;
+        LONG_PTR param1;
+        LONG_PTR param2;
+    };
+    void post(LONG code, LONG_PTR param1 = 0, LONG_PTR param2 = 0);
+    std::vector<QueuedEvent> queued;
+    int eventsTaken = 0;
+    std::vector<QueuedEvent> freed;
+    HANDLE eventHandle();
+    HRESULT STDMETHODCALLTYPE GetEventHandle(OAEVENT* event) override;
+    HRESULT STDMETHODCALLTYPE GetEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2,
+                                       LONG timeout) override;
+    HRESULT STDMETHODCALLTYPE WaitForCompletion(LONG, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CancelDefaultHandling(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RestoreDefaultHandling(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FreeEventParams(LONG code, LONG_PTR param1, LONG_PTR param2) override;
+    HRESULT STDMETHODCALLTYPE SetNotifyWindow(OAHWND, LONG, LONG_PTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetNotifyFlags(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetNotifyFlags(LONG*) override { return E_NOTIMPL; }
+
+  private:
+    HANDLE eventHandle_ = nullptr;
 };
 
 // Capture Graph Builder 2.
@@ -279,9 +318,11 @@ class FakeCaptureGraphBuilder : public FakeCom, public ICaptureGraphBuilder2 {
     FakeCom* multiplexer = nullptr;
     HRESULT STDMETHODCALLTYPE SetOutputFileName(const GUID* type, LPCOLESTR file, IBaseFilter** mux,
                                                 IFileSinkFilter** sink) override;
-    // Hands out `found`, queried for the asked interface (E_NOINTERFACE
-    // without it); E_POINTER for a null filter, as the platform answers.
+    // Hands out `found`, queried for the asked interface, or else the first
+    // of `alsoFound` that has it (E_NOINTERFACE when none has); E_POINTER for
+    // a null filter, as the platform answers.
     FakeCom* found = nullptr;
+    std::vector<FakeCom*> alsoFound;
     HRESULT STDMETHODCALLTYPE FindInterface(const GUID* category, const GUID* type,
                                             IBaseFilter* filter, REFIID iid, void** out) override;
     // Journaled as "RenderStream(category, type, source, compressor,
@@ -393,6 +434,21 @@ class FakeDevEnum : public FakeCom, public ICreateDevEnum {
 
   private:
     std::vector<std::pair<CLSID, FakeEnumMoniker*>> categories_;
+};
+
+// A capture pin's IAMDroppedFrames: GetNumDropped journaled and answering
+// `dropped`; the rest E_NOTIMPL.
+class FakeDroppedFrames : public FakeCom, public IAMDroppedFrames {
+  public:
+    explicit FakeDroppedFrames(std::string name = "droppedFrames") : FakeCom(std::move(name)) {}
+    FAKE_IUNKNOWN
+    void* find(REFIID iid) override;
+
+    long dropped = 0;
+    HRESULT STDMETHODCALLTYPE GetNumDropped(long* dropped) override;
+    HRESULT STDMETHODCALLTYPE GetNumNotDropped(long*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDroppedInfo(long, long*, long*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAverageFrameSize(long*) override { return E_NOTIMPL; }
 };
 
 // How ShowDialog is journaled: "ShowDialog(dialog, window)".

@@ -20,6 +20,7 @@ class FakeFiles : public FakeCom {
   public:
     explicit FakeFiles(FakePlatform& platform) : FakeCom("files") {
         current = this;
+        otherHandles_ = platform.table().closeHandle;
         platform.table().createFileA = createFileA;
         platform.table().writeFile = writeFile;
         platform.table().closeHandle = closeHandle;
@@ -33,6 +34,8 @@ class FakeFiles : public FakeCom {
 
   private:
     static inline FakeFiles* current = nullptr;
+    // Where the handles that are no files of ours go (the events).
+    BOOL(WINAPI* otherHandles_)(HANDLE) = nullptr;
 
     static HANDLE WINAPI createFileA(LPCSTR name, DWORD access, DWORD share,
                                      LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
@@ -60,6 +63,9 @@ class FakeFiles : public FakeCom {
         return SUCCEEDED(hr);
     }
     static BOOL WINAPI closeHandle(HANDLE handle) {
+        if (current->open.count(handle) == 0 && current->otherHandles_ != nullptr) {
+            return current->otherHandles_(handle);
+        }
         EXPECT_EQ(current->open.erase(handle), 1u) << "closing a handle that is not open";
         return SUCCEEDED(current->call("CloseHandle", Site::kFailure));
     }

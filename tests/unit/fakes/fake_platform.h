@@ -1,5 +1,6 @@
 // A platform table for unit tests: COM start-up, object creation, task memory
-// and variants are answered by the fake and journaled; every other entry fails
+// and variants are answered by the fake and journaled, events, waits and
+// clocks by its FakeSync (fake_sync.h); every other entry fails
 // the test that calls it, naming the entry, until the test (or a fake of its
 // own) sets it through table(). Creating a FakePlatform installs it;
 // destroying it restores the system table.
@@ -12,6 +13,7 @@
 
 #include "core/platform.h"
 #include "fakes/fake_com.h"
+#include "fakes/fake_sync.h"
 
 namespace fakes {
 
@@ -73,6 +75,12 @@ class FakePlatform {
     static HRESULT WINAPI variantClear(VARIANTARG* variant);
 
     vcx::Platform table_;
+
+  public:
+    // Events, waits and clocks (fake_sync.h), in place for every test.
+    FakeSync sync{table_};
+
+  private:
     std::map<std::string, FakeCom*> objects_;
     std::map<std::string, HRESULT> createResults_;
     std::map<std::string, DWORD> contexts_;

@@ -1,0 +1,138 @@
+// The slot's frame counter: the callback the Sample Grabber calls for every
+// sample that reaches it (ISampleGrabberCB::SampleCB, on the graph's
+// streaming thread), and what the host's thread reads of it.
+//
+// On the streaming thread the callback only counts, stamps and signals: it
+// numbers the sample (1 for the first after the slot opened), records its
+// start time and its arrival on the performance counter, publishes the
+// number, and sets the counter's event when a host thread waits. It copies
+// nothing and takes no lock; every shared value is an atomic.
+//
+// Handing one frame over. The bits the grabber buffers cannot be tied to a
+// number: the grabber replaces its buffer before it calls the callback, so a
+// copy made between the two holds a frame the count does not show yet.
+// A host that needs the number of the bits it holds asks for the next frame
+// instead (arm, then take): the callback that finds the request armed keeps
+// a reference to its sample, stores the sample's number and the sample, and
+// signals; the host's thread takes the sample, copies it and releases it.
+// Why that is exact and race-free:
+//   - the request is one atomic flag: arm() stores 1; the callback exchanges
+//     it for 0, and only the callback that read 1 hands its sample over, so
+//     at most one sample is handed per request;
+//   - the callback stores the number, then publishes the sample pointer with
+//     release order; take() exchanges the pointer for null with acquire
+//     order, so it sees that sample's number, and owns the reference it took
+//     out (exactly one of callback and host holds it at any time);
+//   - disarm() exchanges the flag for 0 too: when it reads 1 no callback took
+//     the request and none will hand a sample; when it reads 0 a callback
+//     did, and its sample is (or is about to be) published, so the host
+//     takes it and nothing is left behind;
+//   - the number is the callback's own for that sample, and the bits are the
+//     sample's: a later frame travels in another sample, which the streaming
+//     thread cannot write into while a reference to this one is held.
+// The sample is held only while the host's call copies it.
+//
+// Waking a waiting host: the host increments the waiter count, then reads the
+// frame count; the callback stores the count, then reads the waiter count
+// (all sequentially consistent). So either the host sees the new frame or the
+// callback sees the waiter and sets the event: no frame goes unnoticed, and
+// the streaming thread makes no kernel call while nobody waits.
+#pragma once
+
+#include <windows.h>
+#include <dshow.h>
+#include <qedit.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+namespace vcx {
+
+class FrameCounter final : public ISampleGrabberCB {
+  public:
+    // A counter with its auto-reset event (through the platform table), or
+    // null when either cannot be had.
+    static FrameCounter* create();
+
+    FrameCounter(const FrameCounter&) = delete;
+    FrameCounter& operator=(const FrameCounter&) = delete;
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // ISampleGrabberCB, on the streaming thread. The grabber calls it for one
+    // sample at a time (it receives on one input pin).
+    STDMETHODIMP SampleCB(double time, IMediaSample* sample) override;
+    STDMETHODIMP BufferCB(double time, BYTE* buffer, long length) override;
+
+    // The newest frame's number; 0 before the first.
+    int64_t frames() const { return frames_.load(std::memory_order_seq_cst); }
+
+    struct Stamp {
+        int64_t number;
+        bool timed;           // whether the sample carried a start time
+        REFERENCE_TIME start; // its start time in stream time, when timed
+        LONGLONG arrival;     // performance counter at its arrival
+    };
+    // The newest frame's stamp; false before the first frame.
+    bool newest(Stamp& stamp) const;
+    // Performance counter at the first frame's arrival (0 before it).
+    LONGLONG firstArrival() const { return firstArrival_.load(std::memory_order_acquire); }
+    LONGLONG frequency() const { return frequency_; }
+
+    // Frames per second in thousandths, measured over the frames that
+    // arrived in the second before now (a performance counter reading): the
+    // mean rate between the first and the last of them; 0 with fewer than two.
+    int32_t rateMilli(LONGLONG now) const;
+
+    // The event the callback sets for a waiting host (auto-reset).
+    HANDLE event() const { return event_; }
+
+    // A host thread starts or ends waiting for a frame newer than it has seen.
+    void addWaiter() { waiters_.fetch_add(1, std::memory_order_seq_cst); }
+    void removeWaiter() { waiters_.fetch_sub(1, std::memory_order_seq_cst); }
+
+    // Asks for the next sample to be handed over.
+    void arm() { armed_.store(1, std::memory_order_seq_cst); }
+    // Withdraws the request: true when no sample was or will be handed for
+    // it; false when a callback took it (then take() yields its sample soon).
+    bool disarm() { return armed_.exchange(0, std::memory_order_seq_cst) != 0; }
+    // The sample handed over with its number, owning the callback's
+    // reference; null when none is waiting.
+    IMediaSample* take(int64_t& number);
+
+    // Records in the ring; enough for a second at the highest rate a camera
+    // of ours offers (1000 fps) with room to spare.
+    static constexpr int64_t kRingSize = 2048;
+
+  private:
+    FrameCounter(HANDLE event, LONGLONG frequency);
+    ~FrameCounter();
+
+    struct Record {
+        std::atomic<int64_t> start;
+        std::atomic<int64_t> arrival;
+    };
+    // Whether records read for frames from oldest on, read after the count
+    // said newest, were not overwritten meanwhile (call after the reads).
+    bool recordsIntact(int64_t oldest) const;
+
+    std::atomic<ULONG> references_{1};
+    const HANDLE event_;
+    const LONGLONG frequency_;
+    std::atomic<int64_t> frames_{0};
+    std::atomic<LONGLONG> firstArrival_{0};
+    std::array<Record, kRingSize> ring_{};
+    std::atomic<LONG> waiters_{0};
+    std::atomic<LONG> armed_{0};
+    std::atomic<int64_t> handedNumber_{0};
+    std::atomic<IMediaSample*> handed_{nullptr};
+};
+
+// The start time recorded for a sample without one.
+constexpr REFERENCE_TIME kUntimed = INT64_MIN;
+
+} // namespace vcx
