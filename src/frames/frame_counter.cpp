@@ -35,31 +35,6 @@ FrameCounter::~FrameCounter() {
     platform().closeHandle(event_);
 }
 
-STDMETHODIMP FrameCounter::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    if (iid == IID_IUnknown || iid == IID_ISampleGrabberCB) {
-        *out = static_cast<ISampleGrabberCB*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) FrameCounter::AddRef() {
-    return references_.fetch_add(1) + 1;
-}
-
-STDMETHODIMP_(ULONG) FrameCounter::Release() {
-    const ULONG left = references_.fetch_sub(1) - 1;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 STDMETHODIMP FrameCounter::SampleCB(double, IMediaSample* sample) {
     const Platform& os = platform();
     REFERENCE_TIME start = 0;

@@ -43,25 +43,19 @@
 #include <dshow.h>
 #include <qedit.h>
 
+#include "filterbase/single_interface.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
 
 namespace vcx {
 
-class FrameCounter final : public ISampleGrabberCB {
+class FrameCounter final : public filterbase::SingleInterfaceObject<ISampleGrabberCB> {
   public:
     // A counter with its auto-reset event (through the platform table), or
     // null when either cannot be had.
     static FrameCounter* create();
-
-    FrameCounter(const FrameCounter&) = delete;
-    FrameCounter& operator=(const FrameCounter&) = delete;
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // ISampleGrabberCB, on the streaming thread. The grabber calls it for one
     // sample at a time (it receives on one input pin).
@@ -110,7 +104,7 @@ class FrameCounter final : public ISampleGrabberCB {
 
   private:
     FrameCounter(HANDLE event, LONGLONG frequency);
-    ~FrameCounter();
+    ~FrameCounter() override;
 
     struct Record {
         std::atomic<int64_t> start;
@@ -120,7 +114,6 @@ class FrameCounter final : public ISampleGrabberCB {
     // said newest, were not overwritten meanwhile (call after the reads).
     bool recordsIntact(int64_t oldest) const;
 
-    std::atomic<ULONG> references_{1};
     const HANDLE event_;
     const LONGLONG frequency_;
     std::atomic<int64_t> frames_{0};
@@ -134,5 +127,12 @@ class FrameCounter final : public ISampleGrabberCB {
 
 // The start time recorded for a sample without one.
 constexpr REFERENCE_TIME kUntimed = INT64_MIN;
+
+// A frame number or time as a 32-bit export answers it: clamped to the range.
+constexpr int32_t clampToInt32(int64_t value) {
+    return value > INT32_MAX   ? INT32_MAX
+           : value < INT32_MIN ? INT32_MIN
+                               : static_cast<int32_t>(value);
+}
 
 } // namespace vcx

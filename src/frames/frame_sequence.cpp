@@ -5,8 +5,6 @@
 
 #include "vcxcap.h"
 
-#include <climits>
-
 #include "core/com_ptr.h"
 #include "core/platform.h"
 #include "frames/frame_counter.h"
@@ -29,12 +27,6 @@ void attachFrameCounter(CaptureSlot& slot) {
 }
 
 namespace {
-
-int32_t clampToInt32(int64_t value) {
-    return value > INT32_MAX   ? INT32_MAX
-           : value < INT32_MIN ? INT32_MIN
-                               : static_cast<int32_t>(value);
-}
 
 // Whole milliseconds in a span of 100 ns units, rounded down.
 int64_t floorMilliseconds(int64_t units) {

@@ -4,7 +4,6 @@
 // that number is exact).
 #include "vcxcap.h"
 
-#include <climits>
 #include <cstring>
 
 #include "control/graph_events.h"
@@ -39,10 +38,6 @@ int32_t checkWait(int after, int timeoutMs) {
         return kTimeoutNegative;
     }
     return activeSlot().frameCounter == nullptr ? kNoCounter : 0;
-}
-
-int32_t clampNumber(int64_t number) {
-    return number > INT32_MAX ? INT32_MAX : static_cast<int32_t>(number);
 }
 
 // One wait of the host's thread for a frame numbered above after, on the
@@ -85,7 +80,7 @@ class FrameWait {
         const Platform& os = platform();
         for (;;) {
             if (frameArrived()) {
-                return clampNumber(number_);
+                return clampToInt32(number_);
             }
             if (slot_.events.deviceLost) {
                 return finish(kDeviceLost);
@@ -103,7 +98,7 @@ class FrameWait {
                 }
             } else if (woke == WAIT_TIMEOUT) {
                 if (frameArrived()) {
-                    return clampNumber(number_);
+                    return clampToInt32(number_);
                 }
                 if (remainingMs() == 0) {
                     return finish(slot_.events.deviceLost ? kDeviceLost : kTimedOut);
@@ -158,7 +153,7 @@ class FrameWait {
                 if (number > after_) {
                     sample_ = sample;
                     number_ = number;
-                    return clampNumber(number);
+                    return clampToInt32(number);
                 }
                 sample->Release();
                 return result;
