@@ -96,9 +96,7 @@ bool CameraPin::acceptsType(const AM_MEDIA_TYPE& type) {
 }
 
 long CameraPin::sampleBytes(const AM_MEDIA_TYPE& type) {
-    const std::optional<Capability> format = readVideoType(type);
-    return format ? static_cast<long>(frameBytes(format->subtype, format->width, format->height))
-                  : 0;
+    return videoSampleBytes(type);
 }
 
 STDMETHODIMP CameraPin::SetFormat(AM_MEDIA_TYPE* type) {

@@ -52,8 +52,7 @@ HRESULT CompressorFilter::outputTypeFor(const AM_MEDIA_TYPE& input,
 }
 
 long CompressorFilter::outputSampleBytes(const AM_MEDIA_TYPE& output) const {
-    const std::optional<Capability> format = readVideoType(output);
-    return format ? static_cast<long>(frameSize(format->width, format->height)) : 0;
+    return videoSampleBytes(output);
 }
 
 HRESULT CompressorFilter::transform(const AM_MEDIA_TYPE&, const BYTE* from, long length, BYTE* to,

@@ -36,8 +36,7 @@ HRESULT ConverterFilter::outputTypeFor(const AM_MEDIA_TYPE& input,
 }
 
 long ConverterFilter::outputSampleBytes(const AM_MEDIA_TYPE& output) const {
-    const std::optional<Capability> format = readVideoType(output);
-    return format ? static_cast<long>(frameSize(format->width, format->height)) : 0;
+    return videoSampleBytes(output);
 }
 
 HRESULT ConverterFilter::transform(const AM_MEDIA_TYPE& input, const BYTE* from, long length,

@@ -110,4 +110,10 @@ std::optional<Capability> readVideoType(const AM_MEDIA_TYPE& type, DWORD* imageS
     return cap;
 }
 
+long videoSampleBytes(const AM_MEDIA_TYPE& type) {
+    const std::optional<Capability> format = readVideoType(type);
+    return format ? static_cast<long>(frameBytes(format->subtype, format->width, format->height))
+                  : 0;
+}
+
 } // namespace vcxcam

@@ -23,4 +23,8 @@ HRESULT makeVideoType(const Capability& cap, filterbase::MediaType& out);
 // not checked.
 std::optional<Capability> readVideoType(const AM_MEDIA_TYPE& type, DWORD* imageSize = nullptr);
 
+// Bytes one frame of a type readVideoType reads holds (frameBytes of its
+// subtype and size); 0 for any other type.
+long videoSampleBytes(const AM_MEDIA_TYPE& type);
+
 } // namespace vcxcam
