@@ -60,21 +60,18 @@ void saveFirstFrame(const std::string& ansiPath, double timeoutSeconds) {
 // come; the first that ends the recording, if one does.
 std::optional<GraphEvent> recordUntil(ULONGLONG deadline) {
     constexpr DWORD kEventPollMs = 20;
-    for (ULONGLONG now = GetTickCount64(); now < deadline && !interrupted();
-         now = GetTickCount64()) {
+    for (;;) {
         for (const GraphEvent& event : takeEvents()) {
             if (endsCapture(event)) {
                 return event;
             }
         }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline || interrupted()) {
+            return std::nullopt;
+        }
         Sleep(static_cast<DWORD>(std::min<ULONGLONG>(kEventPollMs, deadline - now)));
     }
-    for (const GraphEvent& event : takeEvents()) {
-        if (endsCapture(event)) {
-            return event;
-        }
-    }
-    return std::nullopt;
 }
 
 // Width and height of the newest frame, from its header.
