@@ -32,7 +32,6 @@ class FrameHook {
 
 class CameraStream {
   public:
-    // hook, when given, must outlive the stream.
     // hook: told of every drawn frame; faults: decide each frame time first
     // (none: every frame goes). Both outlive the stream.
     explicit CameraStream(FrameHook* hook = nullptr, CameraFaults* faults = nullptr)

@@ -8,8 +8,6 @@
 
 #include <windows.h>
 
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
