@@ -33,8 +33,9 @@ fi
 
 if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: installing ${missing[*]}"
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+    retry="$(dirname "$0")/apt-retry.sh"
+    $sudo "$retry" apt-get update
+    $sudo env DEBIAN_FRONTEND=noninteractive "$retry" apt-get install -y "${missing[@]}"
 fi
 
 # The posix thread model gives std::thread and std::mutex to the cross compilers.
