@@ -34,7 +34,10 @@ fi
 if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: installing ${missing[*]}"
     retry="$(dirname "$0")/apt-retry.sh"
-    $sudo "$retry" apt-get update
+    # An index that keeps failing (a mirror serving a stale one) is left
+    # out: the install that follows fails when it needed it.
+    $sudo "$retry" apt-get update ||
+        echo "setup: warning: some package indexes did not download (above); going on without them" >&2
     $sudo env DEBIAN_FRONTEND=noninteractive "$retry" apt-get install -y "${missing[@]}"
 fi
 
