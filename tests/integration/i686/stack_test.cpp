@@ -266,6 +266,9 @@ const ExportCall kCalls[] = {
     {"vcx_WaitFrame", S::kRunning, waitForAFrame, std::nullopt, false, nullptr, true},
     {"vcx_GetNextFrame", S::kRunning, nextFrame, std::nullopt, false, holdsTheCamerasPicture, true},
     {"vcx_GetEvent", S::kOpen, twoNumbers, 0},
+    {"vcx_SetFrameQueue", S::kOpen, one<2>, 0},
+    {"vcx_GetFrameQueue", S::kFresh, none, 0},
+    {"vcx_SetStartupAllowance", S::kFresh, one<5000>, 0},
 };
 
 // The names the loaded DLL exports, from its export directory.
