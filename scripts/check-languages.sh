@@ -13,6 +13,10 @@
 #   python-linux                (x86_64 only) the all-exports check with
 #                               ctypes under Linux, against the stub built as
 #                               a Linux shared library
+#   wrong-declarations-ARCH     the all-exports checks of the guide with one
+#                               declaration made wrong, a row of
+#                               tests/docs/wrong-declarations.txt each: each
+#                               must fail that export
 #
 # Free Pascal (in Delphi mode) and Mono's C# compiler build the programs; the
 # C# ones run on a .NET runtime for Windows, all under Wine in the prefix of
@@ -79,104 +83,144 @@ python3 "$docs/make_stub.py" "$header" >"$work/stub.c" || exit 1
 exports=$(grep -c '^int VCXAPI vcx_' "$work/stub.c")
 cp "$build/bin/vcxcap.dll" "$work/real/"
 
-# An all-exports program ($2) and its check name ($1): run it against the stub.
-run_calls() {
-    local passed=0
-    run "$work/$1.out" "$work/stub" "${@:2}" "$arch"
-    tr -d '\r' <"$work/$1.out" | grep -v "^$1-$arch: [0-9]* passed"
-    passed=$(tr -d '\r' <"$work/$1.out" | sed -n "s/^$1-$arch: \([0-9]*\) passed, [0-9]* failed$/\1/p")
-    report "$1-$arch" "${passed:-0}" $((exports - ${passed:-0}))
+registered=$("${wine[@]}" winepath -w "$build/bin/vcxcam.dll" | tr -d '\r')
+VCX_WINE=${wine[0]} "$root/tests/integration/support/register-vcxcam.sh" "$build/bin/vcxcam.dll" >/dev/null
+
+mkdir -p "$work/linux"
+linux_stub=no
+gcc -std=c99 -O1 -Wall -Wextra -Werror -D__cdecl= -fPIC -shared -I"$root/include" \
+    -I"$docs/support" -o "$work/linux/vcxcap.dll" "$work/stub.c" "$docs/support/stub_support.c" &&
+    linux_stub=yes
+[ -d "$rtl" ] && has_delphi=yes || has_delphi=no
+[ -f "$dotnet/dotnet.exe" ] && has_dotnet=yes || has_dotnet=no
+
+compile_pascal() { # folder with the sources, program, output folder
+    "${pascal[@]}" -n -Mdelphi -Sew -Fu"$rtl" -FU"$1" -FE"$3" "$1/$2" >"$1/$2.log" 2>&1 ||
+        { cat "$1/$2.log"; return 1; }
+}
+compile_csharp() { # output, sources...
+    mcs -nologo -warnaserror+ -platform:$platform -out:"$1" "${@:2}" >"$work/mcs.log" 2>&1 ||
+        { cat "$work/mcs.log"; return 1; }
+}
+runtime_config() { # program
+    local version; version=$(ls "$dotnet/shared/Microsoft.NETCore.App")
+    printf '{"runtimeOptions": {"framework": {"name": "Microsoft.NETCore.App", "version": "%s"}}}\n' \
+        "$version" >"${1%.exe}.runtimeconfig.json"
 }
 
-# An example program run against the real DLL: it must list the camera and copy its frame.
-run_example() {
-    local check=$1-example-$arch
-    shift
-    if run "$work/$check.out" "$work/real" "$@" &&
-        tr -d '\r' <"$work/$check.out" | grep -qx 'vcxcam Virtual Camera' &&
-        tr -d '\r' <"$work/$check.out" | grep -qx 'frame of 921600 bytes'; then
+# The all-exports check of language $1 on the guide $2: its output (a line per
+# failing export and its tally "LANGUAGE-ARCH: N passed, N failed", or why it
+# could not run) on stdout. The C# and Delphi programs run in the stub's folder.
+all_exports() {
+    local language=$1 guide=$2 dir=$work/$1
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    case $language in
+    delphi)
+        python3 "$docs/usage_doc.py" "$guide" pascal 0 >"$dir/vcxcap.pas"
+        python3 "$docs/make_pascal.py" "$header" >"$dir/exportcheck.pas"
+        cp "$docs/support/checksupport.pas" "$dir/"
+        compile_pascal "$dir" exportcheck.pas "$dir" || return 0
+        cp "$dir/exportcheck.exe" "$work/stub/"
+        run "$dir/out" "$work/stub" exportcheck.exe "$arch"
+        ;;
+    csharp)
+        python3 "$docs/usage_doc.py" "$guide" csharp 0 >"$dir/Vcxcap.cs"
+        python3 "$docs/make_csharp.py" "$header" >"$dir/Calls.cs"
+        compile_csharp "$work/stub/exportcheck.exe" "$dir/Vcxcap.cs" "$docs/support/Support.cs" \
+            "$dir/Calls.cs" || return 0
+        runtime_config "$work/stub/exportcheck.exe"
+        run "$dir/out" "$work/stub" "$dotnet/dotnet.exe" exportcheck.exe "$arch"
+        ;;
+    python)
+        LD_LIBRARY_PATH=$work/linux python3 "$docs/check_python.py" "$header" "$guide" >"$dir/out" 2>&1
+        ;;
+    esac
+    tr -d '\r' <"$dir/out"
+}
+
+# Whether language $1 can run its all-exports check here.
+runs() {
+    case $1 in
+    delphi) [ $has_delphi = yes ] ;;
+    csharp) [ $has_dotnet = yes ] ;;
+    python) [ "$arch" = x86_64 ] && [ $linux_stub = yes ] ;;
+    esac
+}
+
+# The example program of the guide in language $1 against the real DLL: it
+# must list the camera and copy its frame.
+example() {
+    local check=$1-example-$arch dir=$work/$1-example
+    mkdir -p "$dir"
+    case $1 in
+    delphi)
+        python3 "$docs/usage_doc.py" "$document" pascal 0 >"$dir/vcxcap.pas"
+        python3 "$docs/usage_doc.py" "$document" pascal 1 >"$dir/grab.pas"
+        compile_pascal "$dir" grab.pas "$work/real" || { report "$check" 0 1; return; }
+        run "$dir/out" "$work/real" grab.exe
+        ;;
+    csharp)
+        python3 "$docs/usage_doc.py" "$document" csharp 0 >"$dir/Vcxcap.cs"
+        {
+            echo "using System; using System.Runtime.InteropServices;"
+            echo "public static class Example {"
+            python3 "$docs/usage_doc.py" "$document" csharp 1
+            echo "}"
+        } >"$dir/Example.cs"
+        compile_csharp "$work/real/grab.exe" "$dir/Vcxcap.cs" "$dir/Example.cs" ||
+            { report "$check" 0 1; return; }
+        runtime_config "$work/real/grab.exe"
+        run "$dir/out" "$work/real" "$dotnet/dotnet.exe" grab.exe
+        ;;
+    esac
+    if tr -d '\r' <"$dir/out" | grep -qx 'vcxcam Virtual Camera' &&
+        tr -d '\r' <"$dir/out" | grep -qx 'frame of 921600 bytes'; then
         report "$check" 1 0
     else
         echo "$check: the example printed:"
-        tr -d '\r' <"$work/$check.out"
+        tr -d '\r' <"$dir/out"
         report "$check" 0 1
     fi
 }
 
-registered=$("${wine[@]}" winepath -w "$build/bin/vcxcam.dll" | tr -d '\r')
-VCX_WINE=${wine[0]} "$root/tests/integration/support/register-vcxcam.sh" "$build/bin/vcxcam.dll" >/dev/null
-
-# Delphi: the document's unit, the generated calls and the example, in Delphi mode.
-if [ -d "$rtl" ]; then
-    mkdir -p "$work/delphi"
-    python3 "$docs/usage_doc.py" "$document" pascal 0 >"$work/delphi/vcxcap.pas"
-    python3 "$docs/usage_doc.py" "$document" pascal 1 >"$work/delphi/grab.pas"
-    python3 "$docs/make_pascal.py" "$header" >"$work/delphi/exportcheck.pas"
-    cp "$docs/support/checksupport.pas" "$work/delphi/"
-    compile() { # program, output folder
-        "${pascal[@]}" -n -Mdelphi -Sew -Fu"$rtl" -FU"$work/delphi" -FE"$2" "$work/delphi/$1" \
-            >"$work/delphi/$1.log" 2>&1 || { cat "$work/delphi/$1.log"; return 1; }
-    }
-    if compile exportcheck.pas "$work/stub"; then
-        run_calls delphi exportcheck.exe
-    else
-        report "delphi-$arch" 0 "$exports"
+languages=(delphi csharp)
+[ "$arch" = x86_64 ] && languages+=(python)
+for language in "${languages[@]}"; do
+    if ! runs "$language"; then
+        report "$language-$arch" 0 0 1
+        [ $language = python ] || report "$language-example-$arch" 0 0 1
+        continue
     fi
-    if compile grab.pas "$work/real"; then
-        run_example delphi grab.exe
-    else
-        report "delphi-example-$arch" 0 1
-    fi
-else
-    report "delphi-$arch" 0 0 1
-    report "delphi-example-$arch" 0 0 1
-fi
+    name=$language-$arch
+    [ $language = python ] && name=python-linux
+    out=$(all_exports "$language" "$document")
+    grep -v "^$name: [0-9]* passed" <<<"$out"
+    passed=$(sed -n "s/^$name: \([0-9]*\) passed, [0-9]* failed$/\1/p" <<<"$out")
+    report "$name" "${passed:-0}" $((exports - ${passed:-0}))
+    [ $language = python ] || example "$language"
+done
 
-# C#: the document's class, the generated calls and the example, run by dotnet.exe.
-mkdir -p "$work/csharp"
-python3 "$docs/usage_doc.py" "$document" csharp 0 >"$work/csharp/Vcxcap.cs"
-{
-    echo "using System; using System.Runtime.InteropServices;"
-    echo "public static class Example {"
-    python3 "$docs/usage_doc.py" "$document" csharp 1
-    echo "}"
-} >"$work/csharp/Example.cs"
-python3 "$docs/make_csharp.py" "$header" >"$work/csharp/Calls.cs"
-mcs_compile() { # output, sources...
-    mcs -nologo -warnaserror+ -platform:$platform -out:"$1" "${@:2}" >"$work/csharp/mcs.log" 2>&1 ||
-        { cat "$work/csharp/mcs.log"; return 1; }
-}
-runtime_config() { # folder, program
-    local version; version=$(ls "$dotnet/shared/Microsoft.NETCore.App")
-    printf '{"runtimeOptions": {"framework": {"name": "Microsoft.NETCore.App", "version": "%s"}}}\n' \
-        "$version" >"$1/${2%.exe}.runtimeconfig.json"
-}
-if ! mcs_compile "$work/stub/exportcheck.exe" "$work/csharp/Vcxcap.cs" "$docs/support/Support.cs" \
-    "$work/csharp/Calls.cs"; then
-    report "csharp-$arch" 0 "$exports"
-elif [ ! -f "$dotnet/dotnet.exe" ]; then
-    report "csharp-$arch" 0 0 1
-else
-    runtime_config "$work/stub" exportcheck.exe
-    run_calls csharp "$dotnet/dotnet.exe" exportcheck.exe
-fi
-if ! mcs_compile "$work/real/grab.exe" "$work/csharp/Vcxcap.cs" "$work/csharp/Example.cs"; then
-    report "csharp-example-$arch" 0 1
-elif [ ! -f "$dotnet/dotnet.exe" ]; then
-    report "csharp-example-$arch" 0 0 1
-else
-    runtime_config "$work/real" grab.exe
-    run_example csharp "$dotnet/dotnet.exe" grab.exe
-fi
-
-# Python: the document's ctypes declarations under Linux, against the stub built for Linux.
-if [ "$arch" = x86_64 ]; then
-    mkdir -p "$work/linux"
-    if gcc -std=c99 -O1 -Wall -Wextra -Werror -D__cdecl= -fPIC -shared -I"$root/include" \
-        -I"$docs/support" -o "$work/linux/vcxcap.dll" "$work/stub.c" "$docs/support/stub_support.c"; then
-        LD_LIBRARY_PATH=$work/linux python3 "$docs/check_python.py" "$header" "$document" || status=1
-    else
-        report python-linux 0 "$exports"
+# Each wrong declaration must fail its export (or the program's compilation).
+caught=0 missed=0
+while read -r language where export change; do
+    case $language in "" | "#"*) continue ;; esac
+    [ "$where" = all ] || [ "$where" = "$arch" ] || continue
+    runs "$language" || continue
+    sed "$change" "$document" >"$work/wrong.md"
+    if cmp -s "$document" "$work/wrong.md"; then
+        echo "wrong-declarations: $language $export: '$change' changes nothing in the guide"
+        missed=$((missed + 1))
+        continue
     fi
-fi
+    out=$(all_exports "$language" "$work/wrong.md")
+    if grep -q -e "^FAIL $export: " -e "error CS" -e "Error: " <<<"$out"; then
+        caught=$((caught + 1))
+    else
+        echo "wrong-declarations: $language $export: '$change' was not caught; the check printed:"
+        echo "$out"
+        missed=$((missed + 1))
+    fi
+done <"$docs/wrong-declarations.txt"
+report "wrong-declarations-$arch" $caught $missed
 exit $status

@@ -8,20 +8,7 @@ usage: make_csharp.py vcxcap.h > Calls.cs
 import sys
 
 import calls
-
-
-def cs_string(text):
-    out = []
-    for char in text:
-        if char in '"\\':
-            out.append("\\" + char)
-        elif " " <= char <= "~":
-            out.append(char)
-        elif ord(char) > 0xFFFF:
-            out.append(f"\\U{ord(char):08X}")
-        else:
-            out.append(f"\\u{ord(char):04X}")
-    return '"' + "".join(out) + '"'
+from literals import escaped
 
 
 def cs_bytes(data):
@@ -39,9 +26,9 @@ def argument(kind, position, setup):
     if isinstance(kind, calls.Number):
         return f"Row.Number({kind.value64}L, {kind.value32})"
     if isinstance(kind, calls.WideAddress):
-        return f"row.WideAddress({cs_string(kind.text)})"
+        return f"row.WideAddress({escaped(kind.text)})"
     if isinstance(kind, (calls.WideText, calls.AnsiText)):
-        return cs_string(kind.text)
+        return escaped(kind.text)
     if isinstance(kind, calls.IntRef):
         setup.append(f"int i{position} = row.IntRef({kind.before}, {kind.after});")
         return f"ref row.Ints[i{position}]"

@@ -11,21 +11,11 @@ usage: make_stub.py vcxcap.h > stub.c
 import sys
 
 import calls
+from literals import escaped
 
 
 def c_wide(text):
-    """A C wide string literal (universal character names beyond ASCII)."""
-    out = []
-    for char in text:
-        if char in '"\\':
-            out.append("\\" + char)
-        elif " " <= char <= "~":
-            out.append(char)
-        elif ord(char) > 0xFFFF:
-            out.append(f"\\U{ord(char):08X}")
-        else:
-            out.append(f"\\u{ord(char):04X}")
-    return 'L"' + "".join(out) + '"'
+    return "L" + escaped(text)
 
 
 def c_bytes(data):
