@@ -31,12 +31,12 @@ void addBagString(IMoniker* moniker, const MonikerListKind& kind, NameList& list
 
 } // namespace
 
-int32_t listMonikers(const MonikerListKind& kind, int32_t audio, char* buffer, ListOutput output) {
+int32_t listMonikers(const MonikerListKind& kind, char* buffer, ListOutput output) {
     if (checkSlotState(kGuardComInitialized) < 0) {
         return -1;
     }
     CategoryWalk walk;
-    switch (walk.open(audio == 0 ? *kind.videoCategory : *kind.audioCategory)) {
+    switch (walk.open(*kind.category)) {
     case CategoryOpen::kNoDeviceEnumerator:
         return kind.noDeviceEnumerator;
     case CategoryOpen::kNoCategoryEnumerator:

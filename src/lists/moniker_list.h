@@ -13,8 +13,7 @@ namespace vcx {
 
 // What tells the moniker lists apart.
 struct MonikerListKind {
-    const CLSID* videoCategory;
-    const CLSID* audioCategory;
+    const CLSID* category;
     // The property read from each moniker's bag.
     const wchar_t* property;
     int nameBytes;
@@ -24,10 +23,9 @@ struct MonikerListKind {
     int32_t nullBuffer;
 };
 
-// The list (into buffer) or its size, for the category audio selects: COM
-// started (-1), the category walked, the buffer checked, then one entry per
-// moniker, an empty one when the moniker has no property bag or the property
-// is not a string.
-int32_t listMonikers(const MonikerListKind& kind, int32_t audio, char* buffer, ListOutput output);
+// The list (into buffer) or its size: COM started (-1), the category walked,
+// the buffer checked, then one entry per moniker, an empty one when the
+// moniker has no property bag or the property is not a string.
+int32_t listMonikers(const MonikerListKind& kind, char* buffer, ListOutput output);
 
 } // namespace vcx
