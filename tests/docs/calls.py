@@ -4,6 +4,9 @@ against, what the stub writes back through it, and the export's answer. The
 stub (make_stub.py) and every caller (make_csharp.py, make_pascal.py,
 check_python.py) are made from this one table, so they always agree.
 
+The header's constants are one more row of each check: every one declared
+with the header's value.
+
 An argument's kind follows from its C type (KINDS). Values are derived from
 the export's name and the argument's position: no two arguments share one, so
 an argument that reaches the wrong place, width or encoding shows. OVERRIDES
@@ -158,6 +161,11 @@ class Call:
     result: int  # what the stub answers when every argument is right
 
 
+def constants(header_path):
+    """The header's constants, checked by each all-exports check as one more row."""
+    return header.constants(header_path)
+
+
 def calls(header_path):
     """One Call per export of the header, in its order."""
     result = []
@@ -171,3 +179,9 @@ def calls(header_path):
             values.append((argument, make(name, position)))
         result.append(Call(name, values, _int32(_seed(name))))
     return result
+
+
+if __name__ == "__main__":
+    import sys
+    # The rows of an all-exports check: one per export and one for the constants.
+    print(len(calls(sys.argv[1])) + 1)

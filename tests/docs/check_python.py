@@ -71,6 +71,14 @@ def check(vcx, call):
     return problems
 
 
+def check_constants(namespace, header_path):
+    problems = []
+    for name, value in calls.constants(header_path):
+        if namespace.get(name) != value:
+            problems.append(f"{name} is {namespace.get(name)!r}, expected {value!r}")
+    return problems
+
+
 def main(header_path, document):
     namespace = {}
     rows = calls.calls(header_path)
@@ -79,13 +87,13 @@ def main(header_path, document):
              namespace)
     except Exception as error:  # the declarations themselves do not run
         print(f"FAIL the declarations: {type(error).__name__}: {error}")
-        print(f"python-linux: 0 passed, {len(rows)} failed")
+        print(f"python-linux: 0 passed, {len(rows) + 1} failed")
         return 1
     passed = failed = 0
-    for call in rows:
-        problems = check(namespace["vcx"], call)
+    for name, problems in [(call.name, check(namespace["vcx"], call)) for call in rows] + [
+            ("constants", check_constants(namespace, header_path))]:
         for problem in problems:
-            print(f"FAIL {call.name}: {problem}")
+            print(f"FAIL {name}: {problem}")
         passed += not problems
         failed += bool(problems)
     print(f"python-linux: {passed} passed, {failed} failed")

@@ -1,5 +1,6 @@
 """The exports of include/vcxcap.h as the document checks read them: each
-export's name and its arguments' C types and names, in the header's order."""
+export's name and its arguments' C types and names, in the header's order; and
+its constants."""
 import re
 
 
@@ -23,3 +24,19 @@ def exports(path):
     text = open(path, encoding="utf-8").read()
     return [(name, [(type_of(a), name_of(a)) for a in split_arguments(arguments)])
             for name, arguments in re.findall(r"int VCXAPI (vcx_\w+)\((.*?)\);", text, re.S)]
+
+
+def constants(path):
+    """[(name, value), ...] for every VCX_ constant: an int, or a list of the
+    strings of an initializer."""
+    text = open(path, encoding="utf-8").read().replace("\\\n", " ")
+    result = []
+    for name, value in re.findall(r"^#define (VCX_\w+)[ \t]+(.+)$", text, re.M):
+        value = value.strip()
+        if re.fullmatch(r"-?\d+", value):
+            result.append((name, int(value)))
+        elif value.startswith("{"):
+            result.append((name, re.findall(r'"([^"]*)"', value)))
+        else:
+            raise SystemExit(f"header.py: constant {name} is neither an int nor a list of strings")
+    return result

@@ -57,6 +57,19 @@ def method(call):
             "".join(f"        {line}\n" for line in body) + "    }\n")
 
 
+def constants(header_path):
+    lines = ['var row = new Row("constants");']
+    for name, value in calls.constants(header_path):
+        if isinstance(value, int):
+            lines.append(f'row.Constant("{name}", Vcxcap.{name}, {value});')
+        else:
+            lines.append(f'row.Constant("{name}", string.Join(",", Vcxcap.{name}), '
+                         f'{escaped(",".join(value))});')
+    lines.append("row.Finish(0, 0, 0, 0);")
+    return ("    static void Check_constants()\n    {\n" +
+            "".join(f"        {line}\n" for line in lines) + "    }\n")
+
+
 def main(header_path):
     rows = calls.calls(header_path)
     print("// Made by tests/docs/make_csharp.py from vcxcap.h and tests/docs/calls.py.")
@@ -64,8 +77,8 @@ def main(header_path):
     print("    public static void All()\n    {")
     for call in rows:
         print(f"        Check_{call.name}();")
-    print("    }\n")
-    print("\n".join(method(call) for call in rows) + "}")
+    print("        Check_constants();\n    }\n")
+    print("\n".join([method(call) for call in rows] + [constants(header_path)]) + "}")
 
 
 if __name__ == "__main__":

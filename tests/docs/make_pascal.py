@@ -80,14 +80,28 @@ def procedure(call):
             "".join(f"  {line}\n" for line in body) + "end;\n")
 
 
+def constants(header_path):
+    lines = ["Row := TRow.Create('constants');"]
+    for name, value in calls.constants(header_path):
+        if isinstance(value, int):
+            lines.append(f"Row.Constant('{name}', {name}, {value});")
+        else:
+            lines.append(f"Row.Constant('{name}', Joined({name}), "
+                         f"{pascal_string(','.join(value))});")
+    lines.append("Row.Finish(0, 0, 0, 0);")
+    return ("procedure Check_constants;\nvar\n  Row: TRow;\nbegin\n" +
+            "".join(f"  {line}\n" for line in lines) + "end;\n")
+
+
 def main(header_path):
     rows = calls.calls(header_path)
     print("{ Made by tests/docs/make_pascal.py from vcxcap.h and tests/docs/calls.py. }")
     print("program exportcheck;\n\n{$APPTYPE CONSOLE}\n\nuses vcxcap, checksupport;\n")
-    print("\n".join(procedure(call) for call in rows))
+    print("\n".join([procedure(call) for call in rows] + [constants(header_path)]))
     print("begin")
     for call in rows:
         print(f"  Check_{call.name};")
+    print("  Check_constants;")
     print("  Summary(ParamStr(1));\nend.")
 
 

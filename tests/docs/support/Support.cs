@@ -104,6 +104,12 @@ public sealed class Row
         return buffer;
     }
 
+    public void Constant(string constant, object value, object expected)
+    {
+        if (!value.Equals(expected))
+            problems.Add(constant + " is " + value + " (" + value.GetType().Name + "), expected " + expected);
+    }
+
     public void Finish(int answer, int expected, int markBefore, int markAfter)
     {
         if (answer != expected) problems.Add("answered " + answer + ", expected " + expected);

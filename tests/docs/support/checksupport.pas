@@ -36,10 +36,14 @@ type
     function IntRef(Before, After: Integer): Integer;
     function Bytes(Size: Integer; Fill: Byte; const After: array of Byte): Pointer;
     function Text(const Initial, Appended: array of Byte): PAnsiChar;
+    procedure Constant(const Name: string; Value, Expected: Integer); overload;
+    procedure Constant(const Name, Value, Expected: string); overload;
     procedure Finish(Answer, Expected, MarkBefore, MarkAfter: Integer);
   end;
 
 function Number(Value64: Int64; Value32: Integer): NativeInt;
+{ The strings joined by commas. }
+function Joined(const Names: array of string): string;
 function vcxstub_StackMark: Integer; cdecl; external 'vcxcap.dll';
 { Prints the tally, and sets the exit code. }
 procedure Summary(const Arch: string);
@@ -56,6 +60,19 @@ begin
 {$else}
   Result := Value32;
 {$endif}
+end;
+
+function Joined(const Names: array of string): string;
+var
+  I: Integer;
+begin
+  Result := '';
+  for I := 0 to High(Names) do
+  begin
+    if I > 0 then
+      Result := Result + ',';
+    Result := Result + Names[I];
+  end;
 end;
 
 function Hex(const Data: TBytes): string;
@@ -148,6 +165,18 @@ begin
     Expected[Length(Initial) + I] := Appended[I];
   Expected[Length(Initial) + Length(Appended)] := 0;
   Result := PAnsiChar(Keep(Data, Expected, 'the text'));
+end;
+
+procedure TRow.Constant(const Name: string; Value, Expected: Integer);
+begin
+  if Value <> Expected then
+    Problem(Format('%s is %d, expected %d', [Name, Value, Expected]));
+end;
+
+procedure TRow.Constant(const Name, Value, Expected: string);
+begin
+  if Value <> Expected then
+    Problem(Format('%s is %s, expected %s', [Name, Value, Expected]));
 end;
 
 procedure TRow.Finish(Answer, Expected, MarkBefore, MarkAfter: Integer);
