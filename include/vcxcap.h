@@ -667,15 +667,16 @@ int VCXAPI vcx_GetDevicePathListSize(void);
  * Which frame do copied bits belong to? vcx_GetImageMem copies what the
  * grabber holds, and the grabber replaces that before the count moves, so a
  * copy can hold a frame newer than vcx_GetFrameCount says: its number cannot
- * be known exactly. vcx_GetNextFrame can: it asks for the next frame, and
- * the callback of that frame hands its sample over (it keeps one reference
- * and stores the frame's number with it, published by one atomic exchange);
- * the host's thread copies the bits out of that very sample and gives the
- * reference back before the call returns. Exactly one request is answered by
- * exactly one sample, the number is the one the callback gave that sample,
- * and the streaming thread writes later frames into other samples while this
- * one is held, so the bits and the number always belong together. A host
- * that sees every frame exactly once, in order:
+ * be known exactly. vcx_GetNextFrame can: while the host waits in it, it
+ * asks for the next frame above after, and the callback of that frame copies
+ * the frame's bits straight from its sample into the host's memory, then
+ * publishes the frame's number with them (one atomic store after the copy).
+ * Exactly one request is answered by exactly one frame, the number is the one
+ * the callback gave that frame, and the copy is made before the grabber
+ * passes the sample on, so the bits and the number always belong together;
+ * a host that gives up waits for a copy under way to end, so nothing writes
+ * into its memory after the call returned. A host that sees every frame
+ * exactly once, in order:
  *
  *     int last = 0, n, size = capacity;
  *     while ((n = vcx_GetNextFrame(last, 1000, bits, &size, header)) > 0) {
@@ -796,8 +797,8 @@ int VCXAPI vcx_WaitFrame(int after, int timeoutMs);
  * header of the connected format into header, and returns the frame's
  * number, which is exactly the frame the bits are (see above).
  * Without a frame queue it waits for the next frame to reach the running
- * slot's grabber (one that arrives after the call began) and copies it out of
- * its sample. With a frame queue it copies the oldest queued frame numbered
+ * slot's grabber (one that arrives after the call began), which the graph's
+ * streaming thread copies into bits as it arrives. With a frame queue it copies the oldest queued frame numbered
  * above after at once (after + 1 when the host is back within the queue's
  * depth), and waits only when the queue holds none.
  * Works whether or not the grabber buffers frames: a host that takes its

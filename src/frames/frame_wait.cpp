@@ -72,10 +72,10 @@ int32_t checkWait(int after, int timeoutMs) {
     return activeSlot().frameCounter == nullptr ? kNoCounter : 0;
 }
 
-// What a wait waits for.
-enum class Awaited {
-    kNewest,   // the count to pass after (vcx_WaitFrame; vcx_GetNextFrame with a queue)
-    kHandOver, // the next sample itself, handed over (see FrameCounter::arm)
+// Where a frame handed over goes (see FrameCounter::arm): the host's memory.
+struct Destination {
+    BYTE* bits;
+    std::size_t capacity;
 };
 
 // One wait of the host's thread for a frame numbered above after, on the
@@ -84,8 +84,11 @@ enum class Awaited {
 // timeoutMs has passed (-1: no limit, but for the start-up allowance).
 class FrameWait {
   public:
-    FrameWait(CaptureSlot& slot, int after, int timeoutMs, Awaited awaited)
-        : slot_(slot), counter_(*slot.frameCounter), awaited_(awaited),
+    // With a destination, the wait asks for the next frame above after to be
+    // copied there; without, it waits for the count to pass after.
+    FrameWait(CaptureSlot& slot, int after, int timeoutMs,
+              std::optional<Destination> destination = std::nullopt)
+        : slot_(slot), counter_(*slot.frameCounter), handOver_(destination.has_value()),
           after_(frameNumberOf(after, counter_.frames())), infinite_(timeoutMs == -1),
           deadline_(platform().getTickCount64() +
                     static_cast<ULONGLONG>(infinite_ ? 0 : timeoutMs)) {
@@ -104,8 +107,8 @@ class FrameWait {
             allowanceEnd_ =
                 allowance > 0 ? slot.runStartTick + static_cast<ULONGLONG>(allowance) : 0;
         }
-        if (awaited_ == Awaited::kHandOver) {
-            counter_.arm();
+        if (handOver_) {
+            counter_.arm(destination->bits, destination->capacity, after_);
         } else {
             counter_.addWaiter();
         }
@@ -115,11 +118,8 @@ class FrameWait {
     FrameWait& operator=(const FrameWait&) = delete;
     ~FrameWait() {
         library().waitInProgress = false;
-        if (awaited_ != Awaited::kHandOver) {
+        if (!handOver_) {
             counter_.removeWaiter();
-        }
-        if (sample_ != nullptr) {
-            sample_->Release();
         }
         if (quitCode_) {
             // A WM_QUIT the wait took off the queue goes back for the host's loop.
@@ -160,9 +160,9 @@ class FrameWait {
         }
     }
 
-    // The handed-over sample, owning its reference; after run() answered a
-    // number when the wait awaited a hand-over.
-    IMediaSample* takeSample() { return std::exchange(sample_, nullptr); }
+    // The handed-over frame's length in bytes, or FrameCounter::kTooLarge or
+    // kUnreadable; after run() answered a number for a wait with a destination.
+    int64_t length() const { return length_; }
 
     // The counter's number of the frame a host names after.
     int64_t after() const { return after_; }
@@ -174,24 +174,11 @@ class FrameWait {
     }
 
     bool frameArrived() {
-        if (awaited_ == Awaited::kNewest) {
+        if (!handOver_) {
             number_ = counter_.frames();
             return number_ > after_;
         }
-        int64_t number = 0;
-        IMediaSample* sample = counter_.take(number);
-        if (sample == nullptr) {
-            return false;
-        }
-        if (number > after_) {
-            sample_ = sample;
-            number_ = number;
-            return true;
-        }
-        // A frame the host has seen the number of already: the next one.
-        sample->Release();
-        counter_.arm();
-        return false;
+        return counter_.answered(number_, length_);
     }
 
     // The time to the nearest end, for the next wait.
@@ -248,32 +235,23 @@ class FrameWait {
         }
     }
 
-    // Ends a wait that found no frame. A hand-over request that a callback
-    // took meanwhile brings its sample in any moment: that frame is the
-    // answer then (or given back, when the host has seen its number).
+    // Ends a wait that found no frame. A callback that took the request
+    // meanwhile is copying its frame into the host's memory: the wait lets
+    // it finish, and that frame is the answer.
     int64_t finish(int32_t result) {
-        if (awaited_ != Awaited::kHandOver || counter_.disarm()) {
+        if (!handOver_ || counter_.disarm()) {
             return result;
         }
         constexpr DWORD kHandOverStepMs = 1;
-        for (;;) {
-            int64_t number = 0;
-            if (IMediaSample* sample = counter_.take(number)) {
-                if (number > after_ && result != kNotRunning) {
-                    sample_ = sample;
-                    number_ = number;
-                    return number;
-                }
-                sample->Release();
-                return result;
-            }
+        while (!counter_.answered(number_, length_)) {
             platform().msgWaitForMultipleObjectsEx(1, handles_, kHandOverStepMs, 0, 0);
         }
+        return number_;
     }
 
     CaptureSlot& slot_;
     FrameCounter& counter_;
-    const Awaited awaited_;
+    const bool handOver_;
     const int64_t after_;
     const bool infinite_;
     const ULONGLONG deadline_;
@@ -283,27 +261,9 @@ class FrameWait {
     HANDLE handles_[2] = {};
     DWORD handleCount_ = 1;
     int64_t number_ = 0;
-    IMediaSample* sample_ = nullptr;
+    int64_t length_ = 0;
     std::optional<int> quitCode_;
 };
-
-// Copies the handed-over sample's bits to the host; 0 or the export's code.
-int32_t copySample(IMediaSample& sample, void* bits, int* bitsSize) {
-    BYTE* data = nullptr;
-    if (sample.GetPointer(&data) != S_OK || data == nullptr) {
-        return kBitsUnreadable;
-    }
-    const long length = sample.GetActualDataLength();
-    if (length < 0) {
-        return kBitsUnreadable;
-    }
-    if (length > *bitsSize) {
-        return kBufferTooSmall;
-    }
-    std::memcpy(bits, data, static_cast<std::size_t>(length));
-    *bitsSize = static_cast<int>(length);
-    return 0;
-}
 
 // Copies the oldest queued frame above after to the host; 0, 1 when none is
 // queued, or the export's code.
@@ -324,26 +284,32 @@ int32_t copyQueued(FrameQueue& queue, int64_t after, void* bits, int* bitsSize, 
 }
 
 // vcx_GetNextFrame's frame: from the queue when the slot has one (at once when
-// it holds a frame above after), else handed over by the next callback. The
-// frame's number, or the export's code.
+// it holds a frame above after), else copied into the host's memory by the
+// next callback. The frame's number, or the export's code.
 int64_t takeNextFrame(CaptureSlot& slot, int after, int timeoutMs, void* bits, int* bitsSize) {
     FrameQueue* queue = slot.frameCounter->queue();
     if (queue == nullptr) {
-        FrameWait wait(slot, after, timeoutMs, Awaited::kHandOver);
+        FrameWait wait(slot, after, timeoutMs,
+                       Destination{static_cast<BYTE*>(bits), static_cast<std::size_t>(*bitsSize)});
         const int64_t number = wait.run();
         if (number < 0) {
             return number;
         }
-        ComPtr<IMediaSample> sample;
-        *sample.put() = wait.takeSample();
-        const int32_t copied = copySample(*sample.get(), bits, bitsSize);
-        return copied < 0 ? copied : number;
+        switch (wait.length()) {
+        case FrameCounter::kTooLarge:
+            return kBufferTooSmall;
+        case FrameCounter::kUnreadable:
+            return kBitsUnreadable;
+        default:
+            *bitsSize = static_cast<int>(wait.length());
+            return number;
+        }
     }
     const int64_t from = frameNumberOf(after, slot.frameCounter->frames());
     int64_t number = 0;
     int32_t copied = copyQueued(*queue, from, bits, bitsSize, number);
     if (copied == 1) {
-        FrameWait wait(slot, after, timeoutMs, Awaited::kNewest);
+        FrameWait wait(slot, after, timeoutMs);
         const int64_t newest = wait.run();
         if (newest < 0) {
             return newest;
@@ -363,7 +329,7 @@ extern "C" int VCXAPI vcx_WaitFrame(int after, int timeoutMs) {
     if (const int32_t refused = checkWait(after, timeoutMs); refused < 0) {
         return refused;
     }
-    FrameWait wait(activeSlot(), after, timeoutMs, Awaited::kNewest);
+    FrameWait wait(activeSlot(), after, timeoutMs);
     const int64_t number = wait.run();
     return number < 0 ? static_cast<int32_t>(number) : exportedFrameNumber(number);
 }
