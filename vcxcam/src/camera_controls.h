@@ -32,13 +32,14 @@ class CameraControls final : public FrameHook {
     HRESULT get(vcx::PropertyInterface iface, LONG id, LONG* value, LONG* flags) const;
 
     // FrameHook: on the streaming thread.
+    void runBegins() override { drewAny_ = false; }
     void frameDrawn(std::uint8_t* bits, int width, int height, std::uint32_t frame) override;
 
   private:
     const int cameraIndex_;
     const std::shared_ptr<ControlState> state_;
-    // The number of the frame last drawn, so that auto mode moves once per
-    // frame whatever the number of pins drawn for it.
+    // The number of the frame last drawn in this run, so that auto mode
+    // moves once per frame whatever the number of pins drawn for it.
     std::uint32_t lastFrame_ = 0;
     bool drewAny_ = false;
 };

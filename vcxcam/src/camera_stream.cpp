@@ -186,6 +186,9 @@ void CameraStream::streamLoop() {
         for (Target& target : targets_) {
             target.active = true;
         }
+        if (hook_ != nullptr) {
+            hook_->runBegins();
+        }
         // Frame n is due n intervals after the run's origin, whatever the
         // time spent delivering.
         const bool timed = run.clock != nullptr;

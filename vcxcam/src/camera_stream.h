@@ -24,6 +24,8 @@ namespace vcxcam {
 // into a buffer, before the buffer is delivered or copied for another pin.
 class FrameHook {
   public:
+    // A run begins: its frames are numbered from 0 again.
+    virtual void runBegins() = 0;
     virtual void frameDrawn(std::uint8_t* bits, int width, int height, std::uint32_t frame) = 0;
 
   protected:

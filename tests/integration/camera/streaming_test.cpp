@@ -200,56 +200,62 @@ GUID connectedSubtype(IBaseFilter* camera, const wchar_t* pin) {
 // frame once per format, so each pin gets its own subtype's bytes of the same
 // frame; and a property in auto mode moves one step a frame, however many
 // formats the frame was drawn for. StallAfter lets exactly kFrames frames
-// through each stream, so the step count is known.
+// through each stream, so the step count is known; a run of a single frame
+// steps too, whatever frame the run before ended on.
 TEST_F(StreamingTest, PinsInTwoSubtypesGetTheirOwnBytesAndAutoModeStepsOnceAFrame) {
-    constexpr int kFrames = 6;
-    harness::CameraConfig config{L"Two subtypes", {L"64x48@60:YUY2", L"64x48@60"}, 1, 0, 0};
-    config.controls = std::vector<std::wstring>{L"Pan -180 180 1 0 both auto"};
-    config.stallAfter = kFrames;
-    harness::configureCameras({config});
-    ComPtr<IBaseFilter> camera = createCamera(0);
-    ComPtr<IAMCameraControl> controls;
-    ASSERT_EQ(camera->QueryInterface(IID_IAMCameraControl, controls.putVoid()), S_OK);
-    const auto pan = [&] {
-        long value = 0;
-        long flags = 0;
-        EXPECT_EQ(controls->Get(CameraControl_Pan, &value, &flags), S_OK);
-        EXPECT_EQ(flags, CameraControl_Flags_Auto);
-        return value;
-    };
-    SampleRecorder previewed(kFrames);
-    SampleRecorder captured(kFrames);
-    // The preview pin takes its second type, RGB24; the capture pin its first.
-    auto graph = buildPreviewGraph(camera.get(), PIN_CATEGORY_PREVIEW, &previewed);
-    addGrabberBranch(*graph, camera.get(), PIN_CATEGORY_CAPTURE, &MEDIASUBTYPE_YUY2, &captured);
-    EXPECT_EQ(connectedSubtype(camera.get(), L"Capture"), MEDIASUBTYPE_YUY2);
-    EXPECT_EQ(connectedSubtype(camera.get(), L"Preview"), MEDIASUBTYPE_RGB24);
+    for (const int kFrames : {6, 1}) {
+        SCOPED_TRACE(kFrames);
+        harness::CameraConfig config{L"Two subtypes", {L"64x48@60:YUY2", L"64x48@60"}, 1, 0, 0};
+        config.controls = std::vector<std::wstring>{L"Pan -180 180 1 0 both auto"};
+        config.stallAfter = kFrames;
+        harness::configureCameras({config});
+        ComPtr<IBaseFilter> camera = createCamera(0);
+        ComPtr<IAMCameraControl> controls;
+        ASSERT_EQ(camera->QueryInterface(IID_IAMCameraControl, controls.putVoid()), S_OK);
+        const auto pan = [&] {
+            long value = 0;
+            long flags = 0;
+            EXPECT_EQ(controls->Get(CameraControl_Pan, &value, &flags), S_OK);
+            EXPECT_EQ(flags, CameraControl_Flags_Auto);
+            return value;
+        };
+        SampleRecorder previewed(kFrames);
+        SampleRecorder captured(kFrames);
+        // The preview pin takes its second type, RGB24; the capture pin its first.
+        auto graph = buildPreviewGraph(camera.get(), PIN_CATEGORY_PREVIEW, &previewed);
+        addGrabberBranch(*graph, camera.get(), PIN_CATEGORY_CAPTURE, &MEDIASUBTYPE_YUY2, &captured);
+        EXPECT_EQ(connectedSubtype(camera.get(), L"Capture"), MEDIASUBTYPE_YUY2);
+        EXPECT_EQ(connectedSubtype(camera.get(), L"Preview"), MEDIASUBTYPE_RGB24);
 
-    const long before = pan();
-    for (int run = 1; run <= 2; ++run) {
-        previewed.clear();
-        captured.clear();
-        ASSERT_TRUE(SUCCEEDED(graph->control->Run())) << "run " << run;
-        ASSERT_TRUE(previewed.waitFor(kFrames)) << "run " << run;
-        ASSERT_TRUE(captured.waitFor(kFrames)) << "run " << run;
-        ASSERT_EQ(graph->control->Stop(), S_OK);
-        EXPECT_EQ(pan(), before + run * kFrames) << "run " << run;
-        const std::vector<SampleRecorder::Sample> rgb = previewed.samples();
-        const std::vector<SampleRecorder::Sample> yuy2 = captured.samples();
-        ASSERT_EQ(rgb.size(), std::size_t{kFrames}) << "run " << run;
-        ASSERT_EQ(yuy2.size(), std::size_t{kFrames}) << "run " << run;
-        for (int i = 0; i < kFrames; ++i) {
-            const auto f = static_cast<std::uint32_t>(i);
-            EXPECT_EQ(yuy2[i].bits, cameraFrame(64, 48, vcxcam::Subtype::Yuy2, f)) << "frame " << f;
-            EXPECT_EQ(rgb[i].bits, cameraFrame(64, 48, vcxcam::Subtype::Rgb24, f)) << "frame " << f;
-            expectDocumentedPixels(rgb[i].bits, 64, 48, f);
+        const long before = pan();
+        for (int run = 1; run <= 2; ++run) {
+            previewed.clear();
+            captured.clear();
+            ASSERT_TRUE(SUCCEEDED(graph->control->Run())) << "run " << run;
+            ASSERT_TRUE(previewed.waitFor(kFrames)) << "run " << run;
+            ASSERT_TRUE(captured.waitFor(kFrames)) << "run " << run;
+            ASSERT_EQ(graph->control->Stop(), S_OK);
+            EXPECT_EQ(pan(), before + run * kFrames) << "run " << run;
+            const std::vector<SampleRecorder::Sample> rgb = previewed.samples();
+            const std::vector<SampleRecorder::Sample> yuy2 = captured.samples();
+            ASSERT_EQ(rgb.size(), static_cast<std::size_t>(kFrames)) << "run " << run;
+            ASSERT_EQ(yuy2.size(), static_cast<std::size_t>(kFrames)) << "run " << run;
+            for (int i = 0; i < kFrames; ++i) {
+                const auto f = static_cast<std::uint32_t>(i);
+                EXPECT_EQ(yuy2[i].bits, cameraFrame(64, 48, vcxcam::Subtype::Yuy2, f))
+                    << "frame " << f;
+                EXPECT_EQ(rgb[i].bits, cameraFrame(64, 48, vcxcam::Subtype::Rgb24, f))
+                    << "frame " << f;
+                expectDocumentedPixels(rgb[i].bits, 64, 48, f);
+            }
+            // Pixels (12, 0) and (13, 0) of frame 0, drawn r g b (12, 0, 12) and
+            // (13, 0, 13): Y 20 and 21, U 131 and 132, V 132 and 133; the pair's U
+            // floor((131 + 132 + 1) / 2) = 132, V floor((132 + 133 + 1) / 2) = 133.
+            ASSERT_EQ(yuy2[0].bits.size(), 64u * 48 * 2);
+            EXPECT_EQ(
+                std::vector<std::uint8_t>(yuy2[0].bits.begin() + 24, yuy2[0].bits.begin() + 28),
+                (std::vector<std::uint8_t>{20, 132, 21, 133}));
         }
-        // Pixels (12, 0) and (13, 0) of frame 0, drawn r g b (12, 0, 12) and
-        // (13, 0, 13): Y 20 and 21, U 131 and 132, V 132 and 133; the pair's U
-        // floor((131 + 132 + 1) / 2) = 132, V floor((132 + 133 + 1) / 2) = 133.
-        ASSERT_EQ(yuy2[0].bits.size(), 64u * 48 * 2);
-        EXPECT_EQ(std::vector<std::uint8_t>(yuy2[0].bits.begin() + 24, yuy2[0].bits.begin() + 28),
-                  (std::vector<std::uint8_t>{20, 132, 21, 133}));
     }
 }
 
