@@ -798,15 +798,13 @@ int VCXAPI vcx_WaitFrame(int after, int timeoutMs);
  * number, which is exactly the frame the bits are (see above).
  * Without a frame queue it waits for the next frame to reach the running
  * slot's grabber (one that arrives after the call began), which the graph's
- * streaming thread copies into bits as it arrives. With a frame queue it copies the oldest queued frame numbered
- * above after at once (after + 1 when the host is back within the queue's
- * depth), and waits only when the queue holds none.
- * Works whether or not the grabber buffers frames: a host that takes its
- * frames only through this export switches buffering off (vcx_SetCapConfig(0)
- * after the run) so that each frame is copied once, into its memory (twice
- * with a queue: into the queue on the streaming thread, then out of it).
- * timeoutMs 0 takes only a frame that is queued or being handed over at that
- * instant: give a frame interval or more. Size bits with
+ * streaming thread copies into bits as it arrives. With a frame queue it copies the oldest queued
+ * frame numbered above after at once (after + 1 when the host is back within the queue's depth),
+ * and waits only when the queue holds none. Works whether or not the grabber buffers frames: a host
+ * that takes its frames only through this export switches buffering off (vcx_SetCapConfig(0) after
+ * the run) so that each frame is copied once, into its memory (twice with a queue: into the queue
+ * on the streaming thread, then out of it). timeoutMs 0 takes only a frame that is queued or being
+ * handed over at that instant: give a frame interval or more. Size bits with
  * vcx_GetImageMemSize(0).
  *  -1 .. -7 as vcx_WaitFrame (-3: no frame within timeoutMs)
  *  -8 bits, bitsSize or header is null
