@@ -143,6 +143,8 @@ HRESULT AviFile::begin(const std::optional<VideoStream>& video,
         }
         firstRiffBytes_ = 0;
         firstMoviBytes_ = 0;
+        leadReserved_ = 0;
+        leadKept_ = 0;
         const std::vector<std::uint8_t> header = buildHeader();
         segment_ = Segment{};
         segment_.moviStart = header.size() - 4;
@@ -164,6 +166,60 @@ void AviFile::setAudioStart(DWORD startBlocks) {
     if (audioStream_) {
         streams_[*audioStream_].start = startBlocks;
     }
+}
+
+HRESULT AviFile::reserveVideoLead(DWORD count) {
+    if (!videoStream_ || !segment_.chunks.empty()) {
+        return E_UNEXPECTED;
+    }
+    leadOffset_ = out_.position();
+    leadReserved_ = 0;
+    leadKept_.reset();
+    for (DWORD i = 0; i < count; ++i) {
+        const HRESULT hr = addDropFrame();
+        if (FAILED(hr)) {
+            return hr;
+        }
+        ++leadReserved_;
+    }
+    return S_OK;
+}
+
+void AviFile::settleVideoLead(DWORD kept) {
+    if (leadKept_ || !isFirstSegment()) {
+        return;
+    }
+    leadKept_ = std::min(kept, leadReserved_);
+    // The reserved chunks come first; a cut after a failure may have taken some.
+    const auto dropped = static_cast<std::ptrdiff_t>(
+        std::min<std::size_t>(leadReserved_ - *leadKept_, segment_.chunks.size()));
+    segment_.chunks.erase(segment_.chunks.begin(), segment_.chunks.begin() + dropped);
+    streams_[*videoStream_].segmentChunks -= static_cast<DWORD>(dropped);
+}
+
+std::optional<DWORD> AviFile::videoLead() const {
+    return leadKept_;
+}
+
+HRESULT AviFile::writeLeadJunk() {
+    const ULONGLONG end = out_.position();
+    const DWORD junk = leadReserved_ - leadKept_.value_or(0);
+    const ULONGLONG headers = std::min<ULONGLONG>(junk, (end - leadOffset_) / kChunkHeaderBytes);
+    if (headers == 0) {
+        return S_OK;
+    }
+    Bytes b;
+    for (ULONGLONG i = 0; i < headers; ++i) {
+        b.chunk("JUNK", 0);
+    }
+    HRESULT hr = out_.seek(leadOffset_);
+    if (SUCCEEDED(hr)) {
+        hr = out_.write(b.data().data(), b.data().size());
+    }
+    if (SUCCEEDED(hr)) {
+        hr = out_.seek(end);
+    }
+    return hr;
 }
 
 ULONGLONG AviFile::streamChunks(const Stream& stream) const {
@@ -437,9 +493,16 @@ HRESULT AviFile::writeChunkIndices(std::vector<SegmentIndex>& entries) {
 }
 
 HRESULT AviFile::closeSegment() {
+    HRESULT hr = S_OK;
+    if (isFirstSegment()) {
+        settleVideoLead(0);
+        hr = writeLeadJunk();
+    }
     const std::vector<Chunk>& chunks = segment_.chunks;
     std::vector<SegmentIndex> entries;
-    HRESULT hr = writeChunkIndices(entries);
+    if (SUCCEEDED(hr)) {
+        hr = writeChunkIndices(entries);
+    }
     const ULONGLONG moviEnd = out_.position();
     if (SUCCEEDED(hr) && isFirstSegment()) {
         Bytes b;

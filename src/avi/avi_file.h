@@ -16,7 +16,10 @@
 // idx1 covers the first segment's chunks of both streams. avih counts the
 // first stream's chunks of the first segment, strh each stream's length (the
 // video in frames, drop chunks included, the audio in blocks), dmlh the
-// first stream's chunks. The header is written when the file is completed,
+// first stream's chunks. A recording of both streams may begin with drop
+// chunks reserved for the video's lead (the places it waits while the audio
+// plays alone): those it does not keep become JUNK chunks, in no index,
+// when the first segment is completed. The header is written when the file is completed,
 // with the timing set then. finish() keeps the chunks the file holds whole,
 // cuts off anything after them, and writes indices and headers, so the file
 // is complete after a failed write too when the file still takes those.
@@ -55,6 +58,16 @@ class AviFile {
     HRESULT addFrame(const void* data, DWORD bytes, bool keyFrame);
     HRESULT addDropFrame() { return addFrame(nullptr, 0, false); }
     HRESULT addAudio(const void* data, DWORD bytes);
+    // Right after begin, before any other chunk: reserves count drop chunks
+    // at the head of the video.
+    HRESULT reserveVideoLead(DWORD count);
+    // Keeps the last kept of the reserved drop chunks (all of them at most)
+    // as the video's first places. Only the first call counts, and only while
+    // the first segment is open; the first segment's completion keeps none
+    // when nothing was settled.
+    void settleVideoLead(DWORD kept);
+    // The reserved drop chunks kept, once settled.
+    std::optional<DWORD> videoLead() const;
     // The timing the header records: the video's frame interval (100 ns
     // units) and start (frames), the audio's start (blocks).
     void setVideoTiming(REFERENCE_TIME frameInterval, DWORD startFrames);
@@ -117,6 +130,8 @@ class AviFile {
     // Drops the chunks the file does not hold whole and cuts the file after
     // the rest; segmentKept is false when the open segment went with them.
     HRESULT cutToWholeChunks(bool& segmentKept);
+    // Writes JUNK over the chunk headers of the lead the video does not keep.
+    HRESULT writeLeadJunk();
 
     BufferedOutput out_;
     const AviLimits limits_;
@@ -128,6 +143,11 @@ class AviFile {
     Segment segment_;
     DWORD firstRiffBytes_ = 0;
     DWORD firstMoviBytes_ = 0;
+    // The video's lead: where its reserved chunks begin, how many there are,
+    // and how many of them are kept, once settled.
+    ULONGLONG leadOffset_ = 0;
+    DWORD leadReserved_ = 0;
+    std::optional<DWORD> leadKept_;
 };
 
 } // namespace vcx::avi

@@ -213,7 +213,12 @@ HRESULT AviWriter::activate() {
     videoTimeline_ = VideoTimeline(video ? video->frameInterval : 0);
     audioTimes_ = JumpWatch();
     audio_ = audio ? *audio : AudioStream{};
-    const HRESULT hr = avi_.begin(video, audio);
+    HRESULT hr = avi_.begin(video, audio);
+    if (SUCCEEDED(hr) && video && audio) {
+        const REFERENCE_TIME interval =
+            video->frameInterval != 0 ? video->frameInterval : kDefaultFrameInterval;
+        hr = avi_.reserveVideoLead(static_cast<DWORD>((kMaxLead + interval - 1) / interval));
+    }
     if (FAILED(hr)) {
         // A failed pause can leave a graph that cannot be released on some
         // platforms: the graph hears of the failure as an event instead.
@@ -248,8 +253,10 @@ void AviWriter::finishFile() {
     const REFERENCE_TIME interval = videoTimeline_.headerInterval();
     StreamStarts starts;
     if (videoTimeline_.started() && audioTimes_.started()) {
-        starts = streamStarts(videoTimeline_.firstTime(), interval, audioTimes_.firstTime(),
-                              audio_.blockAlign, audio_.bytesPerSecond);
+        settleLead(interval);
+        starts =
+            streamStarts(videoTimeline_.firstTime(), interval, audioTimes_.firstTime(),
+                         audio_.blockAlign, audio_.bytesPerSecond, avi_.videoLead().value_or(0));
     }
     avi_.setVideoTiming(interval, starts.videoFrames);
     avi_.setAudioStart(starts.audioBlocks);
@@ -276,6 +283,13 @@ REFERENCE_TIME AviWriter::sampleTime(IMediaSample* sample, Kind kind, DWORD byte
                                                static_cast<double>(audio_.bytesPerSecond));
     }
     return arrival;
+}
+
+void AviWriter::settleLead(REFERENCE_TIME interval) {
+    if (videoTimeline_.started() && audioTimes_.started() && interval != 0) {
+        avi_.settleVideoLead(
+            videoLead(videoTimeline_.firstTime(), interval, audioTimes_.firstTime()));
+    }
 }
 
 void AviWriter::reportJump(Kind kind, REFERENCE_TIME step) {
@@ -324,6 +338,7 @@ HRESULT AviWriter::receive(std::size_t pin, IMediaSample* sample) {
         const REFERENCE_TIME time = sampleTime(sample, kind, bytes);
         hr = kind == Kind::kVideo ? writeVideo(sample, data, bytes, time)
                                   : writeAudio(data, bytes, time);
+        settleLead(videoTimeline_.placingInterval());
     }
     if (FAILED(hr)) {
         abandonRecording(hr);

@@ -28,7 +28,11 @@
 // clock; while paused before running, as the pause). An audio sample's
 // arrival is its end, so its start is taken its duration earlier. Video
 // frames are placed by their times, with drop chunks for gaps; audio is
-// written as it comes; the stream that starts later begins by its start.
+// written as it comes. The stream that starts later waits: a recording of
+// both begins with kMaxLead of drop chunks reserved for the video, of which
+// it keeps as many as its first frame comes after the audio's first sample
+// (settled once both have come and the video's interval is known; the rest
+// become JUNK), and the audio waits by its header start.
 // A time jump is posted as VCX_EVENT_RECORDING_TIME_JUMP (vcxcap.h) once per
 // jump.
 #pragma once
@@ -108,6 +112,9 @@ class AviWriter final : public filterbase::FilterBase, public IFileSinkFilter {
     HRESULT writeVideo(IMediaSample* sample, const BYTE* data, DWORD bytes, REFERENCE_TIME time);
     HRESULT writeAudio(const BYTE* data, DWORD bytes, REFERENCE_TIME time);
     void reportJump(Kind kind, REFERENCE_TIME step);
+    // Settles the video's lead once both streams started and interval
+    // (which places the video's frames) is known.
+    void settleLead(REFERENCE_TIME interval);
     // Gives the file its timing and completes it. Call with streamLock_ held.
     void finishFile();
     // Ends the recording after a failure: completes the file as far as it

@@ -85,23 +85,25 @@ REFERENCE_TIME VideoTimeline::headerInterval() const {
     return std::max((placedTime_ + steps / 2) / steps, kMinFrameInterval);
 }
 
-StreamStarts streamStarts(REFERENCE_TIME videoFirst, REFERENCE_TIME videoInterval,
-                          REFERENCE_TIME audioFirst, DWORD blockAlign, DWORD bytesPerSecond) {
-    const auto blocks = [&](REFERENCE_TIME span) {
-        const double exact =
-            static_cast<double>(span) * bytesPerSecond / (static_cast<double>(blockAlign) * 1e7);
-        return exact >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<DWORD>(exact + 0.5);
-    };
-    StreamStarts starts;
+DWORD videoLead(REFERENCE_TIME videoFirst, REFERENCE_TIME videoInterval,
+                REFERENCE_TIME audioFirst) {
     if (audioFirst >= videoFirst) {
-        starts.audioBlocks = blocks(audioFirst - videoFirst);
-        return starts;
+        return 0;
     }
-    const ULONGLONG frames =
-        static_cast<ULONGLONG>((videoFirst - audioFirst + videoInterval - 1) / videoInterval);
-    starts.videoFrames = clampToDword(frames);
-    const REFERENCE_TIME origin = videoFirst - static_cast<REFERENCE_TIME>(frames) * videoInterval;
-    starts.audioBlocks = blocks(audioFirst - origin);
+    return clampToDword(
+        static_cast<ULONGLONG>((videoFirst - audioFirst + videoInterval - 1) / videoInterval));
+}
+
+StreamStarts streamStarts(REFERENCE_TIME videoFirst, REFERENCE_TIME videoInterval,
+                          REFERENCE_TIME audioFirst, DWORD blockAlign, DWORD bytesPerSecond,
+                          DWORD leadKept) {
+    const DWORD lead = std::max(videoLead(videoFirst, videoInterval, audioFirst), leadKept);
+    const REFERENCE_TIME origin = videoFirst - static_cast<REFERENCE_TIME>(lead) * videoInterval;
+    const double blocks = static_cast<double>(audioFirst - origin) * bytesPerSecond /
+                          (static_cast<double>(blockAlign) * 1e7);
+    StreamStarts starts;
+    starts.videoFrames = lead - leadKept;
+    starts.audioBlocks = blocks >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<DWORD>(blocks + 0.5);
     return starts;
 }
 

@@ -18,9 +18,9 @@
 // later by more than kMaxTimeStep, is written as it comes (a video frame
 // right after the previous one, the anchor moving to it) and reported once.
 //
-// Streams that start apart: each stream's header start (dwStart, in the
-// stream's own units) puts its first sample where its time says relative to
-// the other stream's; see streamStarts.
+// Streams that start apart: the stream that starts later waits: the video
+// behind drop chunks (its lead, at the head of the file), the audio by its
+// header's start (dwStart, in blocks); see videoLead and streamStarts.
 #pragma once
 
 #include <windows.h>
@@ -39,6 +39,10 @@ constexpr REFERENCE_TIME kMaxTimeStep = 60 * 10'000'000LL;
 constexpr std::size_t kEstimateSpacings = 8;
 // Frame interval recorded when a stream's samples tell none (30 frames per second).
 constexpr REFERENCE_TIME kDefaultFrameInterval = 333'333;
+// How long a video may wait behind its lead of drop chunks while the audio
+// plays alone (counted in the type's frame intervals, or 30 fps when it
+// states none); a longer wait is made up by the video's header start.
+constexpr REFERENCE_TIME kMaxLead = 10 * 10'000'000LL;
 
 // Tells the jumps of one stream's sample times.
 class JumpWatch {
@@ -69,6 +73,8 @@ class VideoTimeline {
 
     bool started() const { return watch_.started(); }
     REFERENCE_TIME firstTime() const { return watch_.firstTime(); }
+    // The interval that places frames; 0 while it is being estimated.
+    REFERENCE_TIME placingInterval() const { return interval_; }
     // The frame interval the header records: the type's, else the mean.
     REFERENCE_TIME headerInterval() const;
 
@@ -86,22 +92,25 @@ class VideoTimeline {
     ULONGLONG placedSteps_ = 0;
 };
 
-// The starts (dwStart) of a recording's streams, each in its own units.
+// The video's lead when the audio starts first: the fewest whole frame
+// intervals that reach from the video's first frame back to the audio's
+// first sample or before it; 0 when the video starts first.
+DWORD videoLead(REFERENCE_TIME videoFirst, REFERENCE_TIME videoInterval, REFERENCE_TIME audioFirst);
+
+// The starts (dwStart) of a recording's two streams, each in its own units.
 struct StreamStarts {
     DWORD videoFrames = 0;
     DWORD audioBlocks = 0;
 };
 
-// Where two streams start relative to each other, both first times known:
-// the stream that starts later begins by its start. When the video starts
-// first, the audio's start is the blocks from the video's first frame to the
-// audio's first sample. When the audio starts first, the video's start is
-// the fewest whole frame intervals that reach from its first frame back to
-// the audio's first sample or before it, and the audio's start the blocks
-// from there to its first sample (less than one frame interval): both land
-// where their times say, the video exactly on its frame grid, the audio to
-// the nearest block.
+// Where two streams start, both first times known and leadKept drop chunks
+// ahead of the video's first frame: the video's start makes up what the lead
+// lacks of videoLead, and the audio's start is the blocks from the video's
+// first place (its first frame less lead and start) to the audio's first
+// sample. Both land where their times say: the video exactly on its frame
+// grid, the audio to the nearest block.
 StreamStarts streamStarts(REFERENCE_TIME videoFirst, REFERENCE_TIME videoInterval,
-                          REFERENCE_TIME audioFirst, DWORD blockAlign, DWORD bytesPerSecond);
+                          REFERENCE_TIME audioFirst, DWORD blockAlign, DWORD bytesPerSecond,
+                          DWORD leadKept);
 
 } // namespace vcx::avi

@@ -19,7 +19,11 @@
 # between the frames the camera sent) plus 1 % of that span. A file of one RIFF segment must give the
 # same packets (stream, time, size) read with its OpenDML indices, with its
 # idx1 alone and with no index at all, and the sought last frame through idx1
-# alone. The work folder goes afterwards, recordings of gigabytes included.
+# alone. With NAME.audio the file must hold a video and an audio stream, the
+# audio, copied out, exactly the bytes of NAME.audio; its first sample must
+# lie NAME.sync seconds after the first frame (within a millisecond), and
+# both streams must end within one frame interval of each other. The work
+# folder goes afterwards, recordings of gigabytes included.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wine=${1:?usage: check-recordings.sh WINE TEST.exe WORKDIR}
@@ -100,9 +104,28 @@ for expect in "${expectations[@]}"; do
             cmp -s - <(tail -c "$frameBytes" "$name.raw") || fail "the last frame, sought through idx1, differs"
         rm -f "$name.idx1.avi" "$name.none.avi"
     fi
+    sound=
+    if [ -f "$name.audio" ]; then
+        kinds=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$name.avi" | tr '\n' ' ')
+        [ "$kinds" = "video audio " ] || fail "streams: $kinds, expected video and audio"
+        ffmpeg -v error -i "$name.avi" -map 0:a:0 -c copy -f data - | cmp -s - "$name.audio" ||
+            fail "the audio differs from the bytes fed"
+        # Each stream's first time and end (its last packet's time and duration).
+        sound=$(ffprobe -v error -show_entries packet=stream_index,pts_time,duration_time -of csv=p=0 \
+            "$name.avi" | awk -F, '!($1 in first) { first[$1] = $2 } { end[$1] = $2 + $3 }
+            END { printf "%.6f %.6f %.6f %.6f", first[0], end[0], first[1], end[1] }')
+        read -r videoFirst videoEnd audioFirst audioEnd <<<"$sound"
+        awk -v v="$videoFirst" -v a="$audioFirst" -v s="$(cat "$name.sync")" \
+            'BEGIN { exit !((a - v - s) ^ 2 <= 0.001 ^ 2) }' ||
+            fail "the audio starts $audioFirst s, the video $videoFirst s; expected $(cat "$name.sync") s apart"
+        awk -v v="$videoEnd" -v a="$audioEnd" -v f="$fps" 'BEGIN { exit !((a - v) ^ 2 <= (1 / f) ^ 2) }' ||
+            fail "the video ends at $videoEnd s, the audio at $audioEnd s"
+        sound=", video $videoFirst to $videoEnd s, audio $audioFirst to $audioEnd s"
+    fi
     echo "check-recordings: $name.avi: $(stat -c %s "$name.avi") bytes," \
         "$(value nb_read_frames) frames of $(value width)x$(value height) in $(value nb_frames)" \
         "places, r_frame_rate $(value r_frame_rate), avg_frame_rate $(value avg_frame_rate)," \
-        "$(value duration) s${longest:+ (recorded $shortest to $longest s)}, checked in $((SECONDS - start)) s"
+        "$(value duration) s${longest:+ (recorded $shortest to $longest s)}$sound," \
+        "checked in $((SECONDS - start)) s"
 done
 exit $status

@@ -1,9 +1,5 @@
 // Recordings of the library's AVI writer on Wine, left for
-// check-recordings.sh to read with ffprobe and ffmpeg. Each test leaves in
-// the current folder <name>.avi, <name>.expect ("<frames> <width> <height>
-// <fps> [<shortest> <longest> <spacing>]": the seconds the recording lasted
-// at least and at most, and between the frames the camera sent) and
-// <name>.raw, the exact bytes the recorded stream must end with.
+// check-recordings.sh to read with ffprobe and ffmpeg (recordings.h).
 #include "avi/avi_output.h"
 #include "avi/avi_writer.h"
 
@@ -12,6 +8,7 @@
 #include "ids.h"
 #include "library.h"
 #include "picture.h"
+#include "recordings.h"
 #include "stream_stats.h"
 #include "vcxcap.h"
 
@@ -25,63 +22,10 @@
 
 namespace {
 
+using avirec::timeRecording;
+using avirec::Timing;
+using avirec::writeExpectation;
 using camtest::ComPtr;
-
-// What the header must state and the file must last.
-struct Timing {
-    double fps = 30.0; // the rate the header states
-    // Seconds the recording lasted at least (from the return of Run to the
-    // call of Stop) and at most (from the call of Run to the return of
-    // Stop); 0: the duration is not checked.
-    double shortest = 0.0;
-    double longest = 0.0;
-    double spacing = 0.0; // seconds between the frames the camera sent
-};
-
-double secondsNow() {
-    LARGE_INTEGER counter{}, frequency{};
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Runs a recording for about seconds and stops it, timing it: run() and
-// stop() make the calls.
-template <class Run, class Stop>
-Timing timeRecording(double seconds, double spacing, Run run, Stop stop) {
-    Timing timing;
-    timing.spacing = spacing;
-    const double beforeRun = secondsNow();
-    run();
-    const double afterRun = secondsNow();
-    Sleep(static_cast<DWORD>(seconds * 1000));
-    const double beforeStop = secondsNow();
-    stop();
-    const double afterStop = secondsNow();
-    timing.shortest = beforeStop - afterRun;
-    timing.longest = afterStop - beforeRun;
-    return timing;
-}
-
-// Writes name.expect and name.raw: frames firstRaw .. frames-1 of the camera
-// at width x height, as it sends them in subtype.
-void writeExpectation(const std::string& name, ULONGLONG frames, int width, int height,
-                      ULONGLONG firstRaw, vcxcam::Subtype subtype = vcxcam::Subtype::Rgb24,
-                      const Timing& timing = Timing{}) {
-    std::ofstream expect(name + ".expect", std::ios::binary);
-    expect << frames << ' ' << width << ' ' << height << ' ' << timing.fps;
-    if (timing.longest > 0) {
-        expect << ' ' << timing.shortest << ' ' << timing.longest << ' ' << timing.spacing;
-    }
-    expect << '\n';
-    std::ofstream raw(name + ".raw", std::ios::binary);
-    for (ULONGLONG f = firstRaw; f < frames; ++f) {
-        const std::vector<std::uint8_t> frame =
-            camtest::cameraFrame(width, height, subtype, static_cast<std::uint32_t>(f));
-        raw.write(reinterpret_cast<const char*>(frame.data()),
-                  static_cast<std::streamsize>(frame.size()));
-    }
-}
 
 // A file that fails one write after taking half its bytes, as a full disk does.
 class FailingFile final : public vcx::avi::FileOutput {

@@ -124,7 +124,9 @@ vcx::avi::AudioStream pcmStream() {
 
 struct LargeCase {
     const char* name;
-    bool audio; // a chunk of audio after every frame, and a drop chunk before every tenth
+    // A chunk of audio after every frame, a drop chunk before every tenth, and
+    // a lead of 10 drop chunks (30 reserved).
+    bool audio;
 };
 
 class AviLargeFileTest : public testing::TestWithParam<LargeCase> {};
@@ -147,6 +149,11 @@ TEST_P(AviLargeFileTest, OffsetsPastFourGibStayWhole) {
     const std::vector<std::uint8_t> frame(kFrameBytes, 0x5A);
     ASSERT_EQ(avi.begin(smallStream(), audio ? std::optional(pcmStream()) : std::nullopt), S_OK);
     std::vector<std::uint32_t> sizes;
+    if (audio) {
+        ASSERT_EQ(avi.reserveVideoLead(30), S_OK);
+        avi.settleVideoLead(10);
+        sizes.assign(10, 0);
+    }
     for (int i = 0; i < kFrames; ++i) {
         if (audio && i % 10 == 9) {
             ASSERT_EQ(avi.addDropFrame(), S_OK) << i;
@@ -192,6 +199,8 @@ struct MixCase {
     DWORD rate;
     DWORD scale;
     DWORD microSecPerFrame;
+    DWORD lead = 0; // drop chunks reserved ahead of the video
+    DWORD kept = 0; // of them, kept
 };
 
 class AviMixTest : public testing::TestWithParam<MixCase> {};
@@ -203,7 +212,9 @@ INSTANTIATE_TEST_SUITE_P(
                     MixCase{"VideoStartsLater", true, true, "aavav", 500'000, 3, 0, 20, 1, 50'000},
                     MixCase{"MeasuredRate", true, true, "vavddva", 333'367, 0, 1234, 10'000'000,
                             333'367, 33'337},
-                    MixCase{"AudioOnly", false, true, "aaa", 0, 0, 5, 0, 0, 0}),
+                    MixCase{"AudioOnly", false, true, "aaa", 0, 0, 5, 0, 0, 0},
+                    MixCase{"VideoLead", true, true, "aavav", 0, 0, 0, 25, 1, 40'000, 5, 2},
+                    MixCase{"VideoLeadNoneKept", true, true, "vava", 0, 0, 0, 25, 1, 40'000, 3, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(AviMixTest, EveryStreamReadsBackWithItsHeaderAndIndices) {
@@ -216,6 +227,9 @@ TEST_P(AviMixTest, EveryStreamReadsBackWithItsHeaderAndIndices) {
     ASSERT_EQ(avi.begin(c.video ? std::optional(smallStream()) : std::nullopt,
                         c.audio ? std::optional(pcmStream()) : std::nullopt),
               S_OK);
+    if (c.lead != 0) {
+        ASSERT_EQ(avi.reserveVideoLead(c.lead), S_OK);
+    }
     std::vector<std::vector<std::uint8_t>> video;
     std::vector<bool> keys;
     std::vector<std::uint8_t> audio;
@@ -244,6 +258,14 @@ TEST_P(AviMixTest, EveryStreamReadsBackWithItsHeaderAndIndices) {
             order += audioNumber;
         }
     }
+    if (c.lead != 0) {
+        avi.settleVideoLead(c.kept);
+        avi.settleVideoLead(c.kept + 1); // only the first counts
+        video.insert(video.begin(), c.kept, std::vector<std::uint8_t>{});
+        keys.insert(keys.begin(), c.kept, false);
+        order.insert(0, c.kept, videoNumber);
+    }
+    EXPECT_EQ(avi.videoLead(), std::optional<DWORD>(c.kept));
     if (c.interval != 0) {
         avi.setVideoTiming(c.interval, c.videoStart);
     }
@@ -335,7 +357,7 @@ TEST_P(AviSegmentTest, SegmentsStayWithinTheLimitAndKeepEveryFrame) {
 // one the pad byte of an odd one, so a failed flush loses one chunk at most) into segments of 1500
 // bytes, with write number failingWrite failing after taking half its bytes, or every write failing
 // from failAllFrom on. Returns the chunks that were added without failure, as the stream numbers in
-// order and each stream's bytes.
+// order and each stream's bytes, the video's lead included.
 struct Recording {
     std::string order;
     std::vector<std::vector<std::uint8_t>> frames;
@@ -358,8 +380,14 @@ Recording recordWithFailures(avitest::MemoryFile& file) {
                           {'v', 500}, {'a', 121}, {'v', 64},  {'a', 300}, {'d', 0},   {'v', 129},
                           {'v', 600}, {'v', 3},   {'a', 200}, {'v', 400}, {'d', 0},   {'v', 250},
                           {'a', 128}, {'v', 90},  {'a', 160}, {'v', 777}};
-    if (avi.begin(smallStream(), pcmStream()) == S_OK) {
+    // A lead of 6 drop chunks, 2 of them kept once the first chunk is in.
+    if (avi.begin(smallStream(), pcmStream()) == S_OK && avi.reserveVideoLead(6) == S_OK) {
         for (std::size_t i = 0; i < std::size(steps); ++i) {
+            if (i == 1) {
+                avi.settleVideoLead(2);
+                recording.order.insert(0, "00");
+                recording.frames.insert(recording.frames.begin(), 2, {});
+            }
             const std::vector<std::uint8_t> bytes = frameBytes(steps[i].size, static_cast<int>(i));
             const auto size = static_cast<DWORD>(bytes.size());
             const HRESULT hr = steps[i].kind == 'a'   ? avi.addAudio(bytes.data(), size)
@@ -384,7 +412,8 @@ TEST(AviFileFailureTest, AnyFailedWriteLeavesAValidFileOfTheChunksBeforeIt) {
     avitest::MemoryFile clean;
     const Recording full = recordWithFailures(clean);
     ASSERT_EQ(full.finish, S_OK);
-    ASSERT_EQ(full.order.size(), 22u);
+    ASSERT_EQ(full.order.size(), 24u);
+    ASSERT_EQ(avitest::readAvi(clean.bytes()).order, full.order);
     ASSERT_GE(avitest::readAvi(clean.bytes()).segments, 4u);
     for (int failing = 0; failing < clean.writes(); ++failing) {
         avitest::MemoryFile file;

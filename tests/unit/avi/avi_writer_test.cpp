@@ -9,11 +9,13 @@
 #include "core/com_ptr.h"
 #include "vcxcap.h"
 
+#include <dvdmedia.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <numeric>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -270,125 +272,50 @@ TEST_P(AviWriterPinTest, EachPinTakesTheKindTheOtherDoesNotCarry) {
     EXPECT_EQ(connect(1, typeOf(GetParam().kinds[1])), GetParam().second);
 }
 
-// What a recording is fed, in order: into the video pin (v) or the audio pin
-// (a), stamped with time, or unstamped arriving when the arrival clock reads time.
-struct Feed {
-    char pin;
-    bool timed;
-    REFERENCE_TIME time;
-};
-
 struct TimingCase {
     const char* name;
     REFERENCE_TIME interval; // the video type's
     bool audio;              // whether the audio pin is connected
     bool graphClock;         // run on a graph clock reading 50 s, stream start 49 s, arrival 7 s
-    std::vector<Feed> feeds;
+    // What the recording is fed, in order: into the video pin (v) or the
+    // audio pin (a, 1600 bytes: 0.1 s), stamped with the time that follows,
+    // or unstamped (?) arriving when the arrival clock reads it.
+    const char* feeds;
     const char* places; // the video chunks: F a frame, D a drop chunk
     DWORD rate;
     DWORD scale;
     DWORD videoStart;
     DWORD audioStart;
-    std::vector<LONG_PTR> jumps; // param2 (ms) of the video's jump events
+    LONG_PTR jump; // param2 (ms) of the video's one jump event; 0: none
 };
 
 class AviWriterTimingTest : public AviWriterTest, public testing::WithParamInterface<TimingCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Feeds, AviWriterTimingTest,
-    testing::Values(TimingCase{"StampedGaps",
-                               k30,
-                               false,
-                               false,
-                               {{'v', true, 0}, {'v', true, k30}, {'v', true, 4 * k30}},
-                               "FFDDF",
-                               10'000'000,
-                               333'333,
-                               0,
-                               0,
-                               {}},
-                    TimingCase{"ArrivalsWithoutStamps",
-                               k30,
-                               false,
-                               false,
-                               {{'v', false, 5'000'000},
-                                {'v', false, 5'000'000 + k30},
-                                {'v', false, 5'000'000 + 3 * k30}},
-                               "FFDF",
-                               10'000'000,
-                               333'333,
-                               0,
-                               0,
-                               {}},
-                    TimingCase{"RateFromStamps",
-                               0,
-                               false,
-                               false,
-                               {{'v', true, 0}, {'v', true, 500'000}, {'v', true, 1'000'000}},
-                               "FFF",
-                               20,
-                               1,
-                               0,
-                               0,
-                               {}},
-                    TimingCase{"JumpPosted",
-                               k30,
-                               false,
-                               false,
-                               {{'v', true, 0}, {'v', true, k30}, {'v', true, 3 * kHour}},
-                               "FFF",
-                               10'000'000,
-                               333'333,
-                               0,
-                               0,
-                               {(3 * kHour - k30) / 10'000}},
-                    TimingCase{"AudioFirst",
-                               k30,
-                               true,
-                               false,
-                               {{'a', true, 0}, {'v', true, 1'200'000}, {'a', true, 1'000'000}},
-                               "F",
-                               10'000'000,
-                               333'333,
-                               4,
-                               107,
-                               {}},
-                    TimingCase{"VideoFirst",
-                               k30,
-                               true,
-                               false,
-                               {{'v', true, 0}, {'a', true, 2'500'000}},
-                               "F",
-                               10'000'000,
-                               333'333,
-                               0,
-                               2000,
-                               {}},
-                    // Unstamped audio arrives at its end: 1600 bytes are 0.1 s.
-                    TimingCase{"AudioArrivesAtItsEnd",
-                               k30,
-                               true,
-                               false,
-                               {{'a', false, 2'000'000}, {'v', true, 1'000'000}},
-                               "F",
-                               10'000'000,
-                               333'333,
-                               0,
-                               0,
-                               {}},
-                    // Arrival 7 s is stream time 1 s: the unstamped frame at arrival
-                    // 7.5 s goes with audio stamped 1.5 s.
-                    TimingCase{"ArrivalsOnStreamTime",
-                               k30,
-                               true,
-                               true,
-                               {{'v', false, 7'500'000}, {'a', true, 1'500'000}},
-                               "F",
-                               10'000'000,
-                               333'333,
-                               0,
-                               0,
-                               {}}),
+    testing::Values(
+        TimingCase{"StampedGaps", k30, false, false, "v0 v333333 v1333332", "FFDDF", 10'000'000,
+                   333'333, 0, 0, 0},
+        TimingCase{"ArrivalsWithoutStamps", k30, false, false, "v5000000? v5333333? v5999999?",
+                   "FFDF", 10'000'000, 333'333, 0, 0, 0},
+        TimingCase{"RateFromStamps", 0, false, false, "v0 v500000 v1000000", "FFF", 20, 1, 0, 0, 0},
+        TimingCase{"JumpPosted", k30, false, false, "v0 v333333 v108000000000", "FFF", 10'000'000,
+                   333'333, 0, 0, (3 * kHour - k30) / 10'000},
+        // The video waits behind 4 drop chunks, the audio 0.4 frame intervals.
+        TimingCase{"AudioFirst", k30, true, false, "a0 v1200000 a1000000", "DDDDF", 10'000'000,
+                   333'333, 0, 107, 0},
+        // Settled at the end, on the mean interval.
+        TimingCase{"AudioFirstRateFromStamps", 0, true, false, "a0 v1200000 v1700000 v2200000",
+                   "DDDFFF", 20, 1, 0, 240, 0},
+        TimingCase{"VideoFirst", k30, true, false, "v0 a2500000", "F", 10'000'000, 333'333, 0, 2000,
+                   0},
+        // Unstamped audio arrives at its end: 1600 bytes are 0.1 s.
+        TimingCase{"AudioArrivesAtItsEnd", k30, true, false, "a2000000? v1000000", "F", 10'000'000,
+                   333'333, 0, 0, 0},
+        // Arrival 7 s is stream time 1 s: the unstamped frame at arrival
+        // 7.5 s goes with audio stamped 1.5 s.
+        TimingCase{"ArrivalsOnStreamTime", k30, true, true, "v7500000? a1500000", "F", 10'000'000,
+                   333'333, 0, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(AviWriterTimingTest, SamplesGoWhereTheirTimesSay) {
@@ -405,13 +332,15 @@ TEST_P(AviWriterTimingTest, SamplesGoWhereTheirTimesSay) {
         ASSERT_EQ(writer->Run(49'000'000), S_OK);
     }
     std::size_t audioBytes = 0;
-    for (const Feed& feed : c.feeds) {
-        const std::optional<REFERENCE_TIME> stamp =
-            feed.timed ? std::optional(feed.time) : std::nullopt;
-        arrival = feed.timed ? arrival : feed.time;
-        const std::size_t bytes = feed.pin == 'v' ? 4 : 1600;
-        ASSERT_EQ(send(feed.pin == 'v' ? 0 : 1, bytes, stamp), S_OK);
-        audioBytes += feed.pin == 'a' ? bytes : 0;
+    std::istringstream feeds(c.feeds);
+    for (std::string feed; feeds >> feed;) {
+        const REFERENCE_TIME time = std::stoll(feed.substr(1));
+        const bool stamped = feed.back() != '?';
+        arrival = stamped ? arrival : time;
+        const std::size_t bytes = feed[0] == 'v' ? 4 : 1600;
+        ASSERT_EQ(send(feed[0] == 'v' ? 0 : 1, bytes, stamped ? std::optional(time) : std::nullopt),
+                  S_OK);
+        audioBytes += feed[0] == 'a' ? bytes : 0;
     }
     ASSERT_EQ(writer->Stop(), S_OK);
 
@@ -432,8 +361,8 @@ TEST_P(AviWriterTimingTest, SamplesGoWhereTheirTimesSay) {
         EXPECT_EQ(avitest::joined(read.streams[1]).size(), audioBytes);
     }
     std::vector<EventGraph::Event> jumps;
-    for (const LONG_PTR ms : c.jumps) {
-        jumps.push_back(EventGraph::Event{VCX_EVENT_RECORDING_TIME_JUMP, 0, ms});
+    if (c.jump != 0) {
+        jumps.push_back(EventGraph::Event{VCX_EVENT_RECORDING_TIME_JUMP, 0, c.jump});
     }
     EXPECT_EQ(eventsOf(VCX_EVENT_RECORDING_TIME_JUMP), jumps);
 }
@@ -510,6 +439,32 @@ TEST_F(AviWriterTest, WithoutAudioTheFileIsTheSingleStreamFile) {
     }
     ASSERT_EQ(avi.finish(), S_OK);
     EXPECT_EQ(file->bytes(), expected.bytes());
+}
+
+// MJPG frames in a VIDEOINFOHEADER2 type: recorded as they come, each a key
+// frame as its sample says, the stream format the type's BITMAPINFOHEADER.
+TEST_F(AviWriterTest, RecordsCompressedVideoInfo2FramesAsTheyCome) {
+    VIDEOINFOHEADER2 info{};
+    info.AvgTimePerFrame = k30;
+    info.bmiHeader = {
+        sizeof(BITMAPINFOHEADER), 64, 48, 1, 24, MAKEFOURCC('M', 'J', 'P', 'G'), 0, 0, 0, 0, 0};
+    ASSERT_EQ(connect(0, Type(MEDIATYPE_Video, FORMAT_VideoInfo2, &info, sizeof(info))), S_OK);
+    ASSERT_EQ(writer->Pause(), S_OK);
+    const std::vector<std::vector<BYTE>> frames = {{0xFF, 0xD8, 1, 0xFF, 0xD9},
+                                                   {0xFF, 0xD8, 2, 3, 4, 5, 0xFF, 0xD9},
+                                                   {0xFF, 0xD8, 0xFF, 0xD9}};
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        Sample sample(frames[i], static_cast<REFERENCE_TIME>(i) * k30, i == 1 ? S_FALSE : S_OK);
+        EXPECT_EQ(inputs[0]->Receive(&sample), S_OK);
+    }
+    ASSERT_EQ(writer->Stop(), S_OK);
+    const avitest::ReadAvi read = avitest::readAvi(file->bytes());
+    ASSERT_EQ(read.error, "");
+    EXPECT_EQ(read.frames, frames);
+    EXPECT_EQ(read.keyFrames, std::vector<bool>({true, false, true}));
+    EXPECT_EQ(read.streams[0].handler, MAKEFOURCC('M', 'J', 'P', 'G'));
+    const auto* header = reinterpret_cast<const BYTE*>(&info.bmiHeader);
+    EXPECT_EQ(read.streams[0].format, std::vector<BYTE>(header, header + sizeof(BITMAPINFOHEADER)));
 }
 
 struct SyncCase {

@@ -112,6 +112,8 @@ struct StartCase {
     REFERENCE_TIME videoFirst;
     REFERENCE_TIME interval;
     REFERENCE_TIME audioFirst;
+    DWORD lead;     // the drop chunks the video needs ahead of its first frame
+    DWORD leadKept; // those the file holds
     DWORD videoFrames;
     DWORD audioBlocks; // of 2 bytes at 16000 bytes per second: 8000 a second
 };
@@ -120,18 +122,21 @@ class StreamStartsTest : public testing::TestWithParam<StartCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Starts, StreamStartsTest,
-    testing::Values(StartCase{"Together", 5'000'000, k30, 5'000'000, 0, 0},
-                    StartCase{"AudioLater", 5'000'000, k30, 7'500'000, 0, 2000},
+    testing::Values(StartCase{"Together", 5'000'000, k30, 5'000'000, 0, 0, 0, 0},
+                    StartCase{"AudioLater", 5'000'000, k30, 7'500'000, 0, 0, 0, 2000},
                     // 3.6 intervals: 4 frames back from the video, then 0.4 intervals of audio.
-                    StartCase{"AudioEarlier", 1'200'000, k30, 0, 4, 107},
-                    StartCase{"AudioEarlierByWholeFrames", 1'000'000, 500'000, 0, 2, 0},
-                    StartCase{"NegativeTimes", -1'000'000, 500'000, -2'250'000, 3, 200}),
+                    StartCase{"AudioEarlier", 1'200'000, k30, 0, 4, 4, 0, 107},
+                    StartCase{"AudioEarlierLeadShort", 1'200'000, k30, 0, 4, 1, 3, 107},
+                    StartCase{"AudioEarlierLeadLong", 1'200'000, k30, 0, 4, 5, 0, 373},
+                    StartCase{"AudioEarlierByWholeFrames", 1'000'000, 500'000, 0, 2, 2, 0, 0},
+                    StartCase{"NegativeTimes", -1'000'000, 500'000, -2'250'000, 3, 3, 0, 200}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(StreamStartsTest, PutsBothStreamsWhereTheirTimesSay) {
     const StartCase& c = GetParam();
+    EXPECT_EQ(vcx::avi::videoLead(c.videoFirst, c.interval, c.audioFirst), c.lead);
     const vcx::avi::StreamStarts starts =
-        vcx::avi::streamStarts(c.videoFirst, c.interval, c.audioFirst, 2, 16000);
+        vcx::avi::streamStarts(c.videoFirst, c.interval, c.audioFirst, 2, 16000, c.leadKept);
     EXPECT_EQ(starts.videoFrames, c.videoFrames);
     EXPECT_EQ(starts.audioBlocks, c.audioBlocks);
 }
