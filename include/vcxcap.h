@@ -870,6 +870,21 @@ int VCXAPI vcx_SetStartupAllowance(int milliseconds);
  */
 int VCXAPI vcx_GetEvent(int* param1, int* param2);
 
+/*
+ * Events the library itself posts to a slot's graph, in the range of
+ * EC_USER (0x8000); vcx_GetEvent hands them out like the graph's own.
+ *
+ * VCX_EVENT_RECORDING_TIME_JUMP: the library's own AVI writer (modes 300
+ * and 301 where the graph builder has no file output, as on Wine) met a
+ * sample whose time went back from its stream's previous sample, or forward
+ * by more than 60 seconds. It wrote the sample right after the previous one
+ * of its stream instead of at its time, and records on. Posted once per
+ * jump. param1: the stream, 0 video, 1 audio; param2: the step in
+ * milliseconds, the sample's time less the previous sample's (negative:
+ * back), clamped to -2147483648..2147483647.
+ */
+#define VCX_EVENT_RECORDING_TIME_JUMP 0x8001
+
 #ifdef __cplusplus
 }
 #endif

@@ -63,6 +63,8 @@ struct CameraConfig {
     DWORD stallAfter = 0; // faults: see vcxcam/README.md
     DWORD loseAfter = 0;
     DWORD dropEvery = 0;
+    DWORD deliverEvery = 0;      // a camera slower than its format: DeliverEvery
+    DWORD zeroFrameInterval = 0; // types without a rate: ZeroFrameInterval
 };
 
 // Replaces the vcxcam configuration with the given cameras (Cameras\0 ..
