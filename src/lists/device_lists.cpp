@@ -7,40 +7,38 @@
 #include "lists/moniker_list.h"
 
 namespace vcx {
-namespace {
 
-const MonikerListKind kDevices = {&CLSID_VideoInputDeviceCategory,
-                                  &CLSID_AudioInputDeviceCategory,
-                                  L"FriendlyName",
-                                  kDeviceNameBytes,
-                                  -1,
-                                  -2,
-                                  -3};
-const MonikerListKind kCompressors = {&CLSID_VideoCompressorCategory,
-                                      &CLSID_AudioCompressorCategory,
-                                      L"FriendlyName",
-                                      kCompressorNameBytes,
-                                      -2,
-                                      -3,
-                                      -4};
+const MonikerListKind kDeviceListKind = {&CLSID_VideoInputDeviceCategory,
+                                         &CLSID_AudioInputDeviceCategory,
+                                         L"FriendlyName",
+                                         kDeviceNameBytes,
+                                         -1,
+                                         -2,
+                                         -3};
+const MonikerListKind kCompressorListKind = {&CLSID_VideoCompressorCategory,
+                                             &CLSID_AudioCompressorCategory,
+                                             L"FriendlyName",
+                                             kCompressorNameBytes,
+                                             -2,
+                                             -3,
+                                             -4};
 
-} // namespace
 } // namespace vcx
 
 using namespace vcx;
 
 extern "C" int VCXAPI vcx_GetDeviceList(char* buffer, int audio) {
-    return listMonikers(kDevices, audio, buffer, ListOutput::kList);
+    return listMonikers(kDeviceListKind, audio, buffer, ListOutput::kList);
 }
 
 extern "C" int VCXAPI vcx_GetDeviceListSize(int audio) {
-    return listMonikers(kDevices, audio, nullptr, ListOutput::kSize);
+    return listMonikers(kDeviceListKind, audio, nullptr, ListOutput::kSize);
 }
 
 extern "C" int VCXAPI vcx_GetCodecList(char* buffer, int audio) {
-    return listMonikers(kCompressors, audio, buffer, ListOutput::kList);
+    return listMonikers(kCompressorListKind, audio, buffer, ListOutput::kList);
 }
 
 extern "C" int VCXAPI vcx_GetCodecListSize(int audio) {
-    return listMonikers(kCompressors, audio, nullptr, ListOutput::kSize);
+    return listMonikers(kCompressorListKind, audio, nullptr, ListOutput::kSize);
 }

@@ -7,6 +7,8 @@
 #include "core/platform.h"
 #include "core/slots.h"
 
+#include <cstring>
+
 namespace vcx {
 namespace {
 
@@ -29,6 +31,10 @@ void addBagString(IMoniker* moniker, const MonikerListKind& kind, NameList& list
     platform().variantClear(&text);
 }
 
+CategoryOpen openCategory(CategoryWalk& walk, const MonikerListKind& kind, int32_t audio) {
+    return walk.open(audio == 0 ? *kind.videoCategory : *kind.audioCategory);
+}
+
 } // namespace
 
 int32_t listMonikers(const MonikerListKind& kind, int32_t audio, char* buffer, ListOutput output) {
@@ -36,7 +42,7 @@ int32_t listMonikers(const MonikerListKind& kind, int32_t audio, char* buffer, L
         return -1;
     }
     CategoryWalk walk;
-    switch (walk.open(audio == 0 ? *kind.videoCategory : *kind.audioCategory)) {
+    switch (openCategory(walk, kind, audio)) {
     case CategoryOpen::kNoDeviceEnumerator:
         return kind.noDeviceEnumerator;
     case CategoryOpen::kNoCategoryEnumerator:
@@ -50,6 +56,38 @@ int32_t listMonikers(const MonikerListKind& kind, int32_t audio, char* buffer, L
     NameList list = NameList::of(output, buffer);
     walk.forEach([&](IMoniker* moniker) { addBagString(moniker, kind, list); });
     return list.result();
+}
+
+} // namespace vcx
+
+namespace vcx {
+
+NameSearch findListedMoniker(const MonikerListKind& kind, int32_t audio, const char* entry,
+                             ComPtr<IMoniker>& found) {
+    CategoryWalk walk;
+    switch (openCategory(walk, kind, audio)) {
+    case CategoryOpen::kNoDeviceEnumerator:
+        return NameSearch::kNoDeviceEnumerator;
+    case CategoryOpen::kNoCategoryEnumerator:
+        return NameSearch::kNoCategoryEnumerator;
+    case CategoryOpen::kOpened:
+        break;
+    }
+    const std::size_t length = std::strlen(entry);
+    walk.forEach([&](IMoniker* moniker) {
+        if (found || length == 0 || moniker == nullptr) {
+            return;
+        }
+        // The entry as the list writes it: the name, CR LF, NUL.
+        char text[kDeviceNameBytes + 3] = {};
+        NameList list = NameList::appendingTo(text);
+        addBagString(moniker, kind, list);
+        if (std::strlen(text) == length + 2 && std::memcmp(text, entry, length) == 0) {
+            moniker->AddRef();
+            *found.put() = moniker;
+        }
+    });
+    return found ? NameSearch::kFound : NameSearch::kNotListed;
 }
 
 } // namespace vcx

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "core/com_ptr.h"
 #include "lists/name_list.h"
 
 namespace vcx {
@@ -29,5 +30,20 @@ struct MonikerListKind {
 // moniker, an empty one when the moniker has no property bag or the property
 // is not a string.
 int32_t listMonikers(const MonikerListKind& kind, int32_t audio, char* buffer, ListOutput output);
+
+// The device lists (FriendlyName of the video or audio input devices) and
+// the compressor lists.
+extern const MonikerListKind kDeviceListKind;
+extern const MonikerListKind kCompressorListKind;
+
+// How a search of a category for a listed name ended.
+enum class NameSearch { kFound, kNoDeviceEnumerator, kNoCategoryEnumerator, kNotListed };
+
+// Walks the category audio selects for the first moniker whose entry in
+// kind's list is exactly entry (the bytes the list writes for it, without
+// CR LF; an empty entry matches nothing) and hands out that moniker in found.
+// COM must be started.
+NameSearch findListedMoniker(const MonikerListKind& kind, int32_t audio, const char* entry,
+                             ComPtr<IMoniker>& found);
 
 } // namespace vcx
