@@ -569,6 +569,18 @@ int VCXAPI vcx_CodecDialog(int window, int dialog);
 #define VCX_CONTROL_IRIS 15
 #define VCX_CONTROL_FOCUS 16
 
+/*
+ * The properties' names in number order, as vcx_GetDevControlList writes
+ * them: an initializer for an array of 17 strings, for example
+ *     static const char* const names[] = VCX_CONTROL_NAMES;
+ */
+#define VCX_CONTROL_NAMES                                                                          \
+    {                                                                                              \
+        "Brightness", "Contrast", "Hue", "Saturation", "Sharpness", "Gamma", "ColorEnable",        \
+            "WhiteBalance", "BacklightCompensation", "Gain", "Pan", "Tilt", "Roll", "Zoom",        \
+            "Exposure", "Iris", "Focus"                                                            \
+    }
+
 /* Modes and capabilities: auto 1, manual 2 (capabilities 3: both). */
 #define VCX_CONTROL_AUTO 1
 #define VCX_CONTROL_MANUAL 2
@@ -685,10 +697,10 @@ int VCXAPI vcx_GetDevicePathListSize(void);
  * one is held, so the bits and the number always belong together. A host
  * that sees every frame exactly once, in order:
  *
- *     int last = 0, n;
+ *     int last = 0, n, size = capacity;
  *     while ((n = vcx_GetNextFrame(last, 1000, bits, &size, header)) > 0) {
  *         if (n != last + 1) { frames last + 1 .. n - 1 were missed }
- *         last = n;           bits hold frame n
+ *         last = n;           bits hold frame n, size bytes of them
  *         size = capacity;
  *     }
  *

@@ -18,8 +18,6 @@ static_assert(kAudioCodecNameBytes == kCompressorNameBytes);
 namespace vcx {
 namespace {
 
-constexpr int32_t kAudioList = 1;
-
 // Whether format is one vcx_SetAudioFormat takes (see the header).
 int32_t checkAudioFormat(int32_t sampleRate, int32_t channels, int32_t bitsPerSample) {
     if (sampleRate == 0 && channels == 0 && bitsPerSample == 0) {
@@ -90,7 +88,7 @@ extern "C" int VCXAPI vcx_SetAudioCodec(const char* name) {
         return -2;
     }
     ComPtr<IMoniker> found;
-    switch (findListedMoniker(kCompressorListKind, kAudioList, name, found)) {
+    switch (findListedMoniker(kAudioCompressors, name, found)) {
     case NameSearch::kNoDeviceEnumerator:
         return -3;
     case NameSearch::kNoCategoryEnumerator:

@@ -6,12 +6,7 @@
 namespace vcx {
 
 ComPtr<IMediaEventEx> graphEvents(const CaptureSlot& slot) {
-    ComPtr<IMediaEventEx> events;
-    if (slot.graph != nullptr &&
-        slot.graph->QueryInterface(IID_IMediaEventEx, events.putVoid()) != S_OK) {
-        events.reset();
-    }
-    return events;
+    return query<IMediaEventEx>(slot.graph);
 }
 
 HRESULT takeGraphEvent(CaptureSlot& slot, IMediaEventEx& events, GraphEvent& event) {

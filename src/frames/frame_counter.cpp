@@ -8,7 +8,8 @@ namespace vcx {
 
 FrameCounter* FrameCounter::create() {
     const Platform& os = platform();
-    // Never fails on the systems the library runs on (Windows XP and later).
+    // Never fails on the systems the library runs on (Windows Vista and later,
+    // which GetTickCount64 needs).
     LARGE_INTEGER frequency{};
     os.queryPerformanceFrequency(&frequency);
     if (frequency.QuadPart <= 0) {

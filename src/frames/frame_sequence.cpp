@@ -1,11 +1,9 @@
 // The frame sequence of the active slot: how many frames reached its Sample
-// Grabber, the newest one's time, the rate they arrive at, and what the
-// device says it dropped.
+// Grabber, the newest one's time and the rate they arrive at.
 #include "frames/frame_sequence.h"
 
 #include "vcxcap.h"
 
-#include "core/com_ptr.h"
 #include "core/platform.h"
 #include "frames/frame_counter.h"
 
@@ -89,26 +87,4 @@ extern "C" int VCXAPI vcx_GetFrameRate(void) {
     LARGE_INTEGER now{};
     platform().queryPerformanceCounter(&now);
     return counter->rateMilli(now.QuadPart);
-}
-
-extern "C" int VCXAPI vcx_GetDroppedFrames(void) {
-    const int32_t guard = checkSlotState(kGuardSlotOpen);
-    if (guard < 0) {
-        return guard;
-    }
-    const CaptureSlot& slot = activeSlot();
-    if (slot.captureBuilder == nullptr || slot.sourceFilter == nullptr) {
-        return -2;
-    }
-    ComPtr<IAMDroppedFrames> dropped;
-    if (slot.captureBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, nullptr, slot.sourceFilter,
-                                           IID_IAMDroppedFrames, dropped.putVoid()) != S_OK ||
-        !dropped) {
-        return -3;
-    }
-    long count = 0;
-    if (dropped->GetNumDropped(&count) != S_OK || count < 0) {
-        return -4;
-    }
-    return static_cast<int>(count);
 }

@@ -9,8 +9,6 @@
 namespace vcx {
 namespace {
 
-constexpr int32_t kAudioList = 1;
-
 // Binds the device at the chosen position of the audio input category into
 // audioSourceFilter and adds it to the graph.
 int32_t addAudioDevice(CaptureSlot& slot) {
@@ -78,7 +76,7 @@ bool applyAudioFormat(const CaptureSlot& slot) {
 // and adds it to the graph.
 int32_t addAudioCompressor(CaptureSlot& slot) {
     ComPtr<IMoniker> moniker;
-    switch (findListedMoniker(kCompressorListKind, kAudioList, slot.audio.codecName, moniker)) {
+    switch (findListedMoniker(kAudioCompressors, slot.audio.codecName, moniker)) {
     case NameSearch::kNoDeviceEnumerator:
         return -64;
     case NameSearch::kNoCategoryEnumerator:

@@ -31,18 +31,14 @@ void addBagString(IMoniker* moniker, const MonikerListKind& kind, NameList& list
     platform().variantClear(&text);
 }
 
-CategoryOpen openCategory(CategoryWalk& walk, const MonikerListKind& kind, int32_t audio) {
-    return walk.open(audio == 0 ? *kind.videoCategory : *kind.audioCategory);
-}
-
 } // namespace
 
-int32_t listMonikers(const MonikerListKind& kind, int32_t audio, char* buffer, ListOutput output) {
+int32_t listMonikers(const MonikerListKind& kind, char* buffer, ListOutput output) {
     if (checkSlotState(kGuardComInitialized) < 0) {
         return -1;
     }
     CategoryWalk walk;
-    switch (openCategory(walk, kind, audio)) {
+    switch (walk.open(*kind.category)) {
     case CategoryOpen::kNoDeviceEnumerator:
         return kind.noDeviceEnumerator;
     case CategoryOpen::kNoCategoryEnumerator:
@@ -62,10 +58,10 @@ int32_t listMonikers(const MonikerListKind& kind, int32_t audio, char* buffer, L
 
 namespace vcx {
 
-NameSearch findListedMoniker(const MonikerListKind& kind, int32_t audio, const char* entry,
+NameSearch findListedMoniker(const MonikerListKind& kind, const char* entry,
                              ComPtr<IMoniker>& found) {
     CategoryWalk walk;
-    switch (openCategory(walk, kind, audio)) {
+    switch (walk.open(*kind.category)) {
     case CategoryOpen::kNoDeviceEnumerator:
         return NameSearch::kNoDeviceEnumerator;
     case CategoryOpen::kNoCategoryEnumerator:

@@ -128,8 +128,8 @@ const Step kControlGet{"control get", [](Host& h) {
                        }};
 const Step kControlSet{"control set",
                        [](Host&) { return vcx_SetDevControl(VCX_CONTROL_BRIGHTNESS, 20, 2); }};
-const Step kControlAuto{"control set",
-                        [](Host&) { return vcx_SetDevControl(VCX_CONTROL_EXPOSURE, 0, 1); }};
+const Step kPropertyAuto{"control set",
+                         [](Host&) { return vcx_SetDevControl(VCX_CONTROL_EXPOSURE, 0, 1); }};
 const Step kPathsSize{"list paths size",
                       [](Host& h) { return h.sized("paths", vcx_GetDevicePathListSize()); }};
 const Step kPaths{"list paths", [](Host& h) { return vcx_GetDevicePathList(h.buffer("paths")); },
@@ -248,7 +248,7 @@ const Scenario kScenarios[] = {
     {"property_pages", {kInit, kOpen6, kFilterPages, kPinPages, kClose, kExit}},
     {"device_controls",
      {kInit, kPathsSize, kPaths, kOpen6, kPlay2, kControlsSize, kControls, kControlRange,
-      kControlGet, kControlSet, kControlAuto, kStop, kClose, kExit},
+      kControlGet, kControlSet, kPropertyAuto, kStop, kClose, kExit},
      cameraWithControls},
     {"stream_events",
      {kInit, kOpen6, kPlay2, kDeliver, kFrameCount, kFrameTime, kFrameRate, kDropped, kWaitTimesOut,

@@ -50,10 +50,10 @@ HRESULT CameraFilter::queryExtraInterface(REFIID iid, void** out) {
     if (iid == kIidStreamStats) {
         *out = static_cast<IStreamStats*>(this);
     } else if (iid == IID_IAMVideoProcAmp &&
-               controls_.offers(vcx::ControlInterface::kVideoProcAmp)) {
+               controls_.offers(vcx::PropertyInterface::kVideoProcAmp)) {
         *out = static_cast<IAMVideoProcAmp*>(this);
     } else if (iid == IID_IAMCameraControl &&
-               controls_.offers(vcx::ControlInterface::kCameraControl)) {
+               controls_.offers(vcx::PropertyInterface::kCameraControl)) {
         *out = static_cast<IAMCameraControl*>(this);
     } else {
         return E_NOINTERFACE;
