@@ -21,23 +21,17 @@ constexpr ULONG kWaveFormatBytes = 16;
 
 // Binds the device at index of the audio input category into filter.
 int32_t bindAudioDevice(int32_t index, ComPtr<IBaseFilter>& filter) {
-    CategoryWalk walk;
-    switch (walk.open(CLSID_AudioInputDeviceCategory)) {
-    case CategoryOpen::kNoDeviceEnumerator:
-        return -3;
-    case CategoryOpen::kNoCategoryEnumerator:
-        return -4;
-    case CategoryOpen::kOpened:
-        break;
+    const CategoryPick pick =
+        pickFromCategory(CLSID_AudioInputDeviceCategory, index, [&](IMoniker* moniker) {
+            if (moniker != nullptr && moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
+                                                            filter.putVoid()) != S_OK) {
+                filter.reset();
+            }
+        });
+    if (const int32_t failed = openFailure(pick.opened, -3, -4); failed < 0) {
+        return failed;
     }
-    int32_t position = 0;
-    walk.forEach([&](IMoniker* moniker) {
-        if (position++ == index && moniker != nullptr &&
-            moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.putVoid()) != S_OK) {
-            filter.reset();
-        }
-    });
-    if (index >= position) {
+    if (index >= pick.count) {
         return -5;
     }
     return filter ? 0 : -6;

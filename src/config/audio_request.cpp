@@ -37,17 +37,12 @@ int32_t checkAudioFormat(int32_t sampleRate, int32_t channels, int32_t bitsPerSa
 
 // The number of monikers the audio input category lists, or a code.
 int32_t countAudioDevices(int32_t& count) {
-    CategoryWalk walk;
-    switch (walk.open(CLSID_AudioInputDeviceCategory)) {
-    case CategoryOpen::kNoDeviceEnumerator:
-        return -3;
-    case CategoryOpen::kNoCategoryEnumerator:
-        return -4;
-    case CategoryOpen::kOpened:
-        break;
+    const CategoryPick pick =
+        pickFromCategory(CLSID_AudioInputDeviceCategory, -1, [](IMoniker*) {});
+    if (const int32_t failed = openFailure(pick.opened, -3, -4); failed < 0) {
+        return failed;
     }
-    count = 0;
-    walk.forEach([&](IMoniker*) { ++count; });
+    count = pick.count;
     return 0;
 }
 

@@ -12,29 +12,21 @@ namespace {
 // Binds the device at the chosen position of the audio input category into
 // audioSourceFilter and adds it to the graph.
 int32_t addAudioDevice(CaptureSlot& slot) {
-    CategoryWalk walk;
-    switch (walk.open(CLSID_AudioInputDeviceCategory)) {
-    case CategoryOpen::kNoDeviceEnumerator:
-        return -60;
-    case CategoryOpen::kNoCategoryEnumerator:
-        return -61;
-    case CategoryOpen::kOpened:
-        break;
-    }
     const int32_t wanted = slot.audio.devicePlusOne - 1;
-    int32_t position = 0;
     HRESULT added = E_FAIL;
-    walk.forEach([&](IMoniker* moniker) {
-        if (position++ != wanted || moniker == nullptr) {
-            return;
-        }
-        if (moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
-                                  reinterpret_cast<void**>(&slot.audioSourceFilter)) == S_OK &&
-            slot.audioSourceFilter != nullptr) {
-            added = slot.graph->AddFilter(slot.audioSourceFilter, L"Audio Capture");
-        }
-    });
-    if (wanted >= position) {
+    const CategoryPick pick =
+        pickFromCategory(CLSID_AudioInputDeviceCategory, wanted, [&](IMoniker* moniker) {
+            if (moniker != nullptr &&
+                moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
+                                      reinterpret_cast<void**>(&slot.audioSourceFilter)) == S_OK &&
+                slot.audioSourceFilter != nullptr) {
+                added = slot.graph->AddFilter(slot.audioSourceFilter, L"Audio Capture");
+            }
+        });
+    if (const int32_t failed = openFailure(pick.opened, -60, -61); failed < 0) {
+        return failed;
+    }
+    if (wanted >= pick.count) {
         return -62;
     }
     return added == S_OK ? 0 : -63;

@@ -162,6 +162,9 @@ std::vector<std::uint32_t> unknownAudioCodec(Buffers&) {
     static const char name[] = "No such audio codec";
     return {word(name)};
 }
+std::vector<std::uint32_t> firstDeviceAndList(Buffers& b) {
+    return {word(0), word(b.lists[0].data())};
+}
 std::vector<std::uint32_t> audioFormat(Buffers&) {
     return {word(48000), word(2), word(16)};
 }
@@ -278,7 +281,7 @@ const ExportCall kCalls[] = {
     {"vcx_SetAudioCodec", S::kInitialised, unknownAudioCodec, -4},
     {"vcx_SetAudioFormat", S::kFresh, audioFormat, 0},
     // Wine lists no audio capture device of its own: no category (-4).
-    {"vcx_GetAudioFormatList", S::kInitialised, listAndAudio<0>, -4},
+    {"vcx_GetAudioFormatList", S::kInitialised, firstDeviceAndList, -4},
     {"vcx_GetAudioFormatListSize", S::kInitialised, one<0>, -4},
 };
 
