@@ -42,7 +42,8 @@ int VCXAPI vcx_Init(void);
  * Ends what vcx_Init started and marks the library not initialised. Closes
  * no slot: close slots first. COM is uninitialised only when vcx_Init's
  * CoInitialize succeeded. 0 on success; -1 when the library is not
- * initialised (vcx_Init not called, or vcx_Exit called since).
+ * initialised (vcx_Init not called, or vcx_Exit called since); -2 when
+ * called from a message handler during a frame wait (nothing done).
  */
 int VCXAPI vcx_Exit(void);
 
@@ -705,20 +706,51 @@ int VCXAPI vcx_GetDevicePathListSize(void);
  *     }
  *
  * It misses frames only when it comes back later than the next frame
- * arrives; the numbers then show the gap.
+ * arrives; the numbers then show the gap. A slot with a frame queue
+ * (vcx_SetFrameQueue) keeps copies of its newest frames, so that a host that
+ * comes back late still gets frame last + 1 while the queue holds it.
+ *
+ * Frame numbers run from 1 to 2147483647 and then start again at 1. A number
+ * counts as above another when it follows it by less than 2^30 frames in
+ * that cycle (at 1000 fps, 12 days): after 2147483647, frame 1 is above it,
+ * so the loop above goes on; a host that computes last + 1 wraps it to 1.
  *
  * Timeouts are milliseconds: 0 only looks (see each export), 1 to
- * 2147483647 wait at most that long, -1 waits without limit; below -1 is
- * refused. A wait also ends at once when the device has been lost
- * (EC_DEVICE_LOST announcing its removal reached the graph); the graph
- * events it takes off the graph to notice that are kept, in order, for
- * vcx_GetEvent (up to 32; beyond that they stay with the graph).
+ * 2147483647 wait at most that long, -1 waits without limit (but see the
+ * start-up allowance); below -1 is refused. A wait also ends at once when
+ * the device has been lost (EC_DEVICE_LOST announcing its removal reached
+ * the graph), or when the graph stopped streaming on its own: EC_COMPLETE,
+ * EC_USERABORT, EC_ERRORABORT, EC_ERRORABORTEX, EC_STREAM_ERROR_STOPPED or
+ * EC_ERROR_STILLPLAYING reached the graph during this run; no frame comes
+ * then until the slot runs again. The graph events a wait takes off the
+ * graph to notice those are kept, in order, for vcx_GetEvent (up to 32;
+ * beyond that they stay with the graph).
+ *
+ * Start-up allowance: a camera takes a moment to deliver its first frame
+ * after a run (a few hundred milliseconds for many USB cameras, seconds for
+ * some), and one held by another program never delivers. A wait without
+ * limit (timeoutMs -1) made before the first frame of a run has arrived
+ * ends with -13 once the allowance has passed since the run began: 10000 ms
+ * unless vcx_SetStartupAllowance chose another; an allowance of 0 makes such
+ * a wait wait for the first frame without limit, as the host then asked.
+ * Once a frame of the run has arrived, -1 waits without limit.
+ *
+ * While it waits, the host's thread dispatches its window messages (a
+ * MsgWaitForMultipleObjectsEx loop: PeekMessage, TranslateMessage,
+ * DispatchMessage), as a single-threaded apartment must: the host's windows
+ * paint, its timers run, and calls from other apartments into the thread
+ * are served. A WM_QUIT taken meanwhile is posted again when the wait ends.
+ * A message handler may call the library during the wait: every export
+ * works as usual, but vcx_WaitFrame and vcx_GetNextFrame answer -14 (no wait
+ * within a wait) and vcx_Exit answers -2 (COM must outlive the wait); a
+ * handler that stops or closes the waiting slot ends the wait, which then
+ * answers -1 once the handler has returned.
  */
 
 /*
  * The number of frames that reached the active slot's Sample Grabber since
- * it opened, which is also the newest frame's number (0 before the first);
- * at most 2147483647.
+ * it opened, which is also the newest frame's number (0 before the first),
+ * in the cycle of numbers above (1 again after 2147483647).
  *  -1 the slot is not open or running
  *  -2 the slot counts no frames
  */
@@ -763,34 +795,85 @@ int VCXAPI vcx_GetDroppedFrames(void);
  * the running slot's grabber, and returns the newest frame's number (above
  * after: frames may have come meanwhile); at once when one already has.
  * timeoutMs 0 only looks.
- *  -1 the slot is not running (closed, or open and stopped)
+ *  -1 the slot is not running (closed, or open and stopped), or a message
+ *     handler stopped or closed it during the wait
  *  -2 the slot counts no frames
  *  -3 no such frame within timeoutMs
  *  -4 the device has been lost (no frame above after arrived before)
  *  -5 after is negative
  *  -6 timeoutMs is below -1
  *  -7 the wait itself failed
+ * -12 the graph stopped streaming on its own (an error or end-of-stream
+ *     event, kept for vcx_GetEvent) and no frame above after arrived before
+ * -13 timeoutMs -1 and no frame of this run within the start-up allowance
+ * -14 called from a message handler during a wait (nothing done)
+ * (codes -8 to -11 are vcx_GetNextFrame's alone)
  */
 int VCXAPI vcx_WaitFrame(int after, int timeoutMs);
 
 /*
- * Waits for the next frame to reach the running slot's grabber (one that
- * arrives after the call began, numbered above after), copies its bits into
- * bits (*bitsSize: on entry the capacity, on return the bytes copied) and
- * the 44-byte frame header of the connected format into header, and returns
- * the frame's number, which is exactly the frame the bits are (see above).
- * Works whether or not the grabber buffers frames. timeoutMs 0 takes only a
- * frame that is being handed over at that instant: give a frame interval or
- * more. Size bits with vcx_GetImageMemSize(0).
+ * Copies the next frame numbered above after into bits (*bitsSize: on
+ * entry the capacity, on return the bytes copied) and the 44-byte frame
+ * header of the connected format into header, and returns the frame's
+ * number, which is exactly the frame the bits are (see above).
+ * Without a frame queue it waits for the next frame to reach the running
+ * slot's grabber (one that arrives after the call began) and copies it out of
+ * its sample. With a frame queue it copies the oldest queued frame numbered
+ * above after at once (after + 1 when the host is back within the queue's
+ * depth), and waits only when the queue holds none.
+ * Works whether or not the grabber buffers frames: a host that takes its
+ * frames only through this export switches buffering off (vcx_SetCapConfig(0)
+ * after the run) so that each frame is copied once, into its memory (twice
+ * with a queue: into the queue on the streaming thread, then out of it).
+ * timeoutMs 0 takes only a frame that is queued or being handed over at that
+ * instant: give a frame interval or more. Size bits with
+ * vcx_GetImageMemSize(0).
  *  -1 .. -7 as vcx_WaitFrame (-3: no frame within timeoutMs)
  *  -8 bits, bitsSize or header is null
  *  -9 the connected media type is not available
  * -10 *bitsSize is smaller than a frame (before waiting, by the connected
  *     format; or the frame that came was larger: that frame is gone)
  * -11 the frame's bits could not be read
+ * -12 .. -14 as vcx_WaitFrame
  * Nothing is written on a failure.
  */
 int VCXAPI vcx_GetNextFrame(int after, int timeoutMs, void* bits, int* bitsSize, void* header);
+
+/*
+ * The depth of the active slot's frame queue: how many of its newest frames
+ * the slot keeps copies of for vcx_GetNextFrame, 0 for none (the default).
+ * Kept across vcx_Close like the requested format; applied by every later
+ * vcx_Open and at once to an open slot. The queue takes depth x
+ * lSampleSize bytes of the process heap for as long as the slot is open
+ * (1920x1080 RGB24: about 6 MB a frame), and its streaming thread copies
+ * every frame into it (about half a millisecond for 1920x1080 on a current
+ * machine).
+ *   0 done (a closed slot: stored for the next open)
+ *  -1 depth below 0 or above 1024 (nothing changed)
+ *  -2 the slot is running: stop it first (nothing changed)
+ *  -3 an open slot: the memory could not be had; the slot keeps no queue
+ *     and the depth stays what it was
+ *  -4 an open slot: the connected media type is not available; as -3
+ */
+int VCXAPI vcx_SetFrameQueue(int depth);
+
+/*
+ * The frame queue of the active slot: for an open or running slot the depth
+ * of the queue it has (0 when it has none, also when the memory for the
+ * depth asked for could not be had at open); for a closed slot the depth the
+ * next open asks for. Never fails.
+ */
+int VCXAPI vcx_GetFrameQueue(void);
+
+/*
+ * The start-up allowance of the active slot in milliseconds (see above):
+ * how long a wait without limit waits for the first frame of a run before it
+ * answers -13; 0 waits for it without limit. Kept across vcx_Close, in any
+ * slot state; 10000 until set.
+ *   0 done
+ *  -1 milliseconds is negative (nothing changed)
+ */
+int VCXAPI vcx_SetStartupAllowance(int milliseconds);
 
 /*
  * Takes the next event off the active slot's graph (IMediaEventEx::GetEvent

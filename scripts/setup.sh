@@ -17,6 +17,9 @@ packages=(
     libcli11-dev
     # the i686 tests: qemu-user built from Debian's source (scripts/wine-i686.sh)
     build-essential ninja-build meson pkg-config libglib2.0-dev python3 xz-utils dpkg-dev
+    # the other-language checks (tests/languages, scripts/setup-languages.sh): Free Pascal
+    # with the RTL's source (built for Windows there), Mono's C# compiler
+    fp-compiler-3.2.2 fpc-source-3.2.2 mono-mcs
 )
 
 missing=()

@@ -24,6 +24,7 @@ constexpr Meaning kInit[] = {
 
 constexpr Meaning kExit[] = {
     {-1, "the library is not initialised"},
+    {-2, "called from a message handler during a frame wait"},
 };
 
 constexpr Meaning kOpen[] = {
@@ -246,6 +247,9 @@ constexpr Meaning kWaitFrame[] = {
     {-5, "the frame number to wait beyond is negative"},
     {-6, "the timeout is below -1"},
     {-7, "the wait itself failed"},
+    {-12, "the graph stopped streaming on its own (an error or the end of the stream)"},
+    {-13, "no frame came within the start-up allowance after the run"},
+    {-14, "called from a message handler during a wait"},
 };
 
 constexpr Meaning kGetEvent[] = {

@@ -5,6 +5,20 @@
 
 namespace vcx {
 
+bool endsStream(LONG code) {
+    switch (code) {
+    case EC_COMPLETE:
+    case EC_USERABORT:
+    case EC_ERRORABORT:
+    case EC_ERRORABORTEX:
+    case EC_STREAM_ERROR_STOPPED:
+    case EC_ERROR_STILLPLAYING:
+        return true;
+    default:
+        return false;
+    }
+}
+
 ComPtr<IMediaEventEx> graphEvents(const CaptureSlot& slot) {
     return query<IMediaEventEx>(slot.graph);
 }
@@ -27,6 +41,9 @@ HRESULT takeGraphEvent(CaptureSlot& slot, IMediaEventEx& events, GraphEvent& eve
     // 1 when it is back (the graph must be built again either way).
     if (code == EC_DEVICE_LOST && param2 == 0) {
         slot.events.deviceLost = true;
+    }
+    if (endsStream(code) && slot.events.streamEnded == 0) {
+        slot.events.streamEnded = code;
     }
     event = {code, static_cast<int32_t>(param1), static_cast<int32_t>(param2)};
     return S_OK;

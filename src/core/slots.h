@@ -78,6 +78,17 @@ struct CaptureSlot {
     // interface fields.
     FrameCounter* frameCounter;
     PendingEvents events;
+    // When the slot last began to run (GetTickCount64) and the frames it had
+    // counted then: the start-up allowance of an unlimited frame wait runs
+    // from there until a frame arrives.
+    ULONGLONG runStartTick;
+    int64_t framesAtRun;
+    // Kept across close, like the requested format: the depth of the frame
+    // queue the next open (or an open slot now) gets, 0 for none; and the
+    // start-up allowance in ms when startupAllowanceSet, else the default.
+    int32_t frameQueueDepth;
+    int32_t startupAllowanceMs;
+    bool startupAllowanceSet;
 };
 
 struct Library {
@@ -88,6 +99,9 @@ struct Library {
     // Whether vcx_Init's CoInitialize succeeded, so that vcx_Exit balances
     // only a call that COM counted.
     bool comNeedsUninitialize;
+    // Set while a frame wait dispatches the host's window messages: an
+    // export a message handler calls then knows it runs inside the wait.
+    bool waitInProgress;
 };
 
 // The one library state, zeroed at load.

@@ -5,6 +5,7 @@
 
 #include "core/slots.h"
 #include "frames/frame_counter.h"
+#include "frames/frame_sequence.h"
 
 namespace vcx {
 namespace {
@@ -65,6 +66,7 @@ extern "C" int VCXAPI vcx_Close(void) {
         slot.videoWindow->put_Visible(OAFALSE);
         slot.videoWindow->put_Owner(0);
     }
+    wakeFrameWait(slot);
     releaseSlot();
     slot.outputMode = 0;
     slot.windowPlaced = false;

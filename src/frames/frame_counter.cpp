@@ -29,11 +29,18 @@ FrameCounter* FrameCounter::create() {
 FrameCounter::FrameCounter(HANDLE event, LONGLONG frequency)
     : event_(event), frequency_(frequency) {}
 
+void (*FrameCounter::handOverSeam)(FrameCounter& counter) = nullptr;
+
 FrameCounter::~FrameCounter() {
     if (IMediaSample* left = handed_.exchange(nullptr)) {
         left->Release();
     }
+    delete queue_.load();
     platform().closeHandle(event_);
+}
+
+void FrameCounter::setQueue(FrameQueue* queue) {
+    delete queue_.exchange(queue, std::memory_order_acq_rel);
 }
 
 STDMETHODIMP FrameCounter::SampleCB(double, IMediaSample* sample) {
@@ -55,11 +62,23 @@ STDMETHODIMP FrameCounter::SampleCB(double, IMediaSample* sample) {
     if (number == 1) {
         firstArrival_.store(arrival.QuadPart, std::memory_order_release);
     }
+    // Queued before the count shows it, so that a host that sees the number
+    // finds the frame.
+    if (FrameQueue* queue = queue_.load(std::memory_order_acquire); queue && sample) {
+        BYTE* bits = nullptr;
+        const long length = sample->GetActualDataLength();
+        if (sample->GetPointer(&bits) == S_OK && bits != nullptr && length >= 0) {
+            queue->keep(number, bits, static_cast<std::size_t>(length));
+        }
+    }
     frames_.store(number, std::memory_order_seq_cst);
 
     if (sample != nullptr && armed_.exchange(0, std::memory_order_seq_cst) != 0) {
         sample->AddRef();
         handedNumber_.store(number, std::memory_order_relaxed);
+        if (handOverSeam != nullptr) {
+            handOverSeam(*this);
+        }
         handed_.store(sample, std::memory_order_release);
         os.setEvent(event_);
     } else if (waiters_.load(std::memory_order_seq_cst) > 0) {

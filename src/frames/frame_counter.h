@@ -4,9 +4,10 @@
 //
 // On the streaming thread the callback only counts, stamps and signals: it
 // numbers the sample (1 for the first after the slot opened), records its
-// start time and its arrival on the performance counter, publishes the
-// number, and sets the counter's event when a host thread waits. It copies
-// nothing and takes no lock; every shared value is an atomic.
+// start time and its arrival on the performance counter, keeps a copy in the
+// slot's frame queue when the host asked for one (frame_queue.h), publishes
+// the number, and sets the counter's event when a host thread waits. It takes
+// no lock; every shared value is an atomic.
 //
 // Handing one frame over. The bits the grabber buffers cannot be tied to a
 // number: the grabber replaces its buffer before it calls the callback, so a
@@ -44,6 +45,7 @@
 #include <qedit.h>
 
 #include "filterbase/single_interface.h"
+#include "frames/frame_queue.h"
 
 #include <array>
 #include <atomic>
@@ -98,9 +100,24 @@ class FrameCounter final : public filterbase::SingleInterfaceObject<ISampleGrabb
     // reference; null when none is waiting.
     IMediaSample* take(int64_t& number);
 
+    // The frame queue the callback fills from its next sample on, owned by
+    // the counter from then; null for none. Only while no sample can arrive
+    // (the graph stopped), since the old queue is freed at once.
+    void setQueue(FrameQueue* queue);
+    FrameQueue* queue() const { return queue_.load(std::memory_order_acquire); }
+
+    // Numbers frames from after number on, as if number frames had come
+    // (tests of numbers past 32 bits).
+    void skipTo(int64_t number) { frames_.store(number, std::memory_order_seq_cst); }
+
     // Records in the ring; enough for a second at the highest rate a camera
     // of ours offers (1000 fps) with room to spare.
     static constexpr int64_t kRingSize = 2048;
+
+    // Called by the callback between storing a handed-over sample's number
+    // and publishing the sample, when set: a seam that lets a test take the
+    // sample at the one moment the order of the two stores shows.
+    static void (*handOverSeam)(FrameCounter& counter);
 
   private:
     FrameCounter(HANDLE event, LONGLONG frequency);
@@ -123,16 +140,39 @@ class FrameCounter final : public filterbase::SingleInterfaceObject<ISampleGrabb
     std::atomic<LONG> armed_{0};
     std::atomic<int64_t> handedNumber_{0};
     std::atomic<IMediaSample*> handed_{nullptr};
+    std::atomic<FrameQueue*> queue_{nullptr};
 };
 
 // The start time recorded for a sample without one.
 constexpr REFERENCE_TIME kUntimed = INT64_MIN;
 
-// A frame number or time as a 32-bit export answers it: clamped to the range.
+// A time as a 32-bit export answers it: clamped to the range.
 constexpr int32_t clampToInt32(int64_t value) {
     return value > INT32_MAX   ? INT32_MAX
            : value < INT32_MIN ? INT32_MIN
                                : static_cast<int32_t>(value);
+}
+
+// Frame numbers as the exports hand them out: 1 to 2147483647, then 1 again
+// (0 before the first frame). A number counts as above another when it
+// follows it by less than 2^30 frames in that cycle.
+constexpr int64_t kFrameNumberCycle = INT32_MAX;
+constexpr int32_t exportedFrameNumber(int64_t number) {
+    return number <= 0 ? 0 : static_cast<int32_t>((number - 1) % kFrameNumberCycle + 1);
+}
+
+// The counter's own number of the frame a host names after (0 to
+// 2147483647), given the newest frame's: the frame of that exported number
+// at most 2^30 frames before the newest, or, for a number further back in the
+// cycle, one still to come. after 0 is the time before the first frame.
+constexpr int64_t frameNumberOf(int32_t after, int64_t newest) {
+    if (after <= 0) {
+        return 0;
+    }
+    const int64_t behind =
+        ((exportedFrameNumber(newest) - after) % kFrameNumberCycle + kFrameNumberCycle) %
+        kFrameNumberCycle;
+    return behind < (int64_t{1} << 30) ? newest - behind : newest + (kFrameNumberCycle - behind);
 }
 
 } // namespace vcx

@@ -6,6 +6,7 @@
 
 #include "core/platform.h"
 #include "frames/frame_counter.h"
+#include "frames/grabber_steps.h"
 
 namespace vcx {
 
@@ -22,6 +23,37 @@ void attachFrameCounter(CaptureSlot& slot) {
         return;
     }
     slot.frameCounter = counter;
+}
+
+int32_t applyFrameQueue(CaptureSlot& slot) {
+    FrameCounter* counter = slot.frameCounter;
+    if (counter == nullptr) {
+        return 0;
+    }
+    if (slot.frameQueueDepth <= 0) {
+        counter->setQueue(nullptr);
+        return 0;
+    }
+    ConnectedFormat format;
+    if (slot.grabber == nullptr || !readGrabberFormat(slot.grabber, format)) {
+        counter->setQueue(nullptr);
+        return -4;
+    }
+    FrameQueue* queue = FrameQueue::create(slot.frameQueueDepth, format.sampleSize());
+    counter->setQueue(queue);
+    return queue == nullptr ? -3 : 0;
+}
+
+void noteRunStart(CaptureSlot& slot) {
+    slot.runStartTick = platform().getTickCount64();
+    slot.framesAtRun = slot.frameCounter != nullptr ? slot.frameCounter->frames() : 0;
+    slot.events.streamEnded = 0;
+}
+
+void wakeFrameWait(const CaptureSlot& slot) {
+    if (library().waitInProgress && slot.frameCounter != nullptr) {
+        platform().setEvent(slot.frameCounter->event());
+    }
 }
 
 namespace {
@@ -46,7 +78,7 @@ extern "C" int VCXAPI vcx_GetFrameCount(void) {
     if (counter == nullptr) {
         return -2;
     }
-    return clampToInt32(counter->frames());
+    return exportedFrameNumber(counter->frames());
 }
 
 extern "C" int VCXAPI vcx_GetFrameTime(int* milliseconds) {

@@ -137,8 +137,10 @@ int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode, vcx_intpt
         S_OK) {
         return -58;
     }
-    // Whether or not the counter can be had, the slot opens as it is.
+    // Whether or not the counter and its queue can be had, the slot opens as
+    // it is (vcx_GetFrameQueue tells).
     attachFrameCounter(slot);
+    applyFrameQueue(slot);
     return successValue;
 }
 

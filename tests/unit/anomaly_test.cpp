@@ -146,7 +146,7 @@ World* streamWorld = nullptr;
 
 void streamEvents(World& world) {
     streamWorld = &world;
-    world.graph->post(EC_COMPLETE, S_OK, 0);
+    world.graph->post(EC_CLOCK_CHANGED, 0, 0);
 }
 
 int deliverFrames(int frames) {
@@ -408,7 +408,7 @@ const Outcome kOutcomes[] = {
     {"deliver", "sample.GetTime", kSameHere},
     {"sequence dropped", "FindInterface", -3},
     {"sequence dropped", "GetNumDropped", -4},
-    {"wait", "sync.WaitForMultipleObjects", -7},
+    {"wait", "sync.MsgWaitForMultipleObjectsEx", -7},
     {"wait next", "GetConnectedMediaType", -9},
     {"wait next", "sample.GetPointer", -11},
     {"wait next", "sample.GetTime", kSameHere},

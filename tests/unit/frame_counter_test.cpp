@@ -1,8 +1,10 @@
-// The frame counter's hand-over on real threads and the system's own events:
-// a streaming thread delivers numbered frames from a small pool of samples
-// (a sample is reused once nobody holds it, as an allocator does) while the
-// host's thread asks for frame after frame; every frame handed over must
-// hold exactly the bits of its number, and the numbers must rise.
+// The frame counter's hand-over. On real threads with the system's own
+// events: a streaming thread delivers numbered frames from a small pool of
+// samples (a sample is reused once nobody holds it, as an allocator does)
+// while the host's thread asks for frame after frame, a fixed number of
+// times; every frame handed over must hold exactly the bits of its number,
+// and the numbers must rise. And on one thread, at the one moment between
+// the callback's two stores that shows their order.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -58,15 +60,18 @@ TEST(FrameCounterHandOver, BitsAndNumberBelongTogetherUnderContention) {
     vcx::installPlatform(nullptr);
     vcx::FrameCounter* counter = vcx::FrameCounter::create();
     ASSERT_NE(counter, nullptr);
-    constexpr std::uint32_t kFrames = 60000;
+    // The streaming thread delivers until the host has had kHandOvers frames.
+    constexpr int kHandOvers = 2000;
+    constexpr std::uint32_t kFrames = 10'000'000;
     std::array<PoolSample, 3> pool;
     std::atomic<bool> done{false};
 
     std::atomic<bool> starved{false};
+    std::atomic<bool> hostDone{false};
     std::thread streaming([&] {
         std::size_t next = 0;
         const ULONGLONG giveUp = GetTickCount64() + 20'000;
-        for (std::uint32_t number = 1; number <= kFrames && !starved; ++number) {
+        for (std::uint32_t number = 1; number <= kFrames && !starved && !hostDone; ++number) {
             // The allocator hands out a sample again only once it is back.
             while (pool[next].references.load() > 1 && !starved) {
                 next = (next + 1) % pool.size();
@@ -89,7 +94,7 @@ TEST(FrameCounterHandOver, BitsAndNumberBelongTogetherUnderContention) {
     int handed = 0;
     int mismatched = 0;
     int outOfOrder = 0;
-    while (!done.load()) {
+    while (!done.load() && handed < kHandOvers) {
         counter->arm();
         std::int64_t number = 0;
         IMediaSample* sample = nullptr;
@@ -120,16 +125,47 @@ TEST(FrameCounterHandOver, BitsAndNumberBelongTogetherUnderContention) {
         ++handed;
         sample->Release();
     }
+    // Every request of the host was answered and taken: none is left.
+    hostDone = true;
     streaming.join();
 
     EXPECT_FALSE(starved) << "the host kept every sample";
     EXPECT_EQ(mismatched, 0) << "bits of another frame than the number handed with them";
     EXPECT_EQ(outOfOrder, 0);
-    EXPECT_GT(handed, 100) << "too few hand-overs to tell";
-    EXPECT_EQ(counter->frames(), kFrames);
+    EXPECT_EQ(handed, kHandOvers);
     for (const PoolSample& sample : pool) {
         EXPECT_EQ(sample.references.load(), 1) << "a sample kept, or released once too often";
     }
+    counter->Release();
+}
+
+// The callback stores a handed-over sample's number before it publishes the
+// sample: a host that takes the sample between the two stores finds nothing,
+// and takes it with its own number once it is published.
+TEST(FrameCounterHandOver, TheNumberIsStoredBeforeTheSampleIsPublished) {
+    vcx::installPlatform(nullptr);
+    vcx::FrameCounter* counter = vcx::FrameCounter::create();
+    ASSERT_NE(counter, nullptr);
+    static IMediaSample* takenBetween;
+    static std::int64_t numberBetween;
+    takenBetween = nullptr;
+    vcx::FrameCounter::handOverSeam = [](vcx::FrameCounter& c) {
+        takenBetween = c.take(numberBetween);
+    };
+    PoolSample sample;
+    counter->arm();
+    counter->SampleCB(0.0, &sample);
+    vcx::FrameCounter::handOverSeam = nullptr;
+    std::int64_t number = 0;
+    IMediaSample* taken = counter->take(number);
+    if (takenBetween != nullptr) {
+        ADD_FAILURE() << "the sample was there before its number " << numberBetween;
+        takenBetween->Release();
+    }
+    ASSERT_EQ(taken, &sample);
+    EXPECT_EQ(number, 1);
+    taken->Release();
+    EXPECT_EQ(sample.references.load(), 1);
     counter->Release();
 }
 

@@ -283,6 +283,9 @@ const ExportCall kCalls[] = {
     // Wine lists no audio capture device of its own: no category (-4).
     {"vcx_GetAudioFormatList", S::kInitialised, firstDeviceAndList, -4},
     {"vcx_GetAudioFormatListSize", S::kInitialised, one<0>, -4},
+    {"vcx_SetFrameQueue", S::kOpen, one<2>, 0},
+    {"vcx_GetFrameQueue", S::kFresh, none, 0},
+    {"vcx_SetStartupAllowance", S::kFresh, one<5000>, 0},
 };
 
 // The names the loaded DLL exports, from its export directory.
