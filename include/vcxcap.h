@@ -98,9 +98,20 @@ int VCXAPI vcx_Close(void);
  * placed.
  * reserved: must not be negative; has no other effect.
  *
+ * Modes 300 and 301 record sound too when the slot has an audio device
+ * (vcx_SetAudioDevice): after the video's capture stream, the audio device
+ * ("Audio Capture") joins the graph, the requested audio format is asked of
+ * its capture pin, the audio compressor ("Audio Compressor") joins when one
+ * is chosen, and the audio capture stream is rendered into the same file;
+ * on Windows' AVI Mux the audio stream is the master stream and the streams
+ * are interleaved as captured (one second at most between chunks); the audio
+ * device's clock, when it offers one, becomes the graph's.
+ *
  * Returns 0 with the slot open, or 1 when the device refused a requested
- * capture format and the slot opened all the same. Checked before anything
- * is created, leaving the slot as it was:
+ * capture format and the slot opened all the same; 2 is added when the audio
+ * device refused the requested audio format (or has no stream configuration)
+ * and records in its own (so 2 or 3; a slot without an audio device never
+ * sees them). Checked before anything is created, leaving the slot as it was:
  *  -1 library not initialised (vcx_Init not called, or vcx_Exit called since)
  *  -2 slot already open or running
  *  -6 deviceIndex or reserved negative
@@ -133,6 +144,16 @@ int VCXAPI vcx_Close(void);
  *  mode 300: -52 Null Renderer not created, -53 not added under its own name,
  *      -54 preview not connected
  *  mode 301: -55 preview not connected
+ *  modes 300, 301 with an audio device: -60 System Device Enumerator not
+ *      created, -61 no audio input category enumerator, -62 the chosen audio
+ *      device is past the list now, -63 the audio device not bound or not
+ *      added, -64 System Device Enumerator not created (audio compressor
+ *      search), -65 no audio compressor listed, -66 no audio compressor has
+ *      the chosen name now, -67 the audio compressor not bound or not added,
+ *      -68 audio capture stream not connected to the file, -69 the AVI Mux
+ *      has no IConfigAviMux or refused the audio as master stream, -70 it has
+ *      no IConfigInterleaving or refused the capture interleaving, -71 the
+ *      graph has no IMediaFilter or refused the audio device's clock
  *  -58 no IVideoWindow
  */
 int VCXAPI vcx_Open(int deviceIndex, int mode, int reserved, vcx_intptr fileOrRenderMode,
@@ -884,6 +905,76 @@ int VCXAPI vcx_GetEvent(int* param1, int* param2);
  * back), clamped to -2147483648..2147483647.
  */
 #define VCX_EVENT_RECORDING_TIME_JUMP 0x8001
+
+/* --- Recording with sound ------------------------------------------------ */
+
+/*
+ * The audio capture of the AVI modes. Like the requested capture format, the
+ * choices are kept per slot, in every slot state; they survive vcx_Close and
+ * are applied by every later vcx_Open of the slot in mode 300 or 301 (other
+ * modes ignore them). A refused value leaves the slot's choice unchanged. A
+ * slot whose audio device is none (the default) records exactly as without
+ * these exports.
+ *
+ * vcx_SetAudioDevice: the audio capture device at position index of the audio
+ * device list (vcx_GetDeviceList(buffer, 1)), or none for -1.
+ *   0 stored
+ *  -1 vcx_Init not called
+ *  -2 index below -1
+ *  -3 System Device Enumerator not created
+ *  -4 no audio input category enumerator (no audio capture device listed)
+ *  -5 index not less than the number of audio capture devices
+ */
+int VCXAPI vcx_SetAudioDevice(int index);
+
+/*
+ * vcx_SetAudioCodec: the audio compressor the sound is recorded through,
+ * named exactly as the audio compressor list (vcx_GetCodecList(buffer, 1))
+ * writes it (ANSI code page, case and spaces count), or none for a null or
+ * empty name (the default: the device's PCM is recorded).
+ *   0 stored
+ *  -1 vcx_Init not called
+ *  -2 name of 256 bytes or more
+ *  -3 System Device Enumerator not created
+ *  -4 no audio compressor category enumerator (none listed)
+ *  -5 no audio compressor has exactly that name
+ */
+int VCXAPI vcx_SetAudioCodec(const char* name);
+
+/*
+ * vcx_SetAudioFormat: the PCM format asked of the audio device through
+ * IAMStreamConfig::SetFormat on its capture pin: sampleRate samples per
+ * second, channels, bitsPerSample; all three 0 (the default): the device's
+ * own format. Checked here, needs no vcx_Init:
+ *   0 stored
+ *  -1 sampleRate outside 1000..384000 (and not all three 0)
+ *  -2 channels outside 1..8
+ *  -3 bitsPerSample not 8, 16, 24 or 32
+ * A device that refuses the format records in its own; vcx_Open then says so
+ * through its result (2 added to what it returns, see vcx_Open).
+ */
+int VCXAPI vcx_SetAudioFormat(int sampleRate, int channels, int bitsPerSample);
+
+/*
+ * vcx_GetAudioFormatList: the formats the audio capture device at position
+ * device of the audio device list offers on its capture pin
+ * (IAMStreamConfig::GetStreamCaps), one entry "RATE,CHANNELS,BITS" (from
+ * the capability's WAVEFORMATEX; "44100,2,16") per capability that carries
+ * one, in order, as a name list appended to buffer. The device is bound for
+ * the call only; no slot is used. Returns the number of entries.
+ * vcx_GetAudioFormatListSize: the bytes the list writes into an empty
+ * buffer, NUL included.
+ *  -1 vcx_Init not called
+ *  -2 buffer is null (vcx_GetAudioFormatList only)
+ *  -3 System Device Enumerator not created
+ *  -4 no audio input category enumerator (no audio capture device listed)
+ *  -5 device negative or not less than the number of audio capture devices
+ *  -6 the device was not bound
+ *  -7 Capture Graph Builder 2 not created
+ *  -8 the device's audio capture pin has no stream configuration
+ */
+int VCXAPI vcx_GetAudioFormatList(int device, char* buffer);
+int VCXAPI vcx_GetAudioFormatListSize(int device);
 
 #ifdef __cplusplus
 }

@@ -24,10 +24,29 @@ enum SlotState : int32_t {
 
 // One capture slot. Every interface field holds one counted reference while
 // non-null; releaseSlot gives them back in a fixed order.
+// Longest audio compressor name a slot keeps, in bytes with its NUL: the
+// compressor list's conversion buffer.
+constexpr int kAudioCodecNameBytes = 256;
+
+// The audio capture of the AVI modes that vcx_SetAudioDevice,
+// vcx_SetAudioCodec and vcx_SetAudioFormat store and every later open in
+// modes 300 and 301 applies; all zero (the default) records no sound.
+struct AudioRequest {
+    // The device's position in the audio input device list plus one; 0: none.
+    int32_t devicePlusOne;
+    // The compressor's entry in the audio compressor list; empty: none.
+    char codecName[kAudioCodecNameBytes];
+    // The PCM format asked of the device; all 0: the device's own.
+    int32_t sampleRate;
+    int32_t channels;
+    int32_t bitsPerSample;
+};
+
 struct CaptureSlot {
     int32_t requestedWidth;
     int32_t requestedHeight;
     double requestedFrameRate;
+    AudioRequest audio;
     int32_t outputMode;
     int32_t state;
     IGraphBuilder* graph;
@@ -43,6 +62,12 @@ struct CaptureSlot {
     IBaseFilter* compressorFilter;
     IAMVfwCompressDialogs* compressDialogs;
     IBaseFilter* muxFilter;
+    // Whether muxFilter is the Capture Graph Builder's multiplexer (its
+    // SetOutputFileName succeeded) rather than the library's own AVI writer.
+    bool builderMux;
+    // The audio capture device and audio compressor of an AVI mode with sound.
+    IBaseFilter* audioSourceFilter;
+    IBaseFilter* audioCompressorFilter;
     // Whether vcx_Play or vcx_ReSize placed the video window since the slot
     // was opened: close then hides the window and detaches it from its owner
     // before the release.

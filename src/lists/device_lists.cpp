@@ -7,6 +7,12 @@
 #include "lists/moniker_list.h"
 
 namespace vcx {
+
+// Declared in moniker_list.h: the audio compressor search of open and of
+// vcx_SetAudioCodec matches names as this list writes them.
+const MonikerListKind kAudioCompressors = {
+    &CLSID_AudioCompressorCategory, L"FriendlyName", kCompressorNameBytes, -2, -3, -4};
+
 namespace {
 
 const MonikerListKind kVideoDevices = {
@@ -15,8 +21,6 @@ const MonikerListKind kAudioDevices = {
     &CLSID_AudioInputDeviceCategory, L"FriendlyName", kDeviceNameBytes, -1, -2, -3};
 const MonikerListKind kVideoCompressors = {
     &CLSID_VideoCompressorCategory, L"FriendlyName", kCompressorNameBytes, -2, -3, -4};
-const MonikerListKind kAudioCompressors = {
-    &CLSID_AudioCompressorCategory, L"FriendlyName", kCompressorNameBytes, -2, -3, -4};
 
 // The video list for audio 0, the audio list for any other value.
 const MonikerListKind& deviceList(int audio) {

@@ -7,6 +7,8 @@
 #include "core/platform.h"
 #include "core/slots.h"
 
+#include <cstring>
+
 namespace vcx {
 namespace {
 
@@ -50,6 +52,38 @@ int32_t listMonikers(const MonikerListKind& kind, char* buffer, ListOutput outpu
     NameList list = NameList::of(output, buffer);
     walk.forEach([&](IMoniker* moniker) { addBagString(moniker, kind, list); });
     return list.result();
+}
+
+} // namespace vcx
+
+namespace vcx {
+
+NameSearch findListedMoniker(const MonikerListKind& kind, const char* entry,
+                             ComPtr<IMoniker>& found) {
+    CategoryWalk walk;
+    switch (walk.open(*kind.category)) {
+    case CategoryOpen::kNoDeviceEnumerator:
+        return NameSearch::kNoDeviceEnumerator;
+    case CategoryOpen::kNoCategoryEnumerator:
+        return NameSearch::kNoCategoryEnumerator;
+    case CategoryOpen::kOpened:
+        break;
+    }
+    const std::size_t length = std::strlen(entry);
+    walk.forEach([&](IMoniker* moniker) {
+        if (found || length == 0 || moniker == nullptr) {
+            return;
+        }
+        // The entry as the list writes it: the name, CR LF, NUL.
+        char text[kDeviceNameBytes + 3] = {};
+        NameList list = NameList::appendingTo(text);
+        addBagString(moniker, kind, list);
+        if (std::strlen(text) == length + 2 && std::memcmp(text, entry, length) == 0) {
+            moniker->AddRef();
+            *found.put() = moniker;
+        }
+    });
+    return found ? NameSearch::kFound : NameSearch::kNotListed;
 }
 
 } // namespace vcx
