@@ -6,8 +6,9 @@
 # after ctest), and through ctest under Wine (in a virtual X display for the
 # windowed renderers) the x86_64 tree's unit, integration and
 # endurance tests, then the i686 tree's unit tests and its chosen integration
-# tests (32-bit Wine under qemu-user: scripts/wine-i686.sh, whose set-up is
-# cached under ~/.cache/i386lab).
+# tests (32-bit Wine natively where the kernel runs 32-bit code, else under
+# qemu-user: scripts/wine-i686.sh, whose set-up is cached under
+# ~/.cache/i386lab).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -32,7 +33,11 @@ done
 unset WINEPREFIX VCX_WINE_ARCH
 
 for arch in x86_64 i686; do
-    echo "test: the $arch tree"
+    if [ "$arch" = i686 ]; then
+        echo "test: the i686 tree, 32-bit Wine $("$root/scripts/wine-i686.sh" --runner)"
+    else
+        echo "test: the $arch tree"
+    fi
     (cd "$root/build/$arch" &&
         xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@") ||
         status=1

@@ -133,6 +133,10 @@ std::wstring vcxcamPath();
 // and returns its exit code. Throws when it cannot be started.
 DWORD runProgram(const std::wstring& commandLine);
 
+// Whether this 32-bit program runs under qemu-user (scripts/wine-i686.sh
+// says so in WINE_I686_RUNNER), whose emulation a windowed VMR-9 crashes.
+bool runsUnderQemuUser();
+
 // Hex text of a GUID, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 std::wstring guidString(const GUID& guid);
 
