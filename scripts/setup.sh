@@ -15,6 +15,8 @@ packages=(
     python3-pil
     ffmpeg
     libcli11-dev
+    # libjpeg-turbo's SIMD code, for the vcxcam camera (scripts/libjpeg.sh; dpkg-dev below unpacks its source)
+    nasm
     # the i686 tests: qemu-user built from Debian's source (scripts/wine-i686.sh)
     build-essential ninja-build meson pkg-config libglib2.0-dev python3 xz-utils dpkg-dev
 )
