@@ -53,6 +53,12 @@ struct CaptureSlot {
     // interface fields.
     FrameCounter* frameCounter;
     PendingEvents events;
+    // The capability vcx_SetDevFormat chose, which open applies instead of
+    // the requested width, height and frame rate while formatChosen is set:
+    // its index and frame rate (0: the capability's own). Kept across close.
+    bool formatChosen;
+    int32_t chosenFormat;
+    double chosenFrameRate;
 };
 
 struct Library {
