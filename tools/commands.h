@@ -32,6 +32,7 @@ struct RecordOptions {
     std::string output; // UTF-8
     int seconds = 0;
     std::optional<std::string> codec; // UTF-8 friendly name of a video compressor
+    FormatRequest format;             // none: the device's own format
 };
 int runRecord(const RecordOptions& options);
 
@@ -41,7 +42,8 @@ int runControls(int device);
 int runSet(int device, const std::vector<ControlAssignment>& assignments);
 struct WatchOptions {
     int device = 0;
-    int seconds = 0; // 0: until Ctrl+C
+    int seconds = 0;      // 0: until Ctrl+C
+    FormatRequest format; // none: the device's own format
 };
 int runWatch(const WatchOptions& options);
 
