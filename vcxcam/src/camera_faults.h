@@ -1,5 +1,5 @@
 // The faults a camera can be configured to show (StallAfter, LoseAfter,
-// DropEvery: vcxcam/README.md), decided frame time by frame time on the
+// DropEvery, CorruptEvery: vcxcam/README.md), decided frame time by frame time on the
 // streaming thread, and the dropped-frame counts its capture pin reports
 // through IAMDroppedFrames.
 #pragma once
@@ -10,6 +10,7 @@
 #include <strmif.h>
 
 #include <atomic>
+#include <cstdint>
 
 namespace vcxcam {
 
@@ -17,7 +18,7 @@ class CameraFaults {
   public:
     explicit CameraFaults(const CameraConfig& config)
         : stallAfter_(config.stallAfter), loseAfter_(config.loseAfter),
-          dropEvery_(config.dropEvery) {}
+          dropEvery_(config.dropEvery), corruptEvery_(config.corruptEvery) {}
 
     enum class Fate {
         kDeliver,  // send the frame
@@ -35,6 +36,12 @@ class CameraFaults {
     // graph EC_DEVICE_LOST (device removed) once.
     Fate next();
 
+    // Whether the JPEG of frame number frame (0: the first frame sent) is to
+    // be cut short: every CorruptEvery-th frame sent.
+    bool cutsShort(std::uint32_t frame) const {
+        return corruptEvery_ != 0 && (frame + 1) % corruptEvery_ == 0;
+    }
+
     // Since begin(): frames left out, and frames passed on.
     long dropped() const { return dropped_.load(); }
     long delivered() const { return delivered_.load(); }
@@ -46,6 +53,7 @@ class CameraFaults {
     const DWORD stallAfter_;
     const DWORD loseAfter_;
     const DWORD dropEvery_;
+    const DWORD corruptEvery_;
     IMediaEventSink* events_ = nullptr;
     IUnknown* device_ = nullptr;
     DWORD frameTimes_ = 0;

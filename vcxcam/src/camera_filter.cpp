@@ -117,6 +117,16 @@ bool CameraFilter::hasCapabilitySize(const Capability& cap) const {
     return false;
 }
 
+REFERENCE_TIME CameraFilter::capabilityInterval(const Capability& cap) const {
+    for (const Capability& configured : config_.formats) {
+        if (configured.width == cap.width && configured.height == cap.height &&
+            configured.subtype == cap.subtype) {
+            return configured.frameInterval;
+        }
+    }
+    return cap.frameInterval;
+}
+
 HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
     if (type == nullptr) {
         return E_POINTER;
@@ -124,9 +134,12 @@ HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
     if (config_.refuseFormats) {
         return VFW_E_INVALIDMEDIATYPE;
     }
-    const std::optional<Capability> format = readVideoType(*type);
+    std::optional<Capability> format = readVideoType(*type);
     if (!format || format->frameInterval <= 0 || !hasCapabilitySize(*format)) {
         return VFW_E_INVALIDMEDIATYPE;
+    }
+    if (config_.keepRate) {
+        format->frameInterval = capabilityInterval(*format);
     }
     // The type as this camera writes it: sample and image sizes are ours.
     filterbase::MediaType chosenType;

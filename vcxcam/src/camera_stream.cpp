@@ -231,24 +231,34 @@ void CameraStream::streamLoop() {
     }
 }
 
-void CameraStream::makeFrame(Target& target, std::uint32_t frame, std::uint8_t* bits) {
+std::size_t CameraStream::makeFrame(Target& target, std::uint32_t frame, std::uint8_t* bits,
+                                    std::size_t capacity) {
     const Capability& format = target.format;
     // An RGB24 target is drawn in its sample; any other subtype is drawn
-    // beside it and converted into it.
+    // beside it and converted or compressed into it.
     std::uint8_t* picture = target.picture.empty() ? bits : target.picture.data();
     drawFrame(picture, format.width, format.height, frame);
     if (hook_ != nullptr) {
         hook_->frameDrawn(picture, format.width, format.height, frame);
     }
-    if (format.subtype != Subtype::Rgb24) {
+    switch (format.subtype) {
+    case Subtype::Rgb24:
+        break;
+    case Subtype::Yuy2:
+    case Subtype::Nv12:
         convertFromRgb24(format.subtype, picture, format.width, format.height, bits);
+        break;
+    case Subtype::Mjpg:
+        return jpeg_.encode(picture, format.width, format.height, bits, capacity);
     }
+    return target.bytes;
 }
 
 int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME streamTime) {
     // Fill every buffer before delivering any, so that what one downstream
     // filter does to its sample cannot reach the others.
     const std::uint8_t* made = nullptr;
+    std::size_t madeLength = 0;
     const Target* madeTarget = nullptr;
     for (std::size_t i = 0; i < targets_.size(); ++i) {
         Target& target = targets_[i];
@@ -269,16 +279,26 @@ int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME s
             continue;
         }
         // Pins in one format get the same bytes, made once.
+        std::size_t length = madeLength;
         if (made != nullptr && madeTarget->format.width == target.format.width &&
             madeTarget->format.height == target.format.height &&
             madeTarget->format.subtype == target.format.subtype) {
-            std::memcpy(bits, made, target.bytes);
+            std::memcpy(bits, made, madeLength);
         } else {
-            makeFrame(target, frame, bits);
+            length = makeFrame(target, frame, bits, static_cast<std::size_t>(sample->GetSize()));
             made = bits;
+            madeLength = length;
             madeTarget = &target;
         }
-        sample->SetActualDataLength(static_cast<long>(target.bytes));
+        if (length == 0) {
+            continue;
+        }
+        // Fault hook: a JPEG cut short, which no decoder can read in full.
+        if (target.format.subtype == Subtype::Mjpg && faults_ != nullptr &&
+            faults_->cutsShort(frame)) {
+            length /= 2;
+        }
+        sample->SetActualDataLength(static_cast<long>(length));
         sample->SetSyncPoint(TRUE);
         sample->SetDiscontinuity(frame == 0);
         if (timed) {

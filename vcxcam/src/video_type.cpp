@@ -45,7 +45,7 @@ HRESULT makeVideoType(const Capability& cap, filterbase::MediaType& out) {
     AM_MEDIA_TYPE type{};
     type.majortype = MEDIATYPE_Video;
     type.subtype = subtypeGuid(cap.subtype);
-    type.bFixedSizeSamples = TRUE;
+    type.bFixedSizeSamples = fixedFrameSize(cap.subtype) ? TRUE : FALSE;
     type.bTemporalCompression = FALSE;
     type.lSampleSize = static_cast<ULONG>(frameBytes(cap.subtype, cap.width, cap.height));
     if (cap.videoInfo2) {

@@ -63,6 +63,8 @@ struct CameraConfig {
     DWORD stallAfter = 0; // faults: see vcxcam/README.md
     DWORD loseAfter = 0;
     DWORD dropEvery = 0;
+    DWORD corruptEvery = 0; // CorruptEvery: MJPG frames cut short
+    DWORD keepRate = 0;     // KeepRate: SetFormat keeps the capability's rate
 };
 
 // Replaces the vcxcam configuration with the given cameras (Cameras\0 ..
