@@ -56,6 +56,7 @@ HRESULT CameraStream::start(const std::vector<filterbase::OutputPin*>& pins, DWO
     framesDelivered_ = 0;
     framesSkipped_ = 0;
     deliveriesBegun_ = 0;
+    makingTicks_ = 0;
     thread_ = CreateThread(nullptr, 0, &CameraStream::threadMain, this, 0, nullptr);
     if (thread_ == nullptr) {
         const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
@@ -134,6 +135,7 @@ StreamStats CameraStream::stats() {
     stats.lastDeliveryCounter = InterlockedCompareExchange64(&lastDeliveryCounter_, 0, 0);
     stats.deliveriesBegun =
         static_cast<ULONGLONG>(InterlockedCompareExchange64(&deliveriesBegun_, 0, 0));
+    stats.makingTicks = InterlockedCompareExchange64(&makingTicks_, 0, 0);
     FILETIME created{}, exited{}, kernel{}, user{};
     if (thread_ != nullptr && GetThreadTimes(thread_, &created, &exited, &kernel, &user)) {
         stats.threadCpuTime = fileTimeUnits(kernel) + fileTimeUnits(user);
@@ -285,7 +287,12 @@ int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME s
             madeTarget->format.subtype == target.format.subtype) {
             std::memcpy(bits, made, madeLength);
         } else {
+            LARGE_INTEGER before{};
+            LARGE_INTEGER after{};
+            QueryPerformanceCounter(&before);
             length = makeFrame(target, frame, bits, static_cast<std::size_t>(sample->GetSize()));
+            QueryPerformanceCounter(&after);
+            InterlockedAdd64(&makingTicks_, after.QuadPart - before.QuadPart);
             made = bits;
             madeLength = length;
             madeTarget = &target;

@@ -116,6 +116,7 @@ class CameraStream {
     CameraFaults* const faults_;
     LONG64 lastDeliveryCounter_ = 0;
     LONG64 deliveriesBegun_ = 0;
+    LONG64 makingTicks_ = 0;
 };
 
 } // namespace vcxcam
