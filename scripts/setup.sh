@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing vcxcap needs on a Debian 12 machine.
 # Safe to run again. Never installs wine32: with it, the wine launcher picks
-# the 32-bit loader, which this kind of machine cannot run.
+# the 32-bit loader instead of the 64-bit one the tests use.
+#
+#   setup.sh [PACKAGE...]   the project's packages, and those given (what a
+#                           script needs only on some machines)
 set -euo pipefail
 
 packages=(
@@ -15,10 +18,14 @@ packages=(
     python3-pil
     ffmpeg
     libcli11-dev
-    # libjpeg-turbo's SIMD code, for the vcxcam camera (scripts/libjpeg.sh; dpkg-dev below unpacks its source)
-    nasm
-    # the i686 tests: qemu-user built from Debian's source (scripts/wine-i686.sh)
-    build-essential ninja-build meson pkg-config libglib2.0-dev python3 xz-utils dpkg-dev
+    # libjpeg-turbo's SIMD code, for the vcxcam camera (scripts/libjpeg.sh unpacks its source with dpkg-dev)
+    nasm dpkg-dev
+    # the i686 tests' private i386 root (scripts/wine-i686.sh)
+    python3 xz-utils
+    # the other-language checks (tests/languages, scripts/setup-languages.sh): Free Pascal
+    # with the RTL's source (built for Windows there), Mono's C# compiler
+    fp-compiler-3.2.2 fpc-source-3.2.2 mono-mcs
+    "$@"
 )
 
 missing=()

@@ -55,7 +55,9 @@ FormatPlan planFormat(int device, const FormatRequest& request) {
 }
 
 void checkFormatTaken(const FormatPlan& plan, int openResult) {
-    if (plan.asked && openResult == 1) {
+    // Bit 0 of open's success value: the format was not taken (the sound's
+    // refusal adds 2).
+    if (plan.asked && openResult > 0 && (openResult & 1) != 0) {
         throw CommandError("the device refused " + plan.description + " (" +
                            describeResult("vcx_Open", 1) + ")");
     }

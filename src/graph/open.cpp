@@ -12,6 +12,7 @@
 #include "core/platform.h"
 #include "core/teardown.h"
 #include "frames/frame_sequence.h"
+#include "graph/audio_capture.h"
 #include "graph/output.h"
 
 namespace vcx {
@@ -112,7 +113,8 @@ int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode, vcx_intpt
     }
     // 0, or what applying a chosen capability or a requested format reports
     // (1: the device did not take it). A chosen capability comes instead of
-    // the requested format; nothing is applied when there is neither.
+    // the requested format; nothing is applied when there is neither. The
+    // audio device's refusal of its format adds kAudioFormatRefused.
     int32_t successValue = 0;
     if (slot.formatChosen) {
         successValue = applyChosenFormat(slot);
@@ -130,12 +132,22 @@ int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode, vcx_intpt
         failed < 0) {
         return failed;
     }
+    // The sound of a recording, after its video: the multiplexer's second stream.
+    if ((mode == kModeAviFile || mode == kModeAviFileWithPreview) && audioRequested(slot)) {
+        const int32_t audio = buildAudioCapture(slot, slot.builderMux);
+        if (audio < 0) {
+            return audio;
+        }
+        successValue += audio;
+    }
     if (slot.graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&slot.videoWindow)) !=
         S_OK) {
         return -58;
     }
-    // Whether or not the counter can be had, the slot opens as it is.
+    // Whether or not the counter and its queue can be had, the slot opens as
+    // it is (vcx_GetFrameQueue tells).
     attachFrameCounter(slot);
+    applyFrameQueue(slot);
     return successValue;
 }
 

@@ -154,6 +154,9 @@ class WindowModes : public OutputModes, public ::testing::WithParamInterface<int
 
 TEST_P(WindowModes, PlayPlacesTheVideoWindowInTheHost) {
     const int mode = GetParam();
+    if (mode == 2 && harness::runsUnderQemuUser()) {
+        GTEST_SKIP() << "a windowed VMR-9 (Direct3D on Mesa) crashes qemu-user";
+    }
     HostWindow host;
     harness::GraphSpy spy;
     // VMR-9's rendering mode 1 is VMR9Mode_Windowed; mode 0 ignores both.

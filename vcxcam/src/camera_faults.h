@@ -1,5 +1,6 @@
 // The faults a camera can be configured to show (StallAfter, LoseAfter,
-// DropEvery, CorruptEvery: vcxcam/README.md), decided frame time by frame time on the
+// DropEvery, CorruptEvery, and DeliverEvery, a device slower than its
+// format: vcxcam/README.md), decided frame time by frame time on the
 // streaming thread, and the dropped-frame counts its capture pin reports
 // through IAMDroppedFrames.
 #pragma once
@@ -18,12 +19,13 @@ class CameraFaults {
   public:
     explicit CameraFaults(const CameraConfig& config)
         : stallAfter_(config.stallAfter), loseAfter_(config.loseAfter),
-          dropEvery_(config.dropEvery), corruptEvery_(config.corruptEvery) {}
+          dropEvery_(config.dropEvery), corruptEvery_(config.corruptEvery),
+          deliverEvery_(config.deliverEvery) {}
 
     enum class Fate {
         kDeliver,  // send the frame
         kDrop,     // leave it out and count it dropped
-        kWithhold, // send nothing: stalled, or the device is gone
+        kWithhold, // send nothing: stalled, the device is gone, or a frame time it skips
     };
 
     // A new stream (pause from stopped): the counts start again. events is
@@ -54,6 +56,7 @@ class CameraFaults {
     const DWORD loseAfter_;
     const DWORD dropEvery_;
     const DWORD corruptEvery_;
+    const DWORD deliverEvery_;
     IMediaEventSink* events_ = nullptr;
     IUnknown* device_ = nullptr;
     DWORD frameTimes_ = 0;

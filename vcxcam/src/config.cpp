@@ -37,6 +37,8 @@ CameraConfig readFrom(const RegKey& key, int index) {
         config.dropEvery = key.readDword(L"DropEvery").value_or(0);
         config.corruptEvery = key.readDword(L"CorruptEvery").value_or(0);
         config.keepRate = key.readDword(L"KeepRate").value_or(0) == 1;
+        config.deliverEvery = key.readDword(L"DeliverEvery").value_or(0);
+        config.zeroFrameInterval = key.readDword(L"ZeroFrameInterval").value_or(0) == 1;
     }
     if (config.formats.empty()) {
         config.formats = defaultCapabilities();

@@ -36,6 +36,12 @@ struct CameraConfig {
     // IAMStreamConfig::SetFormat takes a capability's size and subtype but
     // keeps its own frame interval, as some drivers do.
     bool keepRate = false;
+    // Deliver frame times 1, N + 1, 2N + 1, ... only: a device slower than
+    // its format says, nothing counted as dropped; 0 or 1 for every one.
+    DWORD deliverEvery = 0;
+    // The types offered carry AvgTimePerFrame 0, as a device that reports no
+    // rate does; the camera still streams at the capability's rate.
+    bool zeroFrameInterval = false;
 };
 
 constexpr DWORD kMaxStartupDelayMs = 10'000;

@@ -5,6 +5,7 @@
 #include "converter_filter.h"
 #include "ids.h"
 #include "mjpeg_decoder.h"
+#include "microphone_filter.h"
 #include "module.h"
 #include "registration.h"
 
@@ -23,6 +24,11 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
     for (int index = 0; index < vcxcam::kMaxCompressors; ++index) {
         if (clsid == vcxcam::compressorClsid(index)) {
             return vcxcam::getClassObject(&vcxcam::CompressorFilter::create, index, iid, out);
+        }
+    }
+    for (int index = 0; index < vcxcam::kMaxMicrophones; ++index) {
+        if (clsid == vcxcam::microphoneClsid(index)) {
+            return vcxcam::getClassObject(&vcxcam::MicrophoneFilter::create, index, iid, out);
         }
     }
     if (clsid == vcxcam::kConverterClsid) {

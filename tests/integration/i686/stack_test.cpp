@@ -170,6 +170,15 @@ std::vector<std::uint32_t> capabilityPastTheList(Buffers&) {
 std::vector<std::uint32_t> formatInUse(Buffers& b) {
     return {word(&b.numbers[0]), word(&b.numbers[1]), word(&b.numbers[2]), word(&b.numbers[3]),
             word(&b.rate)};
+std::vector<std::uint32_t> unknownAudioCodec(Buffers&) {
+    static const char name[] = "No such audio codec";
+    return {word(name)};
+}
+std::vector<std::uint32_t> firstDeviceAndList(Buffers& b) {
+    return {word(0), word(b.lists[0].data())};
+}
+std::vector<std::uint32_t> audioFormat(Buffers&) {
+    return {word(48000), word(2), word(16)};
 }
 // The default value, so that the camera's picture stays the one the other rows check.
 std::vector<std::uint32_t> setBrightness(Buffers&) {
@@ -293,6 +302,16 @@ const ExportCall kCalls[] = {
     {"vcx_GetDevFormatListSize", S::kOpen, none, std::nullopt},
     {"vcx_SetDevFormat", S::kOpen, capabilityPastTheList, -5},
     {"vcx_GetDevFormat", S::kOpen, formatInUse, 0, false, isTheFormatInUse},
+    // No audio device (-1, the default); Wine lists no audio compressor (-4).
+    {"vcx_SetAudioDevice", S::kInitialised, one<-1>, 0},
+    {"vcx_SetAudioCodec", S::kInitialised, unknownAudioCodec, -4},
+    {"vcx_SetAudioFormat", S::kFresh, audioFormat, 0},
+    // Wine lists no audio capture device of its own: no category (-4).
+    {"vcx_GetAudioFormatList", S::kInitialised, firstDeviceAndList, -4},
+    {"vcx_GetAudioFormatListSize", S::kInitialised, one<0>, -4},
+    {"vcx_SetFrameQueue", S::kOpen, one<2>, 0},
+    {"vcx_GetFrameQueue", S::kFresh, none, 0},
+    {"vcx_SetStartupAllowance", S::kFresh, one<5000>, 0},
 };
 
 // The names the loaded DLL exports, from its export directory.
@@ -356,6 +375,7 @@ class MisalignedStack : public testing::TestWithParam<ExportCall> {
         vcx_SetDevWidth(0);
         vcx_SetDevHeight(0);
         vcx_SetDevFrameRate(0.0);
+        vcx_SetAudioFormat(0, 0, 0);
     }
 
     static std::string snapshotPath() {

@@ -65,6 +65,8 @@ struct CameraConfig {
     DWORD dropEvery = 0;
     DWORD corruptEvery = 0; // CorruptEvery: MJPG frames cut short
     DWORD keepRate = 0;     // KeepRate: SetFormat keeps the capability's rate
+    DWORD deliverEvery = 0;      // a camera slower than its format: DeliverEvery
+    DWORD zeroFrameInterval = 0; // types without a rate: ZeroFrameInterval
 };
 
 // Replaces the vcxcam configuration with the given cameras (Cameras\0 ..
@@ -84,6 +86,23 @@ void removeCameras();
 // or removes the value (nothing: the one default compressor), and registers
 // vcxcam.dll again. restoreDefaultCameras() removes the value too.
 void configureCompressors(const std::optional<std::vector<std::wstring>>& names);
+
+// One virtual microphone (HKCU\Software\vcxcam\Microphones\N).
+struct MicrophoneConfig {
+    std::wstring friendlyName;         // empty: not written, the default name applies
+    std::vector<std::wstring> formats; // lines like "48000,2,16"; empty: not written
+    DWORD startupDelayMs = 0;
+    DWORD refuseFormats = 0;
+    DWORD noStreamConfig = 0;
+    DWORD noClock = 0;
+    DWORD stallAfter = 0; // faults, in sample frames: see vcxcam/README.md
+    DWORD loseAfter = 0;
+};
+
+// Replaces the microphones of the vcxcam configuration with these
+// (Microphones\0 .. N-1), keeping the cameras, and registers vcxcam.dll
+// again. configureCameras and restoreDefaultCameras remove them all.
+void configureMicrophones(const std::vector<MicrophoneConfig>& microphones);
 
 // Calls vcxcam.dll's DllRegisterServer / DllUnregisterServer in this process.
 void registerVcxcam();
@@ -115,6 +134,10 @@ std::wstring vcxcamPath();
 // Runs a command line (for example L"regsvr32 /s /u C:\\x.dll"), waits for it
 // and returns its exit code. Throws when it cannot be started.
 DWORD runProgram(const std::wstring& commandLine);
+
+// Whether this 32-bit program runs under qemu-user (scripts/wine-i686.sh
+// says so in WINE_I686_RUNNER), whose emulation a windowed VMR-9 crashes.
+bool runsUnderQemuUser();
 
 // Hex text of a GUID, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 std::wstring guidString(const GUID& guid);

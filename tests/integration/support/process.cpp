@@ -1,4 +1,4 @@
-// The test program's own folder and the programs it starts.
+// The test program's own folder, the programs it starts and what runs it.
 #include "harness.h"
 
 #include <string>
@@ -45,6 +45,12 @@ DWORD runProgram(const std::wstring& commandLine) {
         throw Failure("waiting for \"" + narrow(commandLine) + "\" failed");
     }
     return exitCode;
+}
+
+bool runsUnderQemuUser() {
+    wchar_t runner[16] = L"";
+    const DWORD length = GetEnvironmentVariableW(L"WINE_I686_RUNNER", runner, 16);
+    return length > 0 && length < 16 && std::wstring(runner) == L"qemu-user";
 }
 
 } // namespace harness
