@@ -103,11 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         StreamCase{"Yuy2", L"162x120@30:YUY2", 162, 120, Subtype::Yuy2, &kYuy2Pixels},
         StreamCase{"Nv12", L"176x144@30:nv12", 176, 144, Subtype::Nv12, &kNv12Pixels},
-        StreamCase{"Nv12VideoInfo2", L"vi2:160x120@30:NV12", 160, 120, Subtype::Nv12,
-                   &kNv12Pixels},
+        StreamCase{"Nv12VideoInfo2", L"vi2:160x120@30:NV12", 160, 120, Subtype::Nv12, &kNv12Pixels},
         StreamCase{"Rgb24VideoInfo2", L"vi2:160x120@30", 160, 120, Subtype::Rgb24, nullptr, true},
-        StreamCase{"Rgb24VideoInfo2TopDown", L"vi2:160x-120@30", 160, -120, Subtype::Rgb24,
-                   nullptr, true}),
+        StreamCase{"Rgb24VideoInfo2TopDown", L"vi2:160x-120@30", 160, -120, Subtype::Rgb24, nullptr,
+                   true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(ConverterStreamTest, GraphBuilderPutsItBeforeTheGrabberAndItsFramesAreExact) {

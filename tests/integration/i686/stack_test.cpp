@@ -170,6 +170,7 @@ std::vector<std::uint32_t> capabilityPastTheList(Buffers&) {
 std::vector<std::uint32_t> formatInUse(Buffers& b) {
     return {word(&b.numbers[0]), word(&b.numbers[1]), word(&b.numbers[2]), word(&b.numbers[3]),
             word(&b.rate)};
+}
 std::vector<std::uint32_t> unknownAudioCodec(Buffers&) {
     static const char name[] = "No such audio codec";
     return {word(name)};
