@@ -943,8 +943,8 @@ int VCXAPI vcx_GetDevFormatListSize(void);
  * as 5) where the graph cannot follow a change of subtype.
  * The choice is kept for the slot: every later vcx_Open applies it instead
  * of the requested width, height and rate (open then returns 1 when the
- * device does not take it, -57 when the capture pin has no stream
- * configuration). index -1 forgets the choice in any slot state, so that
+ * device does not take it, and fails with code -57 when the capture pin has
+ * no stream configuration). index -1 forgets the choice in any slot state, so that
  * open applies the requested format again; the format in force stays.
  * On every failure the format in force and the kept choice are unchanged.
  *   0 done
