@@ -27,15 +27,9 @@ bool ConverterFilter::takesInput(const AM_MEDIA_TYPE& type) const {
 
 HRESULT ConverterFilter::outputTypeFor(const AM_MEDIA_TYPE& input,
                                        filterbase::MediaType& output) const {
-    const std::optional<Capability> format = readVideoType(input);
-    if (!format) {
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    }
     // YUY2 and NV12 heights are positive: a bottom-up picture of the same
     // rows; an RGB24 picture keeps its rows as they are.
-    return makeVideoType(
-        Capability{format->width, format->height, format->frameInterval, false, Subtype::Rgb24},
-        output);
+    return makeRgb24TypeFor(input, output);
 }
 
 long ConverterFilter::outputSampleBytes(const AM_MEDIA_TYPE& output) const {

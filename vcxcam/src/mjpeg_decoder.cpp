@@ -51,14 +51,8 @@ bool MjpegDecoder::takesInput(const AM_MEDIA_TYPE& type) const {
 
 HRESULT MjpegDecoder::outputTypeFor(const AM_MEDIA_TYPE& input,
                                     filterbase::MediaType& output) const {
-    const std::optional<Capability> format = readVideoType(input);
-    if (!format) {
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    }
     // MJPG heights are positive: a bottom-up picture of the same rows.
-    return makeVideoType(
-        Capability{format->width, format->height, format->frameInterval, false, Subtype::Rgb24},
-        output);
+    return makeRgb24TypeFor(input, output);
 }
 
 long MjpegDecoder::outputSampleBytes(const AM_MEDIA_TYPE& output) const {

@@ -5,6 +5,7 @@
 #include <amvideo.h>
 #include <dvdmedia.h>
 #include <uuids.h>
+#include <vfwmsgs.h>
 
 #include <cstdlib>
 #include <numeric>
@@ -114,6 +115,16 @@ long videoSampleBytes(const AM_MEDIA_TYPE& type) {
     const std::optional<Capability> format = readVideoType(type);
     return format ? static_cast<long>(frameBytes(format->subtype, format->width, format->height))
                   : 0;
+}
+
+HRESULT makeRgb24TypeFor(const AM_MEDIA_TYPE& input, filterbase::MediaType& out) {
+    const std::optional<Capability> format = readVideoType(input);
+    if (!format) {
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    }
+    return makeVideoType(
+        Capability{format->width, format->height, format->frameInterval, false, Subtype::Rgb24},
+        out);
 }
 
 } // namespace vcxcam
