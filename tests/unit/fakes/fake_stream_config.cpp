@@ -89,9 +89,12 @@ HRESULT FakeStreamConfig::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* c
     // The whole caps structure of the size reported is written, as a device does.
     std::memset(caps, 0x5A, static_cast<std::size_t>(capsSize));
     const FakeCapability& capability = capabilities[index];
-    auto* written = reinterpret_cast<VIDEO_STREAM_CONFIG_CAPS*>(caps);
-    written->MinFrameInterval = capability.minFrameInterval;
-    written->MaxFrameInterval = capability.maxFrameInterval;
+    // A video device's structure carries the capability's rate range.
+    if (capsSize == static_cast<int>(sizeof(VIDEO_STREAM_CONFIG_CAPS))) {
+        auto* written = reinterpret_cast<VIDEO_STREAM_CONFIG_CAPS*>(caps);
+        written->MinFrameInterval = capability.minFrameInterval;
+        written->MaxFrameInterval = capability.maxFrameInterval;
+    }
     AM_MEDIA_TYPE* made = makeMediaType(capability);
     if (made->pbFormat != nullptr) {
         blocks_.emplace_back(made->pbFormat, index);
