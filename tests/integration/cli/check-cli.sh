@@ -148,6 +148,17 @@ expect 0 $'^saved a 640x480 frame\n^vcxcap-cli: warning: asked for 15.00 fps, th
 expect 0 $'^watch 1 s: \n^vcxcap-cli: warning: asked for 15.00 fps, the format in force runs at 30.00 fps$' \
                                                               -                  -- watch 0 --seconds 1 --width 640 --height 480 --fps 15
 no_faults
+# A camera whose formats state no rate, then one that also delivers a third
+# of its frames: the rate in force is the one measured, told when it is off.
+camera_fault ZeroFrameInterval 1
+expect 0 '^  0  640x480  rate not reported  RGB24  VideoInfo  24 bit$' -                  -- formats 0
+expect 0 '^  frame interval  0 \(rate not reported\)$'       -                  -- info 0
+camera_fault DeliverEvery 3
+expect 0 $'^saved a 640x480 frame\n^vcxcap-cli: warning: asked for 30.00 fps, the frames arrive at [0-9]+\\.[0-9]{2} fps \\(measured; the format in force reports no rate\\)$' \
+                                                              'bmp slow.bmp 640 480' -- snap 0 slow.bmp --width 640 --height 480 --fps 30
+expect 0 $'^recorded 2 s of device 0 to slow.avi\n^vcxcap-cli: warning: asked for 30.00 fps, the frames arrive at [0-9]+\\.[0-9]{2} fps \\(measured' \
+                                                              'avi slow.avi 640 480' -- record 0 slow.avi --seconds 2 --width 640 --height 480 --fps 30
+no_faults
 expect 0 $'^recording 1/2 s, [0-9]+ bytes written$\n^recording 2/2 s, [0-9]+ bytes written$\n^recorded 2 s of device 0 to plain.avi \\([0-9]+ bytes\\)$' \
                                                               'avi plain.avi 640 480' -- record 0 plain.avi --seconds 2
 expect 0 'recorded 1 s of device 0 through vcxcam Identity Compressor to ☃.avi' \
