@@ -377,6 +377,7 @@ class MisalignedStack : public testing::TestWithParam<ExportCall> {
         vcx_SetDevHeight(0);
         vcx_SetDevFrameRate(0.0);
         vcx_SetAudioFormat(0, 0, 0);
+        vcx_SetFrameQueue(0);
     }
 
     static std::string snapshotPath() {
