@@ -891,6 +891,99 @@ int VCXAPI vcx_SetStartupAllowance(int milliseconds);
  */
 int VCXAPI vcx_GetEvent(int* param1, int* param2);
 
+/* --- Capabilities: every format of the capture pin, one chosen -------------
+ * The device's capture pin describes its formats as capabilities
+ * (IAMStreamConfig, indexes 0 .. count-1), each with a subtype (RGB24, YUY2,
+ * NV12, MJPG, ...), a format type (VIDEOINFOHEADER or VIDEOINFOHEADER2), a
+ * size and a frame rate range. These exports list them all, apply exactly one,
+ * and report the format the device streams in. A host that never calls
+ * vcx_SetDevFormat sees open apply the requested width, height and rate as
+ * before.
+ */
+
+/*
+ * Appends one line per capability of the open or running slot's device, in
+ * index order (line n for index n), as a name list:
+ *   index,subtype,formattype,width,height,bitcount,minfps,maxfps,fps
+ * for example "1,MJPG,VideoInfo,1920,1080,24,30.00,30.00,30.00".
+ * subtype: RGB1, RGB4, RGB8, RGB555, RGB565, RGB24, RGB32, ARGB32, the four
+ * characters of a FourCC subtype (YUY2, NV12, MJPG, H264, ...), or the GUID
+ * as {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}; formattype: VideoInfo,
+ * VideoInfo2 or the GUID. width, height (negative: top-down) and bitcount
+ * come from the format block (0 for another format type); minfps and maxfps
+ * are the range of VIDEO_STREAM_CONFIG_CAPS (its two frame intervals, in
+ * either order), fps the format's own rate, each as "%.2f"; a rate of 0.00
+ * means the device reports none (an interval of 0). A capability the device
+ * cannot describe (GetStreamCaps fails) is an empty line, so that line n
+ * stays index n.
+ * Returns the number of lines appended (0 or more), or:
+ *  -1 the slot is not open or running
+ *  -2 the slot has no capture graph builder or no device filter
+ *  -3 buffer is null (nothing written)
+ *  -4 the device's capture pin has no stream configuration
+ *  -5 the device does not report video capabilities (the count failed, or
+ *     its caps structure is not the 128 bytes of VIDEO_STREAM_CONFIG_CAPS)
+ */
+int VCXAPI vcx_GetDevFormatList(char* buffer);
+
+/*
+ * The size of the list vcx_GetDevFormatList writes, in bytes, NUL included,
+ * or -1, -2, -4, -5 as for vcx_GetDevFormatList.
+ */
+int VCXAPI vcx_GetDevFormatListSize(void);
+
+/*
+ * Applies capability index of the open (not running) slot's device through
+ * IAMStreamConfig::SetFormat, exactly as the device describes it, at
+ * framesPerSecond: 0 keeps the capability's own rate, any other must lie
+ * within its range (see minfps and maxfps; the interval sent is 10000000 /
+ * framesPerSecond rounded to the nearest 100 ns). A device whose output is
+ * already connected reconnects it in the new format or refuses; choose
+ * before the output is built (a slot opened in a mode without output, such
+ * as 5) where the graph cannot follow a change of subtype.
+ * The choice is kept for the slot: every later vcx_Open applies it instead
+ * of the requested width, height and rate (open then returns 1 when the
+ * device does not take it, and fails with code -57 when the capture pin has
+ * no stream configuration). index -1 forgets the choice in any slot state, so that
+ * open applies the requested format again; the format in force stays.
+ * On every failure the format in force and the kept choice are unchanged.
+ *   0 done
+ *  -1 the slot is not open or running
+ *  -2 the slot has no capture graph builder or no device filter
+ *  -3 the slot is running (stop it first)
+ *  -4 the device's capture pin has no stream configuration
+ *  -5 index is below -1 or not less than the number of capabilities
+ *  -6 framesPerSecond is negative, not a number or infinite, or outside the
+ *     capability's range (or not 0 for a type without a frame interval)
+ *  -7 the device could not describe the capability (GetStreamCaps failed)
+ *  -8 the device refused the capability (SetFormat failed)
+ */
+int VCXAPI vcx_SetDevFormat(int index, double framesPerSecond);
+
+/*
+ * The format the open or running slot's device streams in: fourcc the
+ * subtype's FourCC (0x47504A4D for MJPG, 0x32595559 for YUY2) or, for the RGB
+ * subtypes, the format's biCompression (0, BI_RGB); bitCount, width and
+ * height (negative: top-down) from its format block; framesPerSecond
+ * 10000000 / AvgTimePerFrame, or 0.0 when the format gives no interval (the
+ * device reports no rate). Written only on success, which says where the
+ * format was read:
+ *   0 the capture pin's connected media type
+ *   1 the capture pin is not connected and the preview pin is (a camera with
+ *     a preview pin in a mode that renders only the preview): the preview
+ *     pin's connected media type, the format of the frames the slot gets
+ *   2 no pin of the device is connected (a mode without output): the format
+ *     the capture pin's stream configuration reports (GetFormat), the one it
+ *     connects with
+ *  -1 the slot is not open or running
+ *  -2 the slot has no capture graph builder or no device filter
+ *  -3 a pointer is null; nothing written
+ *  -4 the device has no capture pin
+ *  -5 no pin is connected and the device reports no format
+ *  -6 the format has no VIDEOINFOHEADER or VIDEOINFOHEADER2 block
+ */
+int VCXAPI vcx_GetDevFormat(int* fourcc, int* bitCount, int* width, int* height,
+                            double* framesPerSecond);
 /*
  * Events the library itself posts to a slot's graph, in the range of
  * EC_USER (0x8000); vcx_GetEvent hands them out like the graph's own.

@@ -18,6 +18,8 @@ packages=(
     python3-pil
     ffmpeg
     libcli11-dev
+    # libjpeg-turbo's SIMD code, for the vcxcam camera (scripts/libjpeg.sh unpacks its source with dpkg-dev)
+    nasm dpkg-dev
     # the i686 tests' private i386 root (scripts/wine-i686.sh)
     python3 xz-utils
     # the other-language checks (tests/languages, scripts/setup-languages.sh): Free Pascal

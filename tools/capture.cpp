@@ -1,8 +1,8 @@
 // vcxcap-cli snap and record: a frame of a device to a BMP file, a timed AVI
 // recording of it that ends at once when the recording fails.
 #include "commands.h"
-#include "device_formats.h"
 #include "events.h"
+#include "format_choice.h"
 #include "interrupt.h"
 #include "results.h"
 #include "session.h"
@@ -98,23 +98,6 @@ std::wstring wideArgument(const char* what, const std::string& text) {
     return *wide;
 }
 
-// Stores the requested format in slot 0 for its next open, completed from
-// the device's own list where the command line left parts out. Only then is
-// the device opened to read that list.
-DeviceFormat requestFormat(int device, const FormatRequest& request) {
-    std::vector<DeviceFormat> formats;
-    if (!request.complete()) {
-        OpenSlot probe(device, kNoOutput);
-        formats = readDeviceFormats();
-    }
-    const DeviceFormat format = completeRequest(request, formats);
-    vcx_SetActiveSel(0);
-    vcx_SetDevWidth(format.width);
-    vcx_SetDevHeight(format.height);
-    vcx_SetDevFrameRate(format.fps);
-    return format;
-}
-
 // Stores the recording's sound in slot 0 for its next open; every refusal
 // is the command's failure.
 void requestSound(const RecordOptions& options) {
@@ -160,23 +143,16 @@ int runSnap(const SnapOptions& options) {
                            std::to_string(GetACP()) + "), which the snapshot takes");
     }
     Library library;
-    std::optional<DeviceFormat> requested;
-    if (options.format.any()) {
-        requested = requestFormat(options.device, options.format);
-    }
+    const FormatPlan plan = planFormat(options.device, options.format);
     OpenSlot slot(options.device, kNullRenderer);
-    if (requested && slot.result() == 1) {
-        char format[64];
-        std::snprintf(format, sizeof format, "%dx%d at %.2f fps", requested->width,
-                      requested->height, requested->fps);
-        throw CommandError(std::string("the device refused ") + format + " (" +
-                           describeResult("vcx_Open", 1) + ")");
-    }
+    checkFormatTaken(plan, slot.result());
     check("vcx_Play2", vcx_Play2());
+    const ULONGLONG runStart = GetTickCount64();
     saveFirstFrame(*path, options.timeoutSeconds);
     const auto [width, height] = frameSize();
     std::printf("saved a %ldx%ld frame of device %d to %s\n", width, height < 0 ? -height : height,
                 options.device, options.output.c_str());
+    warnAboutRate(plan, runStart);
     return 0;
 }
 
@@ -185,6 +161,7 @@ int runRecord(const RecordOptions& options) {
     const std::wstring codec =
         options.codec ? wideArgument("compressor name", *options.codec) : L"";
     Library library;
+    const FormatPlan plan = planFormat(options.device, options.format);
     int seconds = 0;
     std::optional<GraphEvent> failure;
     {
@@ -192,6 +169,7 @@ int runRecord(const RecordOptions& options) {
             requestSound(options);
         }
         OpenSlot slot(options.device, kAviFile, file, codec);
+        checkFormatTaken(plan, slot.result());
         if (slot.result() >= 2) {
             std::printf("%s\n", describeResult("vcx_Open", slot.result()).c_str());
         }
@@ -204,6 +182,9 @@ int runRecord(const RecordOptions& options) {
                 std::printf("recording %d/%d s, %lld bytes written\n", seconds, options.seconds,
                             fileBytes(file));
                 std::fflush(stdout);
+                if (seconds == 1) {
+                    warnAboutRate(plan, start);
+                }
             }
         }
         check("vcx_Stop", vcx_Stop());

@@ -43,6 +43,7 @@ struct RecordOptions {
     std::string output; // UTF-8
     int seconds = 0;
     std::optional<std::string> codec;      // UTF-8 friendly name of a video compressor
+    FormatRequest format;                  // none: the device's own format
     std::optional<int> audioDevice;        // index in the audio capture device list
     std::optional<std::string> audioCodec; // UTF-8 friendly name of an audio compressor
     std::optional<AudioFormatRequest> audioFormat;
@@ -55,7 +56,8 @@ int runControls(int device);
 int runSet(int device, const std::vector<ControlAssignment>& assignments);
 struct WatchOptions {
     int device = 0;
-    int seconds = 0; // 0: until Ctrl+C
+    int seconds = 0;      // 0: until Ctrl+C
+    FormatRequest format; // none: the device's own format
 };
 int runWatch(const WatchOptions& options);
 

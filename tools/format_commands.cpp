@@ -6,6 +6,7 @@
 #include "vcxcap.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace cli {
@@ -37,16 +38,31 @@ std::string compressionName(unsigned fourcc) {
 int runFormats(int device) {
     Library library;
     OpenSlot slot(device, kNoOutput);
-    const std::vector<DeviceFormat> formats = readDeviceFormats();
+    const std::vector<DeviceCapability> capabilities = readCapabilities();
     std::printf("capture formats of device %d:\n", device);
-    if (formats.empty()) {
+    if (capabilities.empty()) {
         std::printf("  (none listed)\n");
     }
-    for (std::size_t index = 0; index < formats.size(); ++index) {
-        const DeviceFormat& format = formats[index];
-        std::printf("  %zu  %dx%d  %.2f fps%s\n", index, format.width,
-                    format.height < 0 ? -format.height : format.height, format.fps,
-                    format.height < 0 ? "  (top-down)" : "");
+    for (const DeviceCapability& capability : capabilities) {
+        if (!capability.described) {
+            std::printf("  %d  (the device could not describe it)\n", capability.index);
+            continue;
+        }
+        std::string line =
+            "  " + std::to_string(capability.index) + "  " + std::to_string(capability.width) +
+            "x" + std::to_string(std::abs(capability.height)) + "  " + rateText(capability.fps) +
+            "  " + capability.subtype + "  " + capability.formatType + "  " +
+            std::to_string(capability.bitCount) + " bit";
+        if (capability.minFps != capability.maxFps) {
+            char range[64];
+            std::snprintf(range, sizeof range, "  range %.2f..%.2f fps", capability.minFps,
+                          capability.maxFps);
+            line += range;
+        }
+        if (capability.height < 0) {
+            line += "  (top-down)";
+        }
+        std::printf("%s\n", line.c_str());
     }
     return 0;
 }
@@ -66,7 +82,7 @@ int runInfo(int device) {
     if (interval > 0) {
         std::printf("  frame interval  %u x 100 ns (%.2f fps)\n", interval, 1e7 / interval);
     } else {
-        std::printf("  frame interval  0\n");
+        std::printf("  frame interval  0 (rate not reported)\n");
     }
     std::printf("  compression     %s\n",
                 compressionName(static_cast<unsigned>(vcx_GetCapInfo(kCompression))).c_str());

@@ -30,6 +30,28 @@ void addDevice(CLI::App* command, int& device) {
         ->check(CLI::NonNegativeNumber);
 }
 
+// The format options of snap, record and watch.
+void addFormatOptions(CLI::App* command, cli::FormatRequest& format) {
+    CLI::Option* index =
+        command->add_option("--format", format.index, "capture in capability INDEX (see 'formats')")
+            ->check(CLI::NonNegativeNumber);
+    CLI::Option* subtype = command->add_option(
+        "--subtype", format.subtype,
+        "capture in the first capability of this subtype (RGB24, YUY2, NV12, MJPG, ...) with the "
+        "size and rate given");
+    CLI::Option* width = command->add_option("--width", format.width, "capture width");
+    CLI::Option* height =
+        command->add_option("--height", format.height, "capture height (negative: top-down)");
+    command->add_option("--fps", format.fps, "frame rate")->check(CLI::PositiveNumber);
+    index->excludes(subtype)->excludes(width)->excludes(height);
+    command->footer(
+        "--format or --subtype choose one capability of the device's list ('formats'), and the "
+        "command says which; --fps asks it for another rate within its range. Without them, "
+        "--width, --height and --fps request that format of every capability, the parts left "
+        "out taken from the first listed format that matches the parts given. With --fps, a "
+        "rate in force more than 5 % off is warned about on stderr.");
+}
+
 int run(int argc, const char* const* argv) {
     CLI::App app{"vcxcap-cli: video capture through vcxcap. Text is UTF-8; a device is its "
                  "index in the video capture device list of 'devices'."};
@@ -49,7 +71,8 @@ int run(int argc, const char* const* argv) {
 
     int device = 0;
     CLI::App* formatsCommand =
-        app.add_subcommand("formats", "list the capture formats of a device (width, height, fps)");
+        app.add_subcommand("formats", "list the capabilities of a device's capture pin: subtype, "
+                                      "format type, size, bit count, rates");
     addDevice(formatsCommand, device);
     formatsCommand->callback([&] { status = cli::runFormats(device); });
     CLI::App* infoCommand =
@@ -67,13 +90,7 @@ int run(int argc, const char* const* argv) {
     snapCommand->add_option("--timeout", snap.timeoutSeconds, "seconds to wait for the first frame")
         ->capture_default_str()
         ->check(CLI::PositiveNumber);
-    snapCommand->add_option("--width", snap.format.width, "capture width to request");
-    snapCommand->add_option("--height", snap.format.height,
-                            "capture height to request (negative: top-down)");
-    snapCommand->add_option("--fps", snap.format.fps, "frame rate to request")
-        ->check(CLI::PositiveNumber);
-    snapCommand->footer("Parts of the format left out are taken from the first format of the "
-                        "device's list ('formats') that matches the parts given.");
+    addFormatOptions(snapCommand, snap.format);
     snapCommand->callback([&] { status = cli::runSnap(snap); });
 
     cli::RecordOptions record;
@@ -87,6 +104,7 @@ int run(int argc, const char* const* argv) {
         ->check(CLI::PositiveNumber);
     CLI::Option* codecOption = recordCommand->add_option(
         "--codec", codec, "exact name of a video compressor (see 'devices'); default: none");
+    addFormatOptions(recordCommand, record.format);
     int audioDevice = 0;
     std::string audioCodec;
     std::string audioFormat;
@@ -170,6 +188,7 @@ int run(int argc, const char* const* argv) {
     watchCommand
         ->add_option("--seconds", watch.seconds, "how long to watch (default: until Ctrl+C)")
         ->check(CLI::PositiveNumber);
+    addFormatOptions(watchCommand, watch.format);
     watchCommand->callback([&] { status = cli::runWatch(watch); });
 
     try {

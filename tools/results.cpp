@@ -271,6 +271,38 @@ constexpr Meaning kDroppedFrames[] = {
     {-4, "the device did not report the number"},
 };
 
+// The capability list, the choice of one capability and the format in use.
+constexpr Meaning kDevFormatList[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "the slot has no capture graph builder or no device filter"},
+    {-3, "no buffer was passed"},
+    {-4, "the device's capture pin has no stream configuration"},
+    {-5, "the device does not report video capabilities"},
+};
+
+constexpr Meaning kSetDevFormat[] = {
+    {-1, "the slot is not open or running"},
+    {-2, "the slot has no capture graph builder or no device filter"},
+    {-3, "the slot is running"},
+    {-4, "the device's capture pin has no stream configuration"},
+    {-5, "the device lists no capability of that index"},
+    {-6, "the frame rate is not one the capability can take (outside its range, negative or not "
+         "a number)"},
+    {-7, "the device could not describe the capability"},
+    {-8, "the device refused the capability; its format in force is unchanged"},
+};
+
+constexpr Meaning kGetDevFormat[] = {
+    {1, "the capture pin is not connected: the preview pin's format"},
+    {2, "no pin of the device is connected: the format its stream configuration reports"},
+    {-1, "the slot is not open or running"},
+    {-2, "the slot has no capture graph builder or no device filter"},
+    {-3, "a pointer was null; nothing was written"},
+    {-4, "the device has no capture pin"},
+    {-5, "no pin is connected and the device reports no format"},
+    {-6, "the format has no VIDEOINFOHEADER or VIDEOINFOHEADER2 block"},
+};
+
 constexpr std::array kTables{
     ExportTable{"vcx_Init", kInit},
     ExportTable{"vcx_Exit", kExit},
@@ -300,6 +332,10 @@ constexpr std::array kTables{
     ExportTable{"vcx_GetFrameCount", kFrameCount},
     ExportTable{"vcx_GetFrameRate", kFrameCount},
     ExportTable{"vcx_GetDroppedFrames", kDroppedFrames},
+    ExportTable{"vcx_GetDevFormatList", kDevFormatList},
+    ExportTable{"vcx_GetDevFormatListSize", kDevFormatList},
+    ExportTable{"vcx_SetDevFormat", kSetDevFormat},
+    ExportTable{"vcx_GetDevFormat", kGetDevFormat},
     ExportTable{"vcx_SetAudioDevice", kSetAudioDevice},
     ExportTable{"vcx_SetAudioCodec", kSetAudioCodec},
     ExportTable{"vcx_SetAudioFormat", kSetAudioFormat},

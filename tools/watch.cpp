@@ -3,6 +3,7 @@
 // the device is lost or the stream stalls for more than a second.
 #include "commands.h"
 #include "events.h"
+#include "format_choice.h"
 #include "interrupt.h"
 #include "session.h"
 #include "vcxcap.h"
@@ -35,7 +36,9 @@ std::string droppedText() {
 
 int runWatch(const WatchOptions& options) {
     Library library;
+    const FormatPlan plan = planFormat(options.device, options.format);
     OpenSlot slot(options.device, kNullRenderer);
+    checkFormatTaken(plan, slot.result());
     check("vcx_Play2", vcx_Play2());
     const ULONGLONG start = GetTickCount64();
     ULONGLONG lastFrameAt = start;
@@ -74,6 +77,9 @@ int runWatch(const WatchOptions& options) {
         }
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
+        if (second == 1) {
+            warnAboutRate(plan, start);
+        }
         if (!ended.empty() || lost) {
             throw CommandError("the stream ended: " +
                                (ended.empty() ? "the device was lost" : ended));

@@ -20,17 +20,50 @@ int32_t reachStreamConfig(ComPtr<IAMStreamConfig>& config) {
         return -3;
     }
     // A success code other than S_OK fails too; whatever came back with it
-    // is released by the holder.
+    // is released.
+    return takeCaptureStreamConfig(slot, config) ? 0 : -4;
+}
+
+int32_t checkOpenDevice() {
+    const int32_t guard = checkSlotState(kGuardSlotOpen);
+    if (guard < 0) {
+        return guard;
+    }
+    const CaptureSlot& slot = activeSlot();
+    return slot.captureBuilder == nullptr || slot.sourceFilter == nullptr ? -2 : 0;
+}
+
+bool takeCaptureStreamConfig(const CaptureSlot& slot, ComPtr<IAMStreamConfig>& config) {
     if (findCaptureStreamConfig(slot, config) != S_OK || !config) {
         config.reset();
-        return -4;
+        return false;
     }
-    return 0;
+    return true;
 }
 
 bool hasVideoInfoBlock(const AM_MEDIA_TYPE* type) {
     return type != nullptr && type->formattype == FORMAT_VideoInfo &&
            type->cbFormat >= sizeof(VIDEOINFOHEADER) && type->pbFormat != nullptr;
+}
+
+IntervalRange intervalRangeOf(const VIDEO_STREAM_CONFIG_CAPS& caps) {
+    if (caps.MinFrameInterval <= caps.MaxFrameInterval) {
+        return {caps.MinFrameInterval, caps.MaxFrameInterval};
+    }
+    return {caps.MaxFrameInterval, caps.MinFrameInterval};
+}
+
+bool countVideoCapabilities(IAMStreamConfig& config, int& count) {
+    int size = 0;
+    count = 0;
+    if (FAILED(config.GetNumberOfCapabilities(&count, &size)) || size != kStreamCapsSize) {
+        count = 0;
+        return false;
+    }
+    if (count < 0) {
+        count = 0;
+    }
+    return true;
 }
 
 } // namespace vcx

@@ -51,6 +51,15 @@ HRESULT findCaptureStreamConfig(const CaptureSlot& slot, ComPtr<IAMStreamConfig>
 // configuration (-4 unless FindInterface answers S_OK). 0 with config set.
 int32_t reachStreamConfig(ComPtr<IAMStreamConfig>& config);
 
+// The steps the capability list, the choice of a capability and the format
+// in use share: the slot open or running (-1) with a capture builder and a
+// device filter (-2). 0 when both hold.
+int32_t checkOpenDevice();
+
+// FindInterface for the capture pin's stream configuration, as the
+// capability exports take it: true with config set only when it answers S_OK.
+bool takeCaptureStreamConfig(const CaptureSlot& slot, ComPtr<IAMStreamConfig>& config);
+
 // Whether a capability's media type has a FORMAT_VideoInfo block of at least
 // the size of a VIDEOINFOHEADER.
 bool hasVideoInfoBlock(const AM_MEDIA_TYPE* type);
@@ -84,5 +93,22 @@ template <class Visit> void forEachVideoInfoCapability(IAMStreamConfig& config, 
         }
     }
 }
+
+// The frame intervals a capability's VIDEO_STREAM_CONFIG_CAPS allows, the
+// shorter first whichever order the device gives them in (Wine's capture
+// filter gives MinFrameInterval and MaxFrameInterval swapped).
+struct IntervalRange {
+    REFERENCE_TIME shortest;
+    REFERENCE_TIME longest;
+    bool holds(REFERENCE_TIME interval) const {
+        return interval >= shortest && interval <= longest;
+    }
+};
+IntervalRange intervalRangeOf(const VIDEO_STREAM_CONFIG_CAPS& caps);
+
+// The number of capabilities of a video capture pin: false when
+// GetNumberOfCapabilities fails or reports a caps size other than 128 (not a
+// video pin). A negative count counts as none.
+bool countVideoCapabilities(IAMStreamConfig& config, int& count);
 
 } // namespace vcx

@@ -78,6 +78,12 @@ struct CaptureSlot {
     // interface fields.
     FrameCounter* frameCounter;
     PendingEvents events;
+    // The capability vcx_SetDevFormat chose, which open applies instead of
+    // the requested width, height and frame rate while formatChosen is set:
+    // its index and frame rate (0: the capability's own). Kept across close.
+    bool formatChosen;
+    int32_t chosenFormat;
+    double chosenFrameRate;
     // When the slot last began to run (GetTickCount64) and the frames it had
     // counted then: the start-up allowance of an unlimited frame wait runs
     // from there until a frame arrives.

@@ -148,6 +148,9 @@ HRESULT TransformFilter::receive(IMediaSample* sample) {
     if (FAILED(hr)) {
         return hr;
     }
+    if (hr == S_FALSE) {
+        return S_OK;
+    }
     made->SetActualDataLength(written);
     copySampleProperties(sample, made.get());
     return output_->inputPin()->Receive(made.get());

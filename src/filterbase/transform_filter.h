@@ -33,7 +33,8 @@ class TransformFilter : public FilterBase {
     virtual long outputSampleBytes(const AM_MEDIA_TYPE& output) const = 0;
     // Makes the output sample's bytes: to holds toSize bytes; from holds
     // length bytes of the input's connected type input. Sets written to the
-    // output's data length.
+    // output's data length. S_FALSE: the input sample makes no output (it is
+    // dropped, and the stream goes on); a failure is returned upstream.
     virtual HRESULT transform(const AM_MEDIA_TYPE& input, const BYTE* from, long length, BYTE* to,
                               long toSize, long& written) = 0;
 

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "config/chosen_format.h"
 #include "core/device_category.h"
 #include "core/directshow.h"
 #include "core/platform.h"
@@ -110,11 +111,17 @@ int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode, vcx_intpt
     if (result < 0) {
         return result;
     }
-    // 0, or what applying a requested format reports (1: the device refused
-    // one). Nothing is applied when width, height and frame rate are all 0.
-    // The audio device's refusal of its format adds kAudioFormatRefused.
+    // 0, or what applying a chosen capability or a requested format reports
+    // (1: the device did not take it). A chosen capability comes instead of
+    // the requested format; nothing is applied when there is neither. The
+    // audio device's refusal of its format adds kAudioFormatRefused.
     int32_t successValue = 0;
-    if (formatRequested(slot)) {
+    if (slot.formatChosen) {
+        successValue = applyChosenFormat(slot);
+        if (successValue < 0) {
+            return -57;
+        }
+    } else if (formatRequested(slot)) {
         successValue = vcx_SetDevCapConfig();
         if (successValue < 0) {
             return -57;

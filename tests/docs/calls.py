@@ -81,6 +81,12 @@ class IntRef:  # int*: holds before on the way in, after on the way out
 
 
 @dataclass
+class DoubleRef:  # double*: holds before on the way in, after on the way out
+    before: float
+    after: float
+
+
+@dataclass
 class Bytes:  # void*: size bytes of fill in, the bytes of after out
     size: int
     fill: int
@@ -100,8 +106,8 @@ def _int(name, position):
     return Int(_int32(_seed(name, position)))
 
 
-def _double(name, position):
-    return Double((_seed(name, position) % 10_000_000) / 64 - 50_000)
+def _double(name, position, *more):
+    return Double((_seed(name, position, *more) % 10_000_000) / 64 - 50_000)
 
 
 def _float(name, position):
@@ -125,6 +131,10 @@ def _int_ref(name, position):
     return IntRef(_int32(_seed(name, position)), _int32(_seed(name, position, "out")))
 
 
+def _double_ref(name, position):
+    return DoubleRef(_double(name, position).value, _double(name, position, "out").value)
+
+
 def _bytes(name, position):
     seed = _seed(name, position)
     size = 44 + 4 * position
@@ -143,6 +153,7 @@ KINDS = {
     "const wchar_t*": _wide,
     "const char*": _ansi,
     "int*": _int_ref,
+    "double*": _double_ref,
     "void*": _bytes,
     "char*": _text_out,
 }

@@ -23,6 +23,7 @@ TYPES = {
     "const wchar_t*": ({"[MarshalAs(UnmanagedType.LPWStr)] string"}, {"c_wchar_p"}, {"PWideChar"}),
     "void*": ({"byte[]", "IntPtr"}, {"c_void_p"}, {"Pointer"}),
     "int*": ({"ref int"}, {"POINTER(c_int)"}, {"var Integer"}),
+    "double*": ({"ref double"}, {"POINTER(c_double)"}, {"var Double"}),
 }
 LANGUAGES = ("C#", "Python", "Delphi")
 

@@ -35,6 +35,10 @@ def argument(kind, keep):
         value = ctypes.c_int(kind.before)
         keep.append(("the int written back", lambda: value.value, kind.after))
         return ctypes.byref(value)
+    if isinstance(kind, calls.DoubleRef):
+        value = ctypes.c_double(kind.before)
+        keep.append(("the double written back", lambda: value.value, kind.after))
+        return ctypes.byref(value)
     if isinstance(kind, calls.Bytes):
         buffer = ctypes.create_string_buffer(bytes([kind.fill]) * (kind.size + calls.GUARD),
                                              kind.size + calls.GUARD)

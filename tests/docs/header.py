@@ -35,6 +35,8 @@ def constants(path):
         value = value.strip()
         if re.fullmatch(r"-?\d+", value):
             result.append((name, int(value)))
+        elif re.fullmatch(r"0[xX][0-9A-Fa-f]+", value):
+            result.append((name, int(value, 16)))
         elif value.startswith("{"):
             result.append((name, re.findall(r'"([^"]*)"', value)))
         else:

@@ -32,6 +32,9 @@ def argument(kind, position, setup):
     if isinstance(kind, calls.IntRef):
         setup.append(f"int i{position} = row.IntRef({kind.before}, {kind.after});")
         return f"ref row.Ints[i{position}]"
+    if isinstance(kind, calls.DoubleRef):
+        setup.append(f"int d{position} = row.DoubleRef({kind.before!r}, {kind.after!r});")
+        return f"ref row.Doubles[d{position}]"
     if isinstance(kind, calls.Bytes):
         setup.append(f"var b{position} = row.Bytes({kind.size}, {kind.fill}, "
                      f"{cs_bytes(kind.after)});")

@@ -54,6 +54,9 @@ def argument(kind, position, setup):
     if isinstance(kind, calls.IntRef):
         setup.append(f"I{position} := Row.IntRef({kind.before}, {kind.after});")
         return f"Row.Ints[I{position}]"
+    if isinstance(kind, calls.DoubleRef):
+        setup.append(f"D{position} := Row.DoubleRef({kind.before!r}, {kind.after!r});")
+        return f"Row.Doubles[D{position}]"
     if isinstance(kind, calls.Bytes):
         return f"Row.Bytes({kind.size}, {kind.fill}, {pascal_bytes(kind.after)})"
     if isinstance(kind, calls.TextOut):
@@ -66,6 +69,8 @@ def procedure(call):
     passed = [argument(kind, position, setup)
               for position, (_, kind) in enumerate(call.arguments, 1)]
     indices = [f"I{p}" for p, (_, k) in enumerate(call.arguments, 1) if isinstance(k, calls.IntRef)]
+    indices += [f"D{p}" for p, (_, k) in enumerate(call.arguments, 1)
+                if isinstance(k, calls.DoubleRef)]
     variables = "  Row: TRow;\n  Mark, Answer, MarkAfter: Integer;\n"
     if indices:
         variables += f"  {', '.join(indices)}: Integer;\n"

@@ -43,6 +43,8 @@ def check(kind, position, name, argument):
         return f"stub_ansi_text({where}, {c_wide(kind.text)}, {c_bytes(kind.encoded())});"
     if isinstance(kind, calls.IntRef):
         return f"stub_int_ref({where}, {kind.before});"
+    if isinstance(kind, calls.DoubleRef):
+        return f"stub_double_ref({where}, {kind.before!r});"
     if isinstance(kind, calls.Bytes):
         return f"stub_bytes({where}, {kind.size}, {kind.fill});"
     if isinstance(kind, calls.TextOut):
@@ -53,6 +55,8 @@ def check(kind, position, name, argument):
 def write_back(kind, argument):
     if isinstance(kind, calls.IntRef):
         return f"stub_set_int({argument}, {kind.after});"
+    if isinstance(kind, calls.DoubleRef):
+        return f"stub_set_double({argument}, {kind.after!r});"
     if isinstance(kind, calls.Bytes):
         return f"stub_set_bytes({argument}, {c_bytes(kind.after)}, {kind.size});"
     if isinstance(kind, calls.TextOut):

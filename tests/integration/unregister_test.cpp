@@ -33,13 +33,13 @@ std::vector<std::wstring> filterKeys(const CLSID& filter) {
     return keys;
 }
 
-// A camera's class or the converter's.
+// A camera's class, the converter's or the MJPEG decoder's.
 bool isOurClsid(const std::wstring& text) {
     CLSID clsid;
     if (FAILED(CLSIDFromString(text.c_str(), &clsid))) {
         return false;
     }
-    if (clsid == vcxcam::kConverterClsid) {
+    if (clsid == vcxcam::kConverterClsid || clsid == vcxcam::kMjpegDecoderClsid) {
         return true;
     }
     for (int index = 0; index < vcxcam::kMaxCameras; ++index) {
@@ -50,11 +50,11 @@ bool isOurClsid(const std::wstring& text) {
     return false;
 }
 
-// The keys of all eight possible cameras and of the converter that exist,
+// The keys of all eight possible cameras, the converter and the decoder that exist,
 // plus any category instance, whatever its key name, whose CLSID value names
 // one of them.
 std::vector<std::wstring> ourKeysPresent() {
-    std::vector<CLSID> ours = {vcxcam::kConverterClsid};
+    std::vector<CLSID> ours = {vcxcam::kConverterClsid, vcxcam::kMjpegDecoderClsid};
     for (int index = 0; index < vcxcam::kMaxCameras; ++index) {
         ours.push_back(vcxcam::cameraClsid(index));
     }
@@ -103,10 +103,12 @@ class Unregistration : public ::testing::Test {
     void TearDown() override { harness::restoreDefaultCameras(); }
 
     static void expectRegistered(int cameras) {
-        EXPECT_TRUE(harness::keyExists(HKEY_CLASSES_ROOT,
-                                       instancesKey(CLSID_LegacyAmFilterCategory) + L"\\" +
-                                           harness::guidString(vcxcam::kConverterClsid)))
-            << "the converter";
+        for (const CLSID& transform : {vcxcam::kConverterClsid, vcxcam::kMjpegDecoderClsid}) {
+            EXPECT_TRUE(
+                harness::keyExists(HKEY_CLASSES_ROOT, instancesKey(CLSID_LegacyAmFilterCategory) +
+                                                          L"\\" + harness::guidString(transform)))
+                << harness::narrow(harness::guidString(transform));
+        }
         for (int index = 0; index < vcxcam::kMaxCameras; ++index) {
             const std::wstring clsid = harness::guidString(vcxcam::cameraClsid(index));
             EXPECT_EQ(harness::keyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid), index < cameras)

@@ -135,6 +135,32 @@ const Step kPathsSize{"list paths size",
 const Step kPaths{"list paths", [](Host& h) { return vcx_GetDevicePathList(h.buffer("paths")); },
                   "paths"};
 
+// The capabilities: listed, one chosen on a slot without output and applied
+// again by the next open, the format in use read.
+const Step kOpenNoOutput{"open 5", [](Host&) { return vcx_Open(0, 5, 0, 0, 0); }};
+const Step kOpen6Chosen{"open 6 chosen", kOpen6.call};
+const Step kCapabilitiesSize{"capability lines size", [](Host& h) {
+                                 return h.sized("capabilities", vcx_GetDevFormatListSize());
+                             }};
+const Step kCapabilities{"capability lines",
+                         [](Host& h) { return vcx_GetDevFormatList(h.buffer("capabilities")); },
+                         "capabilities"};
+const Step kChooseFormat{"choose format", [](Host&) { return vcx_SetDevFormat(1, 0.0); }};
+// The format in use into variables of its own for each time (tag).
+int formatInUse(Host& h, const std::string& tag) {
+    h.sized("rate " + tag, sizeof(double));
+    return vcx_GetDevFormat(h.number("fourcc " + tag, 0), h.number("bits " + tag, 0),
+                            h.number("width " + tag, 0), h.number("height " + tag, 0),
+                            reinterpret_cast<double*>(h.buffer("rate " + tag)));
+}
+const Step kFormatInUse{"format in use", [](Host& h) { return formatInUse(h, "chosen"); }};
+const Step kFormatInUseAgain{"format in use", [](Host& h) { return formatInUse(h, "reopened"); }};
+
+void cameraWithCapturePin(World& world) {
+    world.builder->capturePin = world.cameraPin.get();
+    world.cameraPin->connection = videoCapability(320, 240, 666666);
+}
+
 void cameraWithControls(World& world) {
     world.cameraMoniker->object = world.controlCamera.get();
     world.cameraBag->devicePath = L"\\\\?\\usb#camera";
@@ -250,6 +276,10 @@ const Scenario kScenarios[] = {
      {kInit, kPathsSize, kPaths, kOpen6, kPlay2, kControlsSize, kControls, kControlRange,
       kControlGet, kControlSet, kPropertyAuto, kStop, kClose, kExit},
      cameraWithControls},
+    {"capabilities",
+     {kInit, kOpenNoOutput, kCapabilitiesSize, kCapabilities, kChooseFormat, kFormatInUse, kClose,
+      kOpen6Chosen, kFormatInUseAgain, kClose, kExit},
+     cameraWithCapturePin},
     {"stream_events",
      {kInit, kOpen6, kPlay2, kDeliver, kFrameCount, kFrameTime, kFrameRate, kDropped, kWaitTimesOut,
       kNextFrame, kEvent, kEvent, kWaitLost, kStop, kClose, kExit},
@@ -332,6 +362,7 @@ const Outcome kOutcomes[] = {
     {"open", "videoDevices.Next#1", -4},
     {"open", "videoDevices.Next", kSame},
     {"open format", "device0.moniker.BindToObject", -57, -57, kSame},
+    {"open chosen", "device0.moniker.BindToObject", -57, -57, kSame},
     {"open", "device0.moniker.BindToObject", kSameHere, kSameHere, kSame},
     {"open", "graph.AddFilter(Device Filter)", kSame},
     {"open", "graph.QueryInterface(IVideoWindow)", -58},
@@ -342,6 +373,9 @@ const Outcome kOutcomes[] = {
     // refuses it.
     {"open", "FindInterface", -57},
     {"open", "SetFormat", 1, 1, kSame},
+    // Open with a chosen capability: one the device cannot describe.
+    {"open chosen", "GetNumberOfCapabilities", 1, 1, kSame},
+    {"open chosen", "GetStreamCaps", 1, 1, kSame},
     // Open: the outputs.
     {"open 0", "CoCreateInstance(VideoRenderer", -39},
     {"open 0", "AddFilter(Video Renderer)", -79},
@@ -434,6 +468,18 @@ const Outcome kOutcomes[] = {
     {"capinfo", "FindInterface", -4, -4, kSame},
     {"capinfo", "GetNumberOfCapabilities", -2},
     {"capinfo", "GetStreamCaps", 0, 0, kSame},
+    // The capabilities: a list with an empty line for a capability the
+    // device cannot describe; a choice that fails changes nothing; the format
+    // in use comes from the stream configuration when the pin cannot say.
+    {"capability", "FindInterface", -4},
+    {"capability", "GetNumberOfCapabilities", -5, -5, kSame},
+    {"capability", "GetStreamCaps", kShorter, kShorter, kSame},
+    {"choose", "FindInterface", -4},
+    {"choose", "GetNumberOfCapabilities", -5, -5, kSame},
+    {"choose", "GetStreamCaps", -7, -7, kSame},
+    {"choose", "SetFormat", -8, -8, kSame},
+    {"format in use", "FindPin", -4, -4, kSame},
+    {"format in use", "ConnectionMediaType", 2, 2, kSame},
     // ... and in the apply, list and size steps.
     {"", "FindInterface", -4},
     {"", "GetNumberOfCapabilities", kSame},

@@ -1,8 +1,8 @@
 // The faults a camera can be configured to show (StallAfter, LoseAfter,
-// DropEvery, and DeliverEvery, a device slower than its format:
-// vcxcam/README.md), decided frame time by frame time on the streaming
-// thread, and the dropped-frame counts its capture pin reports through
-// IAMDroppedFrames.
+// DropEvery, CorruptEvery, and DeliverEvery, a device slower than its
+// format: vcxcam/README.md), decided frame time by frame time on the
+// streaming thread, and the dropped-frame counts its capture pin reports
+// through IAMDroppedFrames.
 #pragma once
 
 #include "config.h"
@@ -11,6 +11,7 @@
 #include <strmif.h>
 
 #include <atomic>
+#include <cstdint>
 
 namespace vcxcam {
 
@@ -18,7 +19,8 @@ class CameraFaults {
   public:
     explicit CameraFaults(const CameraConfig& config)
         : stallAfter_(config.stallAfter), loseAfter_(config.loseAfter),
-          dropEvery_(config.dropEvery), deliverEvery_(config.deliverEvery) {}
+          dropEvery_(config.dropEvery), corruptEvery_(config.corruptEvery),
+          deliverEvery_(config.deliverEvery) {}
 
     enum class Fate {
         kDeliver,  // send the frame
@@ -36,6 +38,12 @@ class CameraFaults {
     // graph EC_DEVICE_LOST (device removed) once.
     Fate next();
 
+    // Whether the JPEG of frame number frame (0: the first frame sent) is to
+    // be cut short: every CorruptEvery-th frame sent.
+    bool cutsShort(std::uint32_t frame) const {
+        return corruptEvery_ != 0 && (frame + 1) % corruptEvery_ == 0;
+    }
+
     // Since begin(): frames left out, and frames passed on.
     long dropped() const { return dropped_.load(); }
     long delivered() const { return delivered_.load(); }
@@ -47,6 +55,7 @@ class CameraFaults {
     const DWORD stallAfter_;
     const DWORD loseAfter_;
     const DWORD dropEvery_;
+    const DWORD corruptEvery_;
     const DWORD deliverEvery_;
     IMediaEventSink* events_ = nullptr;
     IUnknown* device_ = nullptr;

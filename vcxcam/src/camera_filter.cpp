@@ -138,6 +138,16 @@ bool CameraFilter::hasCapabilitySize(const Capability& cap) const {
     return false;
 }
 
+REFERENCE_TIME CameraFilter::capabilityInterval(const Capability& cap) const {
+    for (const Capability& configured : config_.formats) {
+        if (configured.width == cap.width && configured.height == cap.height &&
+            configured.subtype == cap.subtype) {
+            return configured.frameInterval;
+        }
+    }
+    return cap.frameInterval;
+}
+
 HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
     if (type == nullptr) {
         return E_POINTER;
@@ -155,6 +165,9 @@ HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
     }
     if (format->frameInterval <= 0) {
         return VFW_E_INVALIDMEDIATYPE;
+    }
+    if (config_.keepRate) {
+        format->frameInterval = capabilityInterval(*format);
     }
     // The type as this camera writes it: sample and image sizes are ours.
     filterbase::MediaType chosenType;

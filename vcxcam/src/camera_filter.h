@@ -70,6 +70,8 @@ class CameraFilter final : public filterbase::FilterBase,
     // Whether the camera has a capability of cap's size and subtype that can
     // be offered with cap's format type.
     bool hasCapabilitySize(const Capability& cap) const;
+    // The frame interval of the first capability of cap's size and subtype.
+    REFERENCE_TIME capabilityInterval(const Capability& cap) const;
     // The frame interval of the first capability whose type states format.
     REFERENCE_TIME configuredInterval(const Capability& format) const;
 

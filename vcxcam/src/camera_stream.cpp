@@ -57,6 +57,7 @@ HRESULT CameraStream::start(const std::vector<filterbase::OutputPin*>& pins, DWO
     framesDelivered_ = 0;
     framesSkipped_ = 0;
     deliveriesBegun_ = 0;
+    makingTicks_ = 0;
     thread_ = CreateThread(nullptr, 0, &CameraStream::threadMain, this, 0, nullptr);
     if (thread_ == nullptr) {
         const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
@@ -135,6 +136,7 @@ StreamStats CameraStream::stats() {
     stats.lastDeliveryCounter = InterlockedCompareExchange64(&lastDeliveryCounter_, 0, 0);
     stats.deliveriesBegun =
         static_cast<ULONGLONG>(InterlockedCompareExchange64(&deliveriesBegun_, 0, 0));
+    stats.makingTicks = InterlockedCompareExchange64(&makingTicks_, 0, 0);
     FILETIME created{}, exited{}, kernel{}, user{};
     if (thread_ != nullptr && GetThreadTimes(thread_, &created, &exited, &kernel, &user)) {
         stats.threadCpuTime = fileTimeUnits(kernel) + fileTimeUnits(user);
@@ -235,24 +237,34 @@ void CameraStream::streamLoop() {
     }
 }
 
-void CameraStream::makeFrame(Target& target, std::uint32_t frame, std::uint8_t* bits) {
+std::size_t CameraStream::makeFrame(Target& target, std::uint32_t frame, std::uint8_t* bits,
+                                    std::size_t capacity) {
     const Capability& format = target.format;
     // An RGB24 target is drawn in its sample; any other subtype is drawn
-    // beside it and converted into it.
+    // beside it and converted or compressed into it.
     std::uint8_t* picture = target.picture.empty() ? bits : target.picture.data();
     drawFrame(picture, format.width, format.height, frame);
     if (hook_ != nullptr) {
         hook_->frameDrawn(picture, format.width, format.height, frame);
     }
-    if (format.subtype != Subtype::Rgb24) {
+    switch (format.subtype) {
+    case Subtype::Rgb24:
+        break;
+    case Subtype::Yuy2:
+    case Subtype::Nv12:
         convertFromRgb24(format.subtype, picture, format.width, format.height, bits);
+        break;
+    case Subtype::Mjpg:
+        return jpeg_.encode(picture, format.width, format.height, bits, capacity);
     }
+    return target.bytes;
 }
 
 int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME streamTime) {
     // Fill every buffer before delivering any, so that what one downstream
     // filter does to its sample cannot reach the others.
     const std::uint8_t* made = nullptr;
+    std::size_t madeLength = 0;
     const Target* madeTarget = nullptr;
     for (std::size_t i = 0; i < targets_.size(); ++i) {
         Target& target = targets_[i];
@@ -273,16 +285,31 @@ int CameraStream::deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME s
             continue;
         }
         // Pins in one format get the same bytes, made once.
+        std::size_t length = madeLength;
         if (made != nullptr && madeTarget->format.width == target.format.width &&
             madeTarget->format.height == target.format.height &&
             madeTarget->format.subtype == target.format.subtype) {
-            std::memcpy(bits, made, target.bytes);
+            std::memcpy(bits, made, madeLength);
         } else {
-            makeFrame(target, frame, bits);
+            LARGE_INTEGER before{};
+            LARGE_INTEGER after{};
+            QueryPerformanceCounter(&before);
+            length = makeFrame(target, frame, bits, static_cast<std::size_t>(sample->GetSize()));
+            QueryPerformanceCounter(&after);
+            InterlockedAdd64(&makingTicks_, after.QuadPart - before.QuadPart);
             made = bits;
+            madeLength = length;
             madeTarget = &target;
         }
-        sample->SetActualDataLength(static_cast<long>(target.bytes));
+        if (length == 0) {
+            continue;
+        }
+        // Fault hook: a JPEG cut short, which no decoder can read in full.
+        if (target.format.subtype == Subtype::Mjpg && faults_ != nullptr &&
+            faults_->cutsShort(frame)) {
+            length /= 2;
+        }
+        sample->SetActualDataLength(static_cast<long>(length));
         sample->SetSyncPoint(TRUE);
         sample->SetDiscontinuity(frame == 0);
         if (timed) {

@@ -6,6 +6,7 @@
 
 #include "camera_faults.h"
 #include "capability.h"
+#include "jpeg_codec.h"
 #include "filterbase/output_pin.h"
 #include "stream_stats.h"
 #include "filterbase/sync.h"
@@ -66,7 +67,7 @@ class CameraStream {
     struct Target {
         filterbase::OutputPin* pin;
         Capability format;
-        std::size_t bytes;                 // one frame in the format's subtype
+        std::size_t bytes;                 // one frame in the format's subtype (MJPG: at most)
         std::vector<std::uint8_t> picture; // the RGB24 picture before conversion, when not RGB24
         bool active; // cleared for the rest of a run when downstream refuses a frame
     };
@@ -91,11 +92,15 @@ class CameraStream {
     // Delivers frame number frame, stamped with streamTime when timed, to
     // every active target; returns how many took it.
     int deliverFrame(std::uint32_t frame, bool timed, REFERENCE_TIME streamTime);
-    // Writes frame number frame into bits in target's format: the test
-    // picture drawn, passed to the frame hook, then converted to the format's subtype.
-    void makeFrame(Target& target, std::uint32_t frame, std::uint8_t* bits);
+    // Writes frame number frame into bits (capacity bytes) in target's
+    // format: the test picture drawn, passed to the frame hook, then
+    // converted to the format's subtype or compressed. Its length; 0 when it
+    // could not be made.
+    std::size_t makeFrame(Target& target, std::uint32_t frame, std::uint8_t* bits,
+                          std::size_t capacity);
 
     FrameHook* const hook_;
+    JpegEncoder jpeg_; // the MJPG frames, made on the streaming thread
     filterbase::CriticalSection lock_;
     std::vector<Target> targets_;
     std::vector<vcx::ComPtr<IMediaSample>> samples_; // one per target, filled per frame
@@ -115,6 +120,7 @@ class CameraStream {
     CameraFaults* const faults_;
     LONG64 lastDeliveryCounter_ = 0;
     LONG64 deliveriesBegun_ = 0;
+    LONG64 makingTicks_ = 0;
 };
 
 } // namespace vcxcam

@@ -155,6 +155,9 @@ void convertFromRgb24(Subtype to, const std::uint8_t* rgb, int width, int height
     case Subtype::Nv12:
         rgbToNv12(rgb, width, height, out);
         break;
+    case Subtype::Mjpg:
+        // Not a colour conversion: jpeg_codec.h compresses the picture.
+        break;
     }
 }
 
@@ -169,6 +172,9 @@ void convertToRgb24(Subtype from, const std::uint8_t* in, int width, int height,
         break;
     case Subtype::Nv12:
         nv12ToRgb(in, width, height, rgb);
+        break;
+    case Subtype::Mjpg:
+        // Not a colour conversion: jpeg_codec.h decompresses a frame.
         break;
     }
 }

@@ -50,13 +50,15 @@ RgbPixel rgbOfYuv(YuvPixel pixel);
 // Converts the width x |height| RGB24 picture rgb (bottom-up for a positive
 // height, top-down for a negative one, rows padded to 4 bytes) into to, whose
 // frameBytes out holds. For YUY2 and NV12, subtypeHoldsSize(to, width,
-// |height|) must hold; RGB24 is copied as it is.
+// |height|) must hold; RGB24 is copied as it is; MJPG is not converted here
+// (nothing is written).
 void convertFromRgb24(Subtype to, const std::uint8_t* rgb, int width, int height,
                       std::uint8_t* out);
 
 // Converts a width x |height| picture of subtype from into RGB24 rgb, stored
 // bottom-up for a positive height and top-down for a negative one, each row
-// padded with zeros to 4 bytes. RGB24 is copied as it is.
+// padded with zeros to 4 bytes. RGB24 is copied as it is; MJPG is not
+// converted here (nothing is written).
 void convertToRgb24(Subtype from, const std::uint8_t* in, int width, int height, std::uint8_t* rgb);
 
 } // namespace vcxcam

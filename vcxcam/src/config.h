@@ -31,6 +31,11 @@ struct CameraConfig {
     DWORD stallAfter = 0; // stop delivering after this many frames of a stream
     DWORD loseAfter = 0;  // report the device lost after this many, then deliver none
     DWORD dropEvery = 0;  // drop every this-many-th frame, counted as dropped
+    // MJPG formats: every this-many-th frame sent is cut to half its bytes.
+    DWORD corruptEvery = 0;
+    // IAMStreamConfig::SetFormat takes a capability's size and subtype but
+    // keeps its own frame interval, as some drivers do.
+    bool keepRate = false;
     // Deliver frame times 1, N + 1, 2N + 1, ... only: a device slower than
     // its format says, nothing counted as dropped; 0 or 1 for every one.
     DWORD deliverEvery = 0;

@@ -18,21 +18,18 @@ ConverterFilter::ConverterFilter() : TransformFilter(kConverterClsid) {}
 bool ConverterFilter::takesInput(const AM_MEDIA_TYPE& type) const {
     DWORD imageSize = 0;
     const std::optional<Capability> format = readVideoType(type, &imageSize);
-    return format && format->subtype != Subtype::Rgb24 &&
-           (imageSize == 0 ||
-            imageSize == frameBytes(format->subtype, format->width, format->height));
+    const bool convertible =
+        format && (format->subtype == Subtype::Yuy2 || format->subtype == Subtype::Nv12 ||
+                   (format->subtype == Subtype::Rgb24 && format->videoInfo2));
+    return convertible && (imageSize == 0 ||
+                           imageSize == frameBytes(format->subtype, format->width, format->height));
 }
 
 HRESULT ConverterFilter::outputTypeFor(const AM_MEDIA_TYPE& input,
                                        filterbase::MediaType& output) const {
-    const std::optional<Capability> format = readVideoType(input);
-    if (!format) {
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    }
-    // YUY2 and NV12 heights are positive: a bottom-up picture of the same rows.
-    return makeVideoType(
-        Capability{format->width, format->height, format->frameInterval, false, Subtype::Rgb24},
-        output);
+    // YUY2 and NV12 heights are positive: a bottom-up picture of the same
+    // rows; an RGB24 picture keeps its rows as they are.
+    return makeRgb24TypeFor(input, output);
 }
 
 long ConverterFilter::outputSampleBytes(const AM_MEDIA_TYPE& output) const {

@@ -1,9 +1,11 @@
 // The vcxcam colour converter: a transform filter that takes YUY2 or NV12
 // frames (FORMAT_VideoInfo or FORMAT_VideoInfo2) on its input pin and
 // delivers them as bottom-up RGB24 FORMAT_VideoInfo frames of the same size
-// and frame interval, converted by the formulas of colour_conversion.h. It is
-// registered in the DirectShow filter category, so that a graph builder
-// connecting a YUY2 or NV12 camera to an RGB24-only filter puts it between.
+// and frame interval, converted by the formulas of colour_conversion.h; and
+// RGB24 FORMAT_VideoInfo2 frames, delivered unchanged as FORMAT_VideoInfo. It
+// is registered in the DirectShow filter category, so that a graph builder
+// connecting such a camera to a filter that takes RGB24 FORMAT_VideoInfo only
+// puts it between.
 #pragma once
 
 #include "filterbase/transform_filter.h"

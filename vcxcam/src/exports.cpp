@@ -4,6 +4,7 @@
 #include "compressor_filter.h"
 #include "converter_filter.h"
 #include "ids.h"
+#include "mjpeg_decoder.h"
 #include "microphone_filter.h"
 #include "module.h"
 #include "registration.h"
@@ -32,6 +33,9 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
     }
     if (clsid == vcxcam::kConverterClsid) {
         return vcxcam::getClassObject(&vcxcam::ConverterFilter::create, 0, iid, out);
+    }
+    if (clsid == vcxcam::kMjpegDecoderClsid) {
+        return vcxcam::getClassObject(&vcxcam::MjpegDecoder::create, 0, iid, out);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

@@ -1,5 +1,5 @@
-// Class identifiers of the vcxcam cameras, test compressors and colour
-// converter. Camera N (0..7) and compressor N (0..15) have their base
+// Class identifiers of the vcxcam cameras, test compressors, colour converter
+// and MJPEG decoder. Camera N (0..7) and compressor N (0..15) have their base
 // identifier with N as its last byte, so that each category lists them in
 // their configured order (the System Device Enumerator lists a category's
 // entries by class identifier).
@@ -33,6 +33,13 @@ inline constexpr CLSID kConverterClsid = {
     0x6c0d5ae3, 0x845e, 0x4342, {0x94, 0x8a, 0x84, 0x39, 0xcc, 0x0a, 0xc7, 0x00}};
 
 constexpr const wchar_t* kConverterName = L"vcxcam Colour Converter";
+
+// The MJPEG decoder, of which there is one.
+// {6C0D5AE3-845E-4342-948A-8439CC0AC701}
+inline constexpr CLSID kMjpegDecoderClsid = {
+    0x6c0d5ae3, 0x845e, 0x4342, {0x94, 0x8a, 0x84, 0x39, 0xcc, 0x0a, 0xc7, 0x01}};
+
+constexpr const wchar_t* kMjpegDecoderName = L"vcxcam MJPEG Decoder";
 
 // Registry key, under HKEY_CURRENT_USER, of the camera configuration.
 constexpr const wchar_t* kConfigKey = L"Software\\vcxcam";

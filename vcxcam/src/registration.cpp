@@ -133,6 +133,10 @@ CLSID converterClsid(int) {
     return kConverterClsid;
 }
 
+CLSID mjpegDecoderClsid(int) {
+    return kMjpegDecoderClsid;
+}
+
 // Adds the camera's DevicePath to its entry in the video input category,
 // where the System Device Enumerator's property bag reads it; a camera
 // configured without one gets none.
@@ -194,6 +198,7 @@ HRESULT removeAll(IFilterMapper2* mapper) {
     removeFilters(mapper, CLSID_VideoInputDeviceCategory, kMaxCameras, &cameraClsid, result);
     removeFilters(mapper, CLSID_VideoCompressorCategory, kMaxCompressors, &compressorClsid, result);
     removeFilters(mapper, CLSID_LegacyAmFilterCategory, 1, &converterClsid, result);
+    removeFilters(mapper, CLSID_LegacyAmFilterCategory, 1, &mjpegDecoderClsid, result);
     removeFilters(mapper, CLSID_AudioInputDeviceCategory, kMaxMicrophones, &microphoneClsid,
                   result);
     return result;
@@ -220,12 +225,20 @@ HRESULT registerAll(IFilterMapper2* mapper, const std::wstring& dllPath) {
     }
     // The lowest merit a graph builder still inserts by itself: on Windows
     // the system's own converters, of higher merit, are tried first.
-    filters.push_back({&CLSID_LegacyAmFilterCategory,
-                       kConverterClsid,
-                       kConverterName,
-                       MERIT_UNLIKELY,
-                       {{false, nullptr, {&MEDIASUBTYPE_YUY2, &MEDIASUBTYPE_NV12}},
-                        {true, nullptr, {&MEDIASUBTYPE_RGB24}}}});
+    filters.push_back(
+        {&CLSID_LegacyAmFilterCategory,
+         kConverterClsid,
+         kConverterName,
+         MERIT_UNLIKELY,
+         {{false, nullptr, {&MEDIASUBTYPE_YUY2, &MEDIASUBTYPE_NV12, &MEDIASUBTYPE_RGB24}},
+          {true, nullptr, {&MEDIASUBTYPE_RGB24}}}});
+    // So is the MJPEG decoder: Windows' own MJPEG Decompressor comes first.
+    filters.push_back(
+        {&CLSID_LegacyAmFilterCategory,
+         kMjpegDecoderClsid,
+         kMjpegDecoderName,
+         MERIT_UNLIKELY,
+         {{false, nullptr, {&MEDIASUBTYPE_MJPG}}, {true, nullptr, {&MEDIASUBTYPE_RGB24}}}});
     for (const MicrophoneConfig& microphone : readMicrophoneConfigs()) {
         filters.push_back({&CLSID_AudioInputDeviceCategory,
                            microphoneClsid(microphone.index),

@@ -14,6 +14,9 @@ struct StreamStats {
     BOOL streaming;            // whether a streaming thread exists
     LONGLONG lastDeliveryCounter; // performance counter when the newest delivery began
     ULONGLONG deliveriesBegun;    // deliveries begun since the filter last paused from stopped
+    // Performance counter ticks spent making frames (drawing the picture,
+    // converting or compressing it) since the filter last paused from stopped.
+    LONGLONG makingTicks;
 };
 
 // {F41F7259-BBDC-4273-BE6D-85E614F47E38}

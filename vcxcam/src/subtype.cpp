@@ -31,7 +31,11 @@ const SubtypeFacts kFacts[] = {
     {Subtype::Rgb24, L"RGB24", &MEDIASUBTYPE_RGB24, BI_RGB, 24},
     {Subtype::Yuy2, L"YUY2", &MEDIASUBTYPE_YUY2, fourcc('Y', 'U', 'Y', '2'), 16},
     {Subtype::Nv12, L"NV12", &MEDIASUBTYPE_NV12, fourcc('N', 'V', '1', '2'), 12},
+    {Subtype::Mjpg, L"MJPG", &MEDIASUBTYPE_MJPG, fourcc('M', 'J', 'P', 'G'), 24},
 };
+
+// Room beyond the picture's own size for a JPEG's headers and tables.
+constexpr std::size_t kJpegHeadroom = 4096;
 
 const SubtypeFacts& factsOf(Subtype subtype) {
     return *std::find_if(std::begin(kFacts), std::end(kFacts),
@@ -79,6 +83,8 @@ bool subtypeHoldsSize(Subtype subtype, int width, int height) {
         return width % 2 == 0 && height > 0;
     case Subtype::Nv12:
         return width % 4 == 0 && height > 0 && height % 2 == 0;
+    case Subtype::Mjpg:
+        return height > 0;
     }
     return false;
 }
@@ -93,8 +99,14 @@ std::size_t frameBytes(Subtype subtype, int width, int height) {
         return pixels * 2;
     case Subtype::Nv12:
         return pixels * 3 / 2;
+    case Subtype::Mjpg:
+        return frameSize(width, height) + kJpegHeadroom;
     }
     return 0;
+}
+
+bool fixedFrameSize(Subtype subtype) {
+    return subtype != Subtype::Mjpg;
 }
 
 } // namespace vcxcam

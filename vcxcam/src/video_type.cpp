@@ -5,6 +5,7 @@
 #include <amvideo.h>
 #include <dvdmedia.h>
 #include <uuids.h>
+#include <vfwmsgs.h>
 
 #include <cstdlib>
 #include <numeric>
@@ -45,7 +46,7 @@ HRESULT makeVideoType(const Capability& cap, filterbase::MediaType& out) {
     AM_MEDIA_TYPE type{};
     type.majortype = MEDIATYPE_Video;
     type.subtype = subtypeGuid(cap.subtype);
-    type.bFixedSizeSamples = TRUE;
+    type.bFixedSizeSamples = fixedFrameSize(cap.subtype) ? TRUE : FALSE;
     type.bTemporalCompression = FALSE;
     type.lSampleSize = static_cast<ULONG>(frameBytes(cap.subtype, cap.width, cap.height));
     if (cap.videoInfo2) {
@@ -114,6 +115,16 @@ long videoSampleBytes(const AM_MEDIA_TYPE& type) {
     const std::optional<Capability> format = readVideoType(type);
     return format ? static_cast<long>(frameBytes(format->subtype, format->width, format->height))
                   : 0;
+}
+
+HRESULT makeRgb24TypeFor(const AM_MEDIA_TYPE& input, filterbase::MediaType& out) {
+    const std::optional<Capability> format = readVideoType(input);
+    if (!format) {
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    }
+    return makeVideoType(
+        Capability{format->width, format->height, format->frameInterval, false, Subtype::Rgb24},
+        out);
 }
 
 } // namespace vcxcam

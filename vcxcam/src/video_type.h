@@ -27,4 +27,9 @@ std::optional<Capability> readVideoType(const AM_MEDIA_TYPE& type, DWORD* imageS
 // subtype and size); 0 for any other type.
 long videoSampleBytes(const AM_MEDIA_TYPE& type);
 
+// The RGB24 FORMAT_VideoInfo type a transform delivers for input: its width,
+// height (the sign kept, so that rows stay where they are) and frame
+// interval. VFW_E_TYPE_NOT_ACCEPTED for a type readVideoType does not read.
+HRESULT makeRgb24TypeFor(const AM_MEDIA_TYPE& input, filterbase::MediaType& out);
+
 } // namespace vcxcam

@@ -48,6 +48,9 @@ public sealed class Row
     public readonly int[] Ints = new int[8];
     readonly int[] intsAfter = new int[8];
     int intCount;
+    public readonly double[] Doubles = new double[8];
+    readonly double[] doublesAfter = new double[8];
+    int doubleCount;
     readonly string name;
     readonly List<string> problems = new List<string>();
     readonly List<Buffer> buffers = new List<Buffer>();
@@ -73,6 +76,13 @@ public sealed class Row
         Ints[intCount] = before;
         intsAfter[intCount] = after;
         return intCount++;
+    }
+
+    public int DoubleRef(double before, double after)
+    {
+        Doubles[doubleCount] = before;
+        doublesAfter[doubleCount] = after;
+        return doubleCount++;
     }
 
     public Buffer Bytes(int size, byte fill, byte[] after)
@@ -116,6 +126,9 @@ public sealed class Row
         for (int i = 0; i < intCount; ++i)
             if (Ints[i] != intsAfter[i])
                 problems.Add("int " + (i + 1) + " written back holds " + Ints[i] + ", expected " + intsAfter[i]);
+        for (int i = 0; i < doubleCount; ++i)
+            if (BitConverter.DoubleToInt64Bits(Doubles[i]) != BitConverter.DoubleToInt64Bits(doublesAfter[i]))
+                problems.Add("double " + (i + 1) + " written back holds " + Doubles[i].ToString("R") + ", expected " + doublesAfter[i].ToString("R"));
         foreach (Buffer buffer in buffers) buffer.Check(problems);
         foreach (IntPtr text in texts) Marshal.FreeHGlobal(text);
         if (markAfter != markBefore)

@@ -25,15 +25,19 @@ type
     FAnsi: array of AnsiString;
     FIntsAfter: array[0..7] of Integer;
     FIntCount: Integer;
+    FDoublesAfter: array[0..7] of Double;
+    FDoubleCount: Integer;
     procedure Problem(const Text: string);
     function Keep(const Data, Expected: TBytes; const What: string): Pointer;
   public
     Ints: array[0..7] of Integer;
+    Doubles: array[0..7] of Double;
     constructor Create(const Name: string);
     function WideAddress(const Text: UnicodeString): NativeInt;
     function Wide(const Text: UnicodeString): PWideChar;
     function Ansi(const Text: UnicodeString): PAnsiChar;
     function IntRef(Before, After: Integer): Integer;
+    function DoubleRef(Before, After: Double): Integer;
     function Bytes(Size: Integer; Fill: Byte; const After: array of Byte): Pointer;
     function Text(const Initial, Appended: array of Byte): PAnsiChar;
     procedure Constant(const Name: string; Value, Expected: Integer); overload;
@@ -122,6 +126,14 @@ begin
   Inc(FIntCount);
 end;
 
+function TRow.DoubleRef(Before, After: Double): Integer;
+begin
+  Doubles[FDoubleCount] := Before;
+  FDoublesAfter[FDoubleCount] := After;
+  Result := FDoubleCount;
+  Inc(FDoubleCount);
+end;
+
 function TRow.Keep(const Data, Expected: TBytes; const What: string): Pointer;
 begin
   SetLength(FBuffers, Length(FBuffers) + 1);
@@ -188,6 +200,9 @@ begin
   for I := 0 to FIntCount - 1 do
     if Ints[I] <> FIntsAfter[I] then
       Problem(Format('int %d written back holds %d, expected %d', [I + 1, Ints[I], FIntsAfter[I]]));
+  for I := 0 to FDoubleCount - 1 do
+    if Doubles[I] <> FDoublesAfter[I] then
+      Problem(Format('double %d written back holds %g, expected %g', [I + 1, Doubles[I], FDoublesAfter[I]]));
   for I := 0 to High(FBuffers) do
     if Hex(FBuffers[I].Data) <> Hex(FBuffers[I].Expected) then
       Problem(FBuffers[I].What + ' holds ' + Hex(FBuffers[I].Data) + ', expected ' +

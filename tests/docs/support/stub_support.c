@@ -137,6 +137,18 @@ void stub_int_ref(StubCall* call, int position, const char* name, const int* got
     }
 }
 
+void stub_double_ref(StubCall* call, int position, const char* name, const double* got,
+                     double before) {
+    char text[112];
+    if (!writable(got, sizeof *got)) {
+        fail(call, position, name, "not the address of a writable double");
+    } else if (memcmp(got, &before, sizeof before) != 0) {
+        snprintf(text, sizeof text,
+                 "expected the address of a double holding %.17g, it holds %.17g", before, *got);
+        fail(call, position, name, text);
+    }
+}
+
 void stub_bytes(StubCall* call, int position, const char* name, const void* got, int size,
                 unsigned char fill) {
     char text[96];
@@ -173,6 +185,10 @@ void stub_text_out(StubCall* call, int position, const char* name, const char* g
 }
 
 void stub_set_int(int* target, int value) {
+    *target = value;
+}
+
+void stub_set_double(double* target, double value) {
     *target = value;
 }
 

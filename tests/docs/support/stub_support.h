@@ -39,6 +39,8 @@ void stub_wide_text(StubCall* call, int position, const char* name, const wchar_
 void stub_ansi_text(StubCall* call, int position, const char* name, const char* got,
                     const wchar_t* wide, const char* ansi);
 void stub_int_ref(StubCall* call, int position, const char* name, const int* got, int before);
+void stub_double_ref(StubCall* call, int position, const char* name, const double* got,
+                     double before);
 /* size bytes of fill, writable. */
 void stub_bytes(StubCall* call, int position, const char* name, const void* got, int size,
                 unsigned char fill);
@@ -47,6 +49,7 @@ void stub_text_out(StubCall* call, int position, const char* name, const char* g
                    const char* initial, int capacity);
 
 void stub_set_int(int* target, int value);
+void stub_set_double(double* target, double value);
 void stub_set_bytes(void* target, const char* bytes, int size);
 void stub_append_text(char* target, const char* text);
 

@@ -3,11 +3,13 @@
 #include "ids.h"
 #include "filterbase/media_type.h"
 #include "colour_conversion.h"
+#include "jpeg_codec.h"
 #include "picture.h"
 
 #include <amvideo.h>
 #include <dvdmedia.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -130,19 +132,57 @@ std::vector<std::uint8_t> cameraFrame(long width, long height, vcxcam::Subtype s
     std::vector<std::uint8_t> picture(vcxcam::frameSize(w, h));
     vcxcam::drawFrame(picture.data(), w, h, f);
     std::vector<std::uint8_t> frame(vcxcam::frameBytes(subtype, w, h));
-    vcxcam::convertFromRgb24(subtype, picture.data(), w, h, frame.data());
+    if (subtype == vcxcam::Subtype::Mjpg) {
+        vcxcam::JpegEncoder encoder;
+        frame.resize(encoder.encode(picture.data(), w, h, frame.data(), frame.size()));
+    } else {
+        vcxcam::convertFromRgb24(subtype, picture.data(), w, h, frame.data());
+    }
     return frame;
 }
 
 std::vector<std::uint8_t> convertedPicture(long width, long height, vcxcam::Subtype sent,
                                            std::uint32_t f) {
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
     const std::vector<std::uint8_t> frame = cameraFrame(width, height, sent, f);
-    std::vector<std::uint8_t> picture(
-        vcxcam::frameSize(static_cast<int>(width), static_cast<int>(height)));
-    vcxcam::convertToRgb24(sent, frame.data(), static_cast<int>(width), static_cast<int>(height),
-                           picture.data());
+    std::vector<std::uint8_t> picture(vcxcam::frameSize(w, h));
+    if (sent == vcxcam::Subtype::Mjpg) {
+        vcxcam::JpegDecoder decoder;
+        if (!decoder.decode(frame.data(), frame.size(), w, h, picture.data())) {
+            ADD_FAILURE() << "the camera's JPEG of frame " << f << " does not decode";
+        }
+    } else {
+        vcxcam::convertToRgb24(sent, frame.data(), w, h, picture.data());
+    }
     return picture;
 }
+
+namespace {
+
+// The frame numbers to try, the likeliest first: for MJPG, whose pictures
+// take long to make, those near the blue of the top row's first pixel (the
+// frame number, as drawn, within the codec's error).
+std::vector<std::uint32_t> candidateFrames(const std::vector<std::uint8_t>& frame, long width,
+                                           long height, vcxcam::Subtype sent) {
+    std::vector<std::uint32_t> order;
+    if (sent == vcxcam::Subtype::Mjpg && height > 0) {
+        const std::size_t topRow =
+            static_cast<std::size_t>(height - 1) * vcxcam::rowStride(static_cast<int>(width));
+        const int blue = frame[topRow];
+        for (int offset = -12; offset <= 12; ++offset) {
+            order.push_back(static_cast<std::uint32_t>((blue + offset + 256) % 256));
+        }
+    }
+    for (std::uint32_t f = 0; f < 256; ++f) {
+        if (std::find(order.begin(), order.end(), f) == order.end()) {
+            order.push_back(f);
+        }
+    }
+    return order;
+}
+
+} // namespace
 
 std::optional<std::uint32_t> matchPicture(const std::vector<std::uint8_t>& frame, long width,
                                           long height, vcxcam::Subtype sent) {
@@ -151,7 +191,7 @@ std::optional<std::uint32_t> matchPicture(const std::vector<std::uint8_t>& frame
     if (frame.size() != expected.size()) {
         return std::nullopt;
     }
-    for (std::uint32_t f = 0; f < 256; ++f) {
+    for (const std::uint32_t f : candidateFrames(frame, width, height, sent)) {
         if (sent == vcxcam::Subtype::Rgb24) {
             // Drawn in place: large frames are compared often.
             vcxcam::drawFrame(expected.data(), static_cast<int>(width), static_cast<int>(height),
@@ -351,6 +391,40 @@ bool graphHas(IGraphBuilder* graph, const CLSID& clsid) {
         }
     }
     return false;
+}
+
+std::vector<std::wstring> mapperOffers(const CLSID& clsid, const GUID& subtype, DWORD merit) {
+    ComPtr<IFilterMapper2> mapper;
+    harness::checkHr(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IFilterMapper2, mapper.putVoid()),
+                     "creating the filter mapper");
+    const GUID types[2] = {MEDIATYPE_Video, subtype};
+    ComPtr<IEnumMoniker> filters;
+    harness::checkHr(mapper->EnumMatchingFilters(filters.put(), 0, FALSE, merit, TRUE, 1, types,
+                                                 nullptr, nullptr, FALSE, TRUE, 0, nullptr, nullptr,
+                                                 nullptr),
+                     "EnumMatchingFilters");
+    std::vector<std::wstring> names;
+    ComPtr<IMoniker> moniker;
+    while (filters->Next(1, moniker.put(), nullptr) == S_OK) {
+        ComPtr<IPropertyBag> bag;
+        harness::checkHr(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.putVoid()),
+                         "BindToStorage");
+        VARIANT id;
+        VariantInit(&id);
+        if (SUCCEEDED(bag->Read(L"CLSID", &id, nullptr)) && id.vt == VT_BSTR &&
+            harness::guidString(clsid) == id.bstrVal) {
+            VARIANT name;
+            VariantInit(&name);
+            names.push_back(SUCCEEDED(bag->Read(L"FriendlyName", &name, nullptr)) &&
+                                    name.vt == VT_BSTR
+                                ? name.bstrVal
+                                : L"");
+            VariantClear(&name);
+        }
+        VariantClear(&id);
+    }
+    return names;
 }
 
 } // namespace camtest

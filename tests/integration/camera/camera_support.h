@@ -85,12 +85,13 @@ ComPtr<IPin> findPin(IBaseFilter* filter, const wchar_t* id);
 ComPtr<IAMStreamConfig> streamConfig(IBaseFilter* camera);
 
 // Frame number f of a camera format, as the camera sends it: the test
-// picture drawn, converted to the subtype.
+// picture drawn, converted to the subtype (for MJPG: the JPEG, its length
+// the vector's).
 std::vector<std::uint8_t> cameraFrame(long width, long height, vcxcam::Subtype subtype,
                                       std::uint32_t f);
 // The RGB24 picture (bottom-up for a positive height) a colour converter
-// makes of that frame by the documented formulas: the test picture itself
-// for RGB24.
+// makes of that frame by the documented formulas, or the MJPEG decoder by
+// jpeg_codec.h: the test picture itself for RGB24.
 std::vector<std::uint8_t> convertedPicture(long width, long height, vcxcam::Subtype sent,
                                            std::uint32_t f);
 
@@ -184,5 +185,10 @@ ComPtr<ISampleGrabber> grabberOf(IGraphBuilder* graph);
 
 // Whether a filter of this class is in the graph.
 bool graphHas(IGraphBuilder* graph, const CLSID& clsid);
+
+// The FriendlyName of every filter of class clsid the filter mapper offers
+// for a video input of subtype at merit or more (what a graph builder asks
+// when it looks for a filter to put after an output pin of that type).
+std::vector<std::wstring> mapperOffers(const CLSID& clsid, const GUID& subtype, DWORD merit);
 
 } // namespace camtest

@@ -125,7 +125,11 @@ INSTANTIATE_TEST_SUITE_P(
         SubtypeCase{L"642x480@30:NV12", std::nullopt},
         SubtypeCase{L"640x481@30:NV12", std::nullopt},
         SubtypeCase{L"640x-480@30:NV12", std::nullopt}, SubtypeCase{L"640x480@30:", std::nullopt},
-        SubtypeCase{L"640x480@30:MJPG", std::nullopt},
+        SubtypeCase{L"1920x1080@30:MJPG", Capability{1920, 1080, 333333, false, Subtype::Mjpg}},
+        SubtypeCase{L"vi2:161x121@5:mjpg", Capability{161, 121, 2000000, true, Subtype::Mjpg}},
+        // A JPEG is always upright.
+        SubtypeCase{L"640x-480@30:MJPG", std::nullopt},
+        SubtypeCase{L"640x480@30:MJPEG", std::nullopt},
         SubtypeCase{L"640x480@30:YUY2:NV12", std::nullopt},
         SubtypeCase{L"640x480@30 :YUY2", std::nullopt},
         SubtypeCase{L"640x480@30: YUY2", std::nullopt},

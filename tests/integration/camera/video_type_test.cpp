@@ -99,7 +99,14 @@ INSTANTIATE_TEST_SUITE_P(Subtypes, SubtypeVideoType,
                                                          &MEDIASUBTYPE_NV12,
                                                          12,
                                                          0x3231564E,
-                                                         164 * 120 * 3 / 2}),
+                                                         164 * 120 * 3 / 2},
+                                         // At most the picture and 4096 bytes of headers.
+                                         SubtypeTypeCase{"Mjpg",
+                                                         {162, 120, 333333, true, Subtype::Mjpg},
+                                                         &MEDIASUBTYPE_MJPG,
+                                                         24,
+                                                         0x47504A4D,
+                                                         488 * 120 + 4096}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The FourCC is what vcx_GetCapInfo(5) reports of a camera; the image size
@@ -116,6 +123,7 @@ TEST_P(SubtypeVideoType, CarriesTheSubtypesFourccBitCountAndFrameSize) {
     EXPECT_EQ(header.biBitCount, c.bitCount);
     EXPECT_EQ(header.biCompression, c.compression);
     EXPECT_EQ(header.biSizeImage, c.imageSize);
+    EXPECT_EQ(type->bFixedSizeSamples, c.cap.subtype == Subtype::Mjpg ? FALSE : TRUE);
     EXPECT_EQ(vcxcam::frameBytes(c.cap.subtype, c.cap.width, c.cap.height), c.imageSize);
     DWORD imageSize = 0;
     EXPECT_EQ(vcxcam::readVideoType(type.get(), &imageSize), c.cap);

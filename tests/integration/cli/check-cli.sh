@@ -89,6 +89,10 @@ camera_fault() {
 no_faults() {
     "$wine" reg delete 'HKCU\Software\vcxcam\Cameras' /f >/dev/null 2>&1 || true
 }
+# Camera 0's Formats lines, separated by \0; no_faults takes them away.
+camera_formats() {
+    "$wine" reg add 'HKCU\Software\vcxcam\Cameras\0' /v Formats /t REG_MULTI_SZ /d "$1" /f >/dev/null 2>&1
+}
 
 # status  output                                            file                  arguments
 expect 0 $'^  devices \n^  snap \n^  record \n^  watch '      -                  -- --help
@@ -106,7 +110,7 @@ expect 1 '^vcxcap-cli: vcx_Open answered -4: the device index is not less than t
                                                               'none x.bmp'        -- snap 1 x.bmp
 expect 1 'vcx_SaveBMP answered -8: the file could not be created' \
                                                               -                  -- snap 0 missing/x.bmp
-expect 0 $'^capture formats of device 0:$\n^  0  640x480  30.00 fps$\n^  1  320x240  30.00 fps$\n^  3  1920x1080  30.00 fps$' \
+expect 0 $'^capture formats of device 0:$\n^  0  640x480  30.00 fps  RGB24  VideoInfo  24 bit$\n^  1  320x240  30.00 fps  RGB24  VideoInfo  24 bit$\n^  3  1920x1080  30.00 fps  RGB24  VideoInfo  24 bit$' \
                                                               -                  -- formats 0
 expect 1 'vcx_Open answered -4:'                              -                  -- formats 1
 expect 0 $'^  width           640$\n^  height          480$\n^  frame interval  333333 x 100 ns \\(30.00 fps\\)$\n^  compression     RGB \\(0\\)$' \
@@ -114,6 +118,47 @@ expect 0 $'^  width           640$\n^  height          480$\n^  frame interval  
 expect 0 'saved a 320x240 frame'                              'bmp small.bmp 320 240' -- snap 0 small.bmp --width 320 --height 240 --fps 15
 expect 0 'saved a 1280x720 frame'                             'bmp wide.bmp 1280 720' -- snap 0 wide.bmp --width 1280
 expect 1 'the device lists no format with width 800'          'none odd.bmp'      -- snap 0 odd.bmp --width 800
+
+# One capability chosen by index or subtype, said which; what the device cannot take.
+expect 0 $'^using capability 1: RGB24 320x240 at 30.00 fps \\(VideoInfo, 24 bit\\)$\n^saved a 320x240 frame' \
+                                                              'bmp chosen.bmp 320 240' -- snap 0 chosen.bmp --format 1
+expect 0 $'^using capability 2: RGB24 1280x720 at 30.00 fps\n^saved a 1280x720 frame' \
+                                                              'bmp sub.bmp 1280 720' -- snap 0 sub.bmp --subtype rgb24 --width 1280
+expect 1 '^vcxcap-cli: the device lists no capability 7 \(see .formats.\)$' \
+                                                              'none x.bmp'        -- snap 0 x.bmp --format 7
+expect 1 'the device lists no YUY2 capability'                'none x.bmp'        -- snap 0 x.bmp --subtype YUY2
+expect 1 'vcx_SetDevFormat answered -6: the frame rate is not one the capability can take' \
+                                                              'none x.bmp'        -- snap 0 x.bmp --format 0 --fps 15
+expect 2 'excludes'                                           'none x.bmp'        -- snap 0 x.bmp --format 1 --width 320
+# A camera of YUY2 and MJPG capabilities (read each time a camera filter is made).
+camera_formats '640x480@30:YUY2\01920x1080@30:MJPG\0vi2:320x240@15:MJPG'
+expect 0 $'^  0  640x480  30.00 fps  YUY2  VideoInfo  16 bit$\n^  1  1920x1080  30.00 fps  MJPG  VideoInfo  24 bit$\n^  2  320x240  15.00 fps  MJPG  VideoInfo2  24 bit$' \
+                                                              -                  -- formats 0
+expect 0 $'^using capability 1: MJPG 1920x1080 at 30.00 fps \\(VideoInfo, 24 bit\\)$\n^saved a 1920x1080 frame' \
+                                                              -                  -- snap 0 mjpg.bmp --subtype mjpg
+expect 0 $'^using capability 1: MJPG 1920x1080\n^recorded 1 s of device 0 to mjpg.avi' \
+                                                              'avi mjpg.avi 1920 1080' -- record 0 mjpg.avi --seconds 1 --subtype MJPG --width 1920
+expect 0 $'^using capability 0: YUY2 640x480 at 30.00 fps\n^watch 1 s: [0-9]+ frames' \
+                                                              -                  -- watch 0 --seconds 1 --format 0
+no_faults
+# A camera that keeps its own rate: the rate in force is told.
+camera_fault KeepRate 1
+expect 0 $'^saved a 640x480 frame\n^vcxcap-cli: warning: asked for 15.00 fps, the format in force runs at 30.00 fps$' \
+                                                              'bmp kept.bmp 640 480' -- snap 0 kept.bmp --width 640 --height 480 --fps 15
+expect 0 $'^watch 1 s: \n^vcxcap-cli: warning: asked for 15.00 fps, the format in force runs at 30.00 fps$' \
+                                                              -                  -- watch 0 --seconds 1 --width 640 --height 480 --fps 15
+no_faults
+# A camera whose formats state no rate, then one that also delivers a third
+# of its frames: the rate in force is the one measured, told when it is off.
+camera_fault ZeroFrameInterval 1
+expect 0 '^  0  640x480  rate not reported  RGB24  VideoInfo  24 bit$' -                  -- formats 0
+expect 0 '^  frame interval  0 \(rate not reported\)$'       -                  -- info 0
+camera_fault DeliverEvery 3
+expect 0 $'^saved a 640x480 frame\n^vcxcap-cli: warning: asked for 30.00 fps, the frames arrive at [0-9]+\\.[0-9]{2} fps \\(measured; the format in force reports no rate\\)$' \
+                                                              'bmp slow.bmp 640 480' -- snap 0 slow.bmp --width 640 --height 480 --fps 30
+expect 0 $'^recorded 2 s of device 0 to slow.avi\n^vcxcap-cli: warning: asked for 30.00 fps, the frames arrive at [0-9]+\\.[0-9]{2} fps \\(measured' \
+                                                              'avi slow.avi 640 480' -- record 0 slow.avi --seconds 2 --width 640 --height 480 --fps 30
+no_faults
 expect 0 $'^recording 1/2 s, [0-9]+ bytes written$\n^recording 2/2 s, [0-9]+ bytes written$\n^recorded 2 s of device 0 to plain.avi \\([0-9]+ bytes\\)$' \
                                                               'avi plain.avi 640 480' -- record 0 plain.avi --seconds 2
 expect 0 'recorded 1 s of device 0 through vcxcam Identity Compressor to ☃.avi' \

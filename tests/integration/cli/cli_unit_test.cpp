@@ -7,6 +7,7 @@
 #include "device_controls.h"
 #include "device_formats.h"
 #include "events.h"
+#include "format_choice.h"
 #include "results.h"
 #include "session.h"
 #include "text.h"
@@ -215,6 +216,112 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{{640, 480, std::nullopt}, cli::DeviceFormat{640, 480, 30.0}},
         RequestCase{{320, 480, std::nullopt}, std::nullopt},
         RequestCase{{std::nullopt, std::nullopt, 60.0}, std::nullopt}));
+
+TEST(CapabilityLists, ParseEveryLineKeepEmptyOnesAndRefuseOtherText) {
+    const std::vector<cli::DeviceCapability> capabilities = cli::parseCapabilityList(
+        "0,YUY2,VideoInfo,640,480,16,30.00,30.00,30.00\r\n\r\n"
+        "2,{12345678-9ABC-DEF0-0123-456789ABCDEF},VideoInfo2,1280,-720,12,5.00,60.00,0.00\r\n");
+    const cli::DeviceCapability undescribed{1, false, "", "", 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(capabilities, (std::vector<cli::DeviceCapability>{
+                                {0, true, "YUY2", "VideoInfo", 640, 480, 16, 30, 30, 30},
+                                undescribed,
+                                {2, true, "{12345678-9ABC-DEF0-0123-456789ABCDEF}", "VideoInfo2",
+                                 1280, -720, 12, 5, 60, 0}}));
+    for (const char* bad : {"0,YUY2,VideoInfo,640,480,16,30.00,30.00\r\n",
+                            "1,YUY2,VideoInfo,640,480,16,30.00,30.00,30.00\r\n",
+                            "0,YUY2,VideoInfo,640,480,16,30.00,30.00,fast\r\n",
+                            "0,YUY2,VideoInfo,640,480,16,30.00,30.00,30.00"}) {
+        EXPECT_THROW(cli::parseCapabilityList(bad), cli::CommandError) << bad;
+    }
+}
+
+struct ChoiceCase {
+    const char* name;
+    cli::FormatRequest request;
+    int index; // -1: refused
+    double fps;
+};
+
+class CapabilityChoices : public ::testing::TestWithParam<ChoiceCase> {};
+
+// What the device lists: a YUY2 and an MJPG capability of one size, an NV12
+// one with a range, one it could not describe, and a second YUY2 size.
+const std::vector<cli::DeviceCapability> kCapabilities = {
+    {0, true, "YUY2", "VideoInfo", 1920, 1080, 16, 5, 5, 5},
+    {1, true, "MJPG", "VideoInfo", 1920, 1080, 24, 30, 30, 30},
+    {2, true, "NV12", "VideoInfo2", 1280, 720, 12, 5, 60, 60},
+    {3, false, "", "", 0, 0, 0, 0, 0, 0},
+    {4, true, "YUY2", "VideoInfo", 640, 480, 16, 30, 30, 30}};
+
+TEST_P(CapabilityChoices, TakeTheFirstThatHoldsTheRequest) {
+    const ChoiceCase& row = GetParam();
+    if (row.index < 0) {
+        EXPECT_THROW(cli::chooseCapability(row.request, kCapabilities), cli::CommandError);
+        return;
+    }
+    const cli::CapabilityChoice choice = cli::chooseCapability(row.request, kCapabilities);
+    EXPECT_EQ(choice.capability.index, row.index);
+    EXPECT_EQ(choice.fps, row.fps);
+}
+
+cli::FormatRequest bySubtype(const char* subtype, std::optional<int> width = std::nullopt,
+                             std::optional<double> fps = std::nullopt) {
+    return {width, std::nullopt, fps, std::nullopt, subtype};
+}
+cli::FormatRequest byIndex(int index, std::optional<double> fps = std::nullopt) {
+    return {std::nullopt, std::nullopt, fps, index, std::nullopt};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, CapabilityChoices,
+    ::testing::Values(ChoiceCase{"IndexAtItsOwnRate", byIndex(1), 1, 0},
+                      ChoiceCase{"IndexAtAnotherRate", byIndex(2, 15.0), 2, 15.0},
+                      ChoiceCase{"IndexAtItsOwnRateGiven", byIndex(2, 60.001), 2, 0},
+                      ChoiceCase{"IndexNotListed", byIndex(5), -1, 0},
+                      ChoiceCase{"IndexNotDescribed", byIndex(3), -1, 0},
+                      ChoiceCase{"SubtypeInAnyCase", bySubtype("mjpg"), 1, 0},
+                      ChoiceCase{"SubtypeAndWidth", bySubtype("YUY2", 640), 4, 0},
+                      ChoiceCase{"SubtypeAndARateItsRangeHolds", bySubtype("NV12", 1280, 24.0), 2,
+                                 24.0},
+                      ChoiceCase{"SubtypeAndAnUnheldRate", bySubtype("YUY2", 1920, 30.0), -1, 0},
+                      ChoiceCase{"SubtypeNotListed", bySubtype("H264"), -1, 0},
+                      ChoiceCase{"SubtypeAndAnUnlistedSize", bySubtype("MJPG", 1280), -1, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RateCase {
+    double asked;
+    double inForce;
+    bool measured;
+    const char* warning; // null: none
+};
+
+class RateWarnings : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(RateWarnings, ComeOnlyBeyondFivePerCent) {
+    const RateCase& row = GetParam();
+    const std::optional<std::string> warning =
+        cli::rateMismatch(row.asked, row.inForce, row.measured);
+    if (row.warning == nullptr) {
+        EXPECT_FALSE(warning) << *warning;
+    } else {
+        ASSERT_TRUE(warning);
+        EXPECT_EQ(*warning, row.warning);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rates, RateWarnings,
+    ::testing::Values(
+        RateCase{30.0, 30.0, false, nullptr}, RateCase{30.0, 28.5, false, nullptr},
+        RateCase{30.0, 31.5, true, nullptr},
+        RateCase{30.0, 28.49, false, "asked for 30.00 fps, the format in force runs at 28.49 fps"},
+        RateCase{15.0, 30.0, false, "asked for 15.00 fps, the format in force runs at 30.00 fps"},
+        RateCase{15.0, 5.01, true,
+                 "asked for 15.00 fps, the frames arrive at 5.01 fps (measured; the format in "
+                 "force reports no rate)"},
+        RateCase{15.0, 0.0, true,
+                 "asked for 15.00 fps, the frames arrive at 0.00 fps (measured; the format in "
+                 "force reports no rate)"}));
 
 TEST(ControlLists, ParseEachLineWithItsPaddedValueAndRefuseOtherText) {
     const std::vector<cli::DeviceControl> controls = cli::parseControlList(

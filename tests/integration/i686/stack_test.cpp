@@ -46,6 +46,7 @@ struct Buffers {
     int bitsSize = static_cast<int>(kFrameBytes);
     std::array<std::uint8_t, 44> header{};
     std::array<int, 5> numbers{}; // what the control exports write
+    double rate = 0;              // what vcx_GetDevFormat writes
     HDC dc = nullptr;
     std::uint8_t* pixels = nullptr; // of the DIB section selected into dc
     std::string snapshot;
@@ -158,6 +159,18 @@ std::vector<std::uint32_t> waitForAFrame(Buffers&) {
 std::vector<std::uint32_t> nextFrame(Buffers& b) {
     return {word(0), word(1000), word(b.bits.data()), word(&b.bitsSize), word(b.header.data())};
 }
+// Past the default camera's four capabilities, at a rate that passes: -5 shows
+// the double arrived whole (a garbled one is refused first, -6).
+std::vector<std::uint32_t> capabilityPastTheList(Buffers&) {
+    std::array<std::uint32_t, 2> halves{};
+    const double rate = 30.0;
+    std::memcpy(halves.data(), &rate, sizeof rate);
+    return {word(7), halves[0], halves[1]};
+}
+std::vector<std::uint32_t> formatInUse(Buffers& b) {
+    return {word(&b.numbers[0]), word(&b.numbers[1]), word(&b.numbers[2]), word(&b.numbers[3]),
+            word(&b.rate)};
+}
 std::vector<std::uint32_t> unknownAudioCodec(Buffers&) {
     static const char name[] = "No such audio codec";
     return {word(name)};
@@ -206,6 +219,16 @@ void isThePathList(const Buffers& b) {
 }
 void holdsAnArrivalTime(const Buffers& b) {
     EXPECT_GE(b.numbers[0], 0);
+}
+void listsTheCapabilities(const Buffers& b) {
+    EXPECT_EQ(std::string(b.lists[0].data())
+                  .rfind("0,RGB24,VideoInfo,640,480,24,30.00,30.00,30.00\r\n1,RGB24,", 0),
+              0u)
+        << b.lists[0].data();
+}
+void isTheFormatInUse(const Buffers& b) {
+    EXPECT_EQ(b.numbers, (std::array<int, 5>{0, 24, kWidth, kHeight, 0}));
+    EXPECT_DOUBLE_EQ(b.rate, 10000000.0 / 333333);
 }
 void listedTheFormats(const Buffers& b) {
     EXPECT_EQ(std::string(b.lists[1].data()).rfind("640\r\n", 0), 0u) << b.lists[1].data();
@@ -276,6 +299,10 @@ const ExportCall kCalls[] = {
     {"vcx_WaitFrame", S::kRunning, waitForAFrame, std::nullopt, false, nullptr, true},
     {"vcx_GetNextFrame", S::kRunning, nextFrame, std::nullopt, false, holdsTheCamerasPicture, true},
     {"vcx_GetEvent", S::kOpen, twoNumbers, 0},
+    {"vcx_GetDevFormatList", S::kOpen, firstList, 4, false, listsTheCapabilities},
+    {"vcx_GetDevFormatListSize", S::kOpen, none, std::nullopt},
+    {"vcx_SetDevFormat", S::kOpen, capabilityPastTheList, -5},
+    {"vcx_GetDevFormat", S::kOpen, formatInUse, 0, false, isTheFormatInUse},
     // No audio device (-1, the default); Wine lists no audio compressor (-4).
     {"vcx_SetAudioDevice", S::kInitialised, one<-1>, 0},
     {"vcx_SetAudioCodec", S::kInitialised, unknownAudioCodec, -4},
@@ -350,6 +377,7 @@ class MisalignedStack : public testing::TestWithParam<ExportCall> {
         vcx_SetDevHeight(0);
         vcx_SetDevFrameRate(0.0);
         vcx_SetAudioFormat(0, 0, 0);
+        vcx_SetFrameQueue(0);
     }
 
     static std::string snapshotPath() {

@@ -59,6 +59,8 @@ void writeCamera(size_t index, const CameraConfig& camera) {
     writeDword(HKEY_CURRENT_USER, key, L"StallAfter", camera.stallAfter);
     writeDword(HKEY_CURRENT_USER, key, L"LoseAfter", camera.loseAfter);
     writeDword(HKEY_CURRENT_USER, key, L"DropEvery", camera.dropEvery);
+    writeDword(HKEY_CURRENT_USER, key, L"CorruptEvery", camera.corruptEvery);
+    writeDword(HKEY_CURRENT_USER, key, L"KeepRate", camera.keepRate);
     writeDword(HKEY_CURRENT_USER, key, L"DeliverEvery", camera.deliverEvery);
     writeDword(HKEY_CURRENT_USER, key, L"ZeroFrameInterval", camera.zeroFrameInterval);
 }

@@ -348,6 +348,29 @@ HRESULT FakeCaptureGraphBuilder::FindInterface(const GUID* category, const GUID*
     return E_NOINTERFACE;
 }
 
+HRESULT FakeCaptureGraphBuilder::FindPin(IUnknown* source, PIN_DIRECTION direction,
+                                         const GUID* category, const GUID* type,
+                                         WINBOOL unconnected, int index, IPin** pin) {
+    *pin = nullptr;
+    const HRESULT hr =
+        call("FindPin(" + describe(source) + ", " +
+             (direction == PINDIR_OUTPUT ? "output" : "input") + ", " + guidOrNull(category) +
+             (type != nullptr || unconnected || index != 0 ? ", other arguments" : "") + ")");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    FakeCom* found = nullptr;
+    if (category != nullptr && *category == PIN_CATEGORY_CAPTURE) {
+        found = capturePin;
+    } else if (category != nullptr && *category == PIN_CATEGORY_PREVIEW) {
+        found = previewPin;
+    }
+    if (found == nullptr || direction != PINDIR_OUTPUT) {
+        return E_FAIL;
+    }
+    return SUCCEEDED(found->handOut(IID_IPin, reinterpret_cast<void**>(pin))) ? hr : E_FAIL;
+}
+
 // FakePropertyBag
 
 void* FakePropertyBag::find(REFIID iid) {

@@ -346,10 +346,14 @@ class FakeCaptureGraphBuilder : public FakeCom, public ICaptureGraphBuilder2 {
                                               IAMCopyCaptureFileProgress*) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE FindPin(IUnknown*, PIN_DIRECTION, const GUID*, const GUID*, WINBOOL,
-                                      int, IPin**) override {
-        return E_NOTIMPL;
-    }
+    // The device's output pins by category, which FindPin hands out
+    // (E_FAIL for a category without one, as the platform answers); not
+    // owned. Journaled as "FindPin(device0, output, PIN_CATEGORY_CAPTURE)".
+    FakeCom* capturePin = nullptr;
+    FakeCom* previewPin = nullptr;
+    HRESULT STDMETHODCALLTYPE FindPin(IUnknown* source, PIN_DIRECTION direction,
+                                      const GUID* category, const GUID* type, WINBOOL unconnected,
+                                      int index, IPin** pin) override;
 };
 
 // A property bag whose "FriendlyName" (and "DevicePath", when it has one)

@@ -2,6 +2,8 @@
 
 #include "fakes/fake_property_pages.h"
 
+#include <vfwmsgs.h>
+
 namespace fakes {
 
 // FakePin
@@ -21,6 +23,18 @@ HRESULT FakePin::GetPages(CAUUID* out) {
     if (SUCCEEDED(hr)) {
         handOutPages(pages, out);
     }
+    return hr;
+}
+
+HRESULT FakePin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
+    const HRESULT hr = call("ConnectionMediaType");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (!connection) {
+        return VFW_E_NOT_CONNECTED;
+    }
+    fillMediaType(*connection, *type);
     return hr;
 }
 

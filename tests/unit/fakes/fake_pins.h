@@ -5,11 +5,13 @@
 #include <dshow.h>
 #include <ocidl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fakes/fake_com.h"
 #include "fakes/fake_enumerator.h"
+#include "fakes/fake_stream_config.h"
 
 namespace fakes {
 
@@ -31,14 +33,18 @@ class FakePin : public FakeCom, public IPin, public ISpecifyPropertyPages {
     // result hands out nothing.
     HRESULT STDMETHODCALLTYPE GetPages(CAUUID* out) override;
 
-    // IPin: nothing the library calls.
+    // IPin: nothing else the library calls.
     HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE Disconnect() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE ConnectedTo(IPin**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    // The type the pin is connected with; none: not connected.
+    std::optional<FakeCapability> connection;
+    // Journaled "ConnectionMediaType": fills in the connection's type, or
+    // answers VFW_E_NOT_CONNECTED.
+    HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* type) override;
     HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE QueryId(LPWSTR*) override { return E_NOTIMPL; }

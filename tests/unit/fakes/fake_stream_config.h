@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <dshow.h>
+#include <dvdmedia.h>
 
 #include <optional>
 #include <string>
@@ -16,16 +17,33 @@ namespace fakes {
 
 // One capability as GetStreamCaps hands it out.
 struct FakeCapability {
+    GUID subtype = MEDIASUBTYPE_RGB24;
     GUID formatType = FORMAT_VideoInfo;
-    // cbFormat; the block holds this many bytes, the head of `info` copied in.
+    // cbFormat; the block holds this many bytes, the head of `info` (or of
+    // `info2`, when set) copied in.
     ULONG formatSize = sizeof(VIDEOINFOHEADER);
     // false: pbFormat null (cbFormat as above).
     bool withBlock = true;
     VIDEOINFOHEADER info{};
+    std::optional<VIDEOINFOHEADER2> info2;
+    // MinFrameInterval and MaxFrameInterval of its VIDEO_STREAM_CONFIG_CAPS.
+    REFERENCE_TIME minFrameInterval = 0;
+    REFERENCE_TIME maxFrameInterval = 0;
 };
 
-// A FORMAT_VideoInfo capability of the given size and frame interval.
+// A FORMAT_VideoInfo capability of the given size and frame interval (its
+// range that one interval), RGB24.
 FakeCapability videoCapability(LONG width, LONG height, REFERENCE_TIME interval);
+
+// The same as a FORMAT_VideoInfo2 capability of the given subtype, FourCC and
+// bit count.
+FakeCapability videoInfo2Capability(const GUID& subtype, DWORD fourcc, WORD bitCount, LONG width,
+                                    LONG height, REFERENCE_TIME interval);
+
+// A media type of the capability, as the platform allocates one.
+AM_MEDIA_TYPE* makeMediaType(const FakeCapability& capability);
+// Its fields only, into type (a pin's connection type).
+void fillMediaType(const FakeCapability& capability, AM_MEDIA_TYPE& type);
 
 class FakeStreamConfig : public FakeCom, public IAMStreamConfig {
   public:
@@ -58,7 +76,9 @@ class FakeStreamConfig : public FakeCom, public IAMStreamConfig {
     // Journaled as "SetFormat(i)", i the capability the block came from, so
     // that one capability's set can be made to fail.
     HRESULT STDMETHODCALLTYPE SetFormat(AM_MEDIA_TYPE* type) override;
-    HRESULT STDMETHODCALLTYPE GetFormat(AM_MEDIA_TYPE**) override { return E_NOTIMPL; }
+    // Journaled "GetFormat": the type of the last SetFormat, else capability
+    // 0's (E_FAIL without capabilities).
+    HRESULT STDMETHODCALLTYPE GetFormat(AM_MEDIA_TYPE** type) override;
 
   private:
     // Format blocks handed out, with their capability, latest last.
