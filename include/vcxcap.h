@@ -42,7 +42,8 @@ int VCXAPI vcx_Init(void);
  * Ends what vcx_Init started and marks the library not initialised. Closes
  * no slot: close slots first. COM is uninitialised only when vcx_Init's
  * CoInitialize succeeded. 0 on success; -1 when the library is not
- * initialised (vcx_Init not called, or vcx_Exit called since).
+ * initialised (vcx_Init not called, or vcx_Exit called since); -2 when
+ * called from a message handler during a frame wait (nothing done).
  */
 int VCXAPI vcx_Exit(void);
 
@@ -97,9 +98,20 @@ int VCXAPI vcx_Close(void);
  * placed.
  * reserved: must not be negative; has no other effect.
  *
+ * Modes 300 and 301 record sound too when the slot has an audio device
+ * (vcx_SetAudioDevice): after the video's capture stream, the audio device
+ * ("Audio Capture") joins the graph, the requested audio format is asked of
+ * its capture pin, the audio compressor ("Audio Compressor") joins when one
+ * is chosen, and the audio capture stream is rendered into the same file;
+ * on Windows' AVI Mux the audio stream is the master stream and the streams
+ * are interleaved as captured (one second at most between chunks); the audio
+ * device's clock, when it offers one, becomes the graph's.
+ *
  * Returns 0 with the slot open, or 1 when the device refused a requested
- * capture format and the slot opened all the same. Checked before anything
- * is created, leaving the slot as it was:
+ * capture format and the slot opened all the same; 2 is added when the audio
+ * device refused the requested audio format (or has no stream configuration)
+ * and records in its own (so 2 or 3; a slot without an audio device never
+ * sees them). Checked before anything is created, leaving the slot as it was:
  *  -1 library not initialised (vcx_Init not called, or vcx_Exit called since)
  *  -2 slot already open or running
  *  -6 deviceIndex or reserved negative
@@ -132,6 +144,16 @@ int VCXAPI vcx_Close(void);
  *  mode 300: -52 Null Renderer not created, -53 not added under its own name,
  *      -54 preview not connected
  *  mode 301: -55 preview not connected
+ *  modes 300, 301 with an audio device: -60 System Device Enumerator not
+ *      created, -61 no audio input category enumerator, -62 the chosen audio
+ *      device is past the list now, -63 the audio device not bound or not
+ *      added, -64 System Device Enumerator not created (audio compressor
+ *      search), -65 no audio compressor listed, -66 no audio compressor has
+ *      the chosen name now, -67 the audio compressor not bound or not added,
+ *      -68 audio capture stream not connected to the file, -69 the AVI Mux
+ *      has no IConfigAviMux or refused the audio as master stream, -70 it has
+ *      no IConfigInterleaving or refused the capture interleaving, -71 the
+ *      graph has no IMediaFilter or refused the audio device's clock
  *  -58 no IVideoWindow
  */
 int VCXAPI vcx_Open(int deviceIndex, int mode, int reserved, vcx_intptr fileOrRenderMode,
@@ -548,6 +570,18 @@ int VCXAPI vcx_CodecDialog(int window, int dialog);
 #define VCX_CONTROL_IRIS 15
 #define VCX_CONTROL_FOCUS 16
 
+/*
+ * The properties' names in number order, as vcx_GetDevControlList writes
+ * them: an initializer for an array of 17 strings, for example
+ *     static const char* const names[] = VCX_CONTROL_NAMES;
+ */
+#define VCX_CONTROL_NAMES                                                                          \
+    {                                                                                              \
+        "Brightness", "Contrast", "Hue", "Saturation", "Sharpness", "Gamma", "ColorEnable",        \
+            "WhiteBalance", "BacklightCompensation", "Gain", "Pan", "Tilt", "Roll", "Zoom",        \
+            "Exposure", "Iris", "Focus"                                                            \
+    }
+
 /* Modes and capabilities: auto 1, manual 2 (capabilities 3: both). */
 #define VCX_CONTROL_AUTO 1
 #define VCX_CONTROL_MANUAL 2
@@ -654,38 +688,70 @@ int VCXAPI vcx_GetDevicePathListSize(void);
  * Which frame do copied bits belong to? vcx_GetImageMem copies what the
  * grabber holds, and the grabber replaces that before the count moves, so a
  * copy can hold a frame newer than vcx_GetFrameCount says: its number cannot
- * be known exactly. vcx_GetNextFrame can: it asks for the next frame, and
- * the callback of that frame hands its sample over (it keeps one reference
- * and stores the frame's number with it, published by one atomic exchange);
- * the host's thread copies the bits out of that very sample and gives the
- * reference back before the call returns. Exactly one request is answered by
- * exactly one sample, the number is the one the callback gave that sample,
- * and the streaming thread writes later frames into other samples while this
- * one is held, so the bits and the number always belong together. A host
- * that sees every frame exactly once, in order:
+ * be known exactly. vcx_GetNextFrame can: while the host waits in it, it
+ * asks for the next frame above after, and the callback of that frame copies
+ * the frame's bits straight from its sample into the host's memory, then
+ * publishes the frame's number with them (one atomic store after the copy).
+ * Exactly one request is answered by exactly one frame, the number is the one
+ * the callback gave that frame, and the copy is made before the grabber
+ * passes the sample on, so the bits and the number always belong together;
+ * a host that gives up waits for a copy under way to end, so nothing writes
+ * into its memory after the call returned. A host that sees every frame
+ * exactly once, in order:
  *
- *     int last = 0, n;
+ *     int last = 0, n, size = capacity;
  *     while ((n = vcx_GetNextFrame(last, 1000, bits, &size, header)) > 0) {
  *         if (n != last + 1) { frames last + 1 .. n - 1 were missed }
- *         last = n;           bits hold frame n
+ *         last = n;           bits hold frame n, size bytes of them
  *         size = capacity;
  *     }
  *
  * It misses frames only when it comes back later than the next frame
- * arrives; the numbers then show the gap.
+ * arrives; the numbers then show the gap. A slot with a frame queue
+ * (vcx_SetFrameQueue) keeps copies of its newest frames, so that a host that
+ * comes back late still gets frame last + 1 while the queue holds it.
+ *
+ * Frame numbers run from 1 to 2147483647 and then start again at 1. A number
+ * counts as above another when it follows it by less than 2^30 frames in
+ * that cycle (at 1000 fps, 12 days): after 2147483647, frame 1 is above it,
+ * so the loop above goes on; a host that computes last + 1 wraps it to 1.
  *
  * Timeouts are milliseconds: 0 only looks (see each export), 1 to
- * 2147483647 wait at most that long, -1 waits without limit; below -1 is
- * refused. A wait also ends at once when the device has been lost
- * (EC_DEVICE_LOST announcing its removal reached the graph); the graph
- * events it takes off the graph to notice that are kept, in order, for
- * vcx_GetEvent (up to 32; beyond that they stay with the graph).
+ * 2147483647 wait at most that long, -1 waits without limit (but see the
+ * start-up allowance); below -1 is refused. A wait also ends at once when
+ * the device has been lost (EC_DEVICE_LOST announcing its removal reached
+ * the graph), or when the graph stopped streaming on its own: EC_COMPLETE,
+ * EC_USERABORT, EC_ERRORABORT, EC_ERRORABORTEX, EC_STREAM_ERROR_STOPPED or
+ * EC_ERROR_STILLPLAYING reached the graph during this run; no frame comes
+ * then until the slot runs again. The graph events a wait takes off the
+ * graph to notice those are kept, in order, for vcx_GetEvent (up to 32;
+ * beyond that they stay with the graph).
+ *
+ * Start-up allowance: a camera takes a moment to deliver its first frame
+ * after a run (a few hundred milliseconds for many USB cameras, seconds for
+ * some), and one held by another program never delivers. A wait without
+ * limit (timeoutMs -1) made before the first frame of a run has arrived
+ * ends with -13 once the allowance has passed since the run began: 10000 ms
+ * unless vcx_SetStartupAllowance chose another; an allowance of 0 makes such
+ * a wait wait for the first frame without limit, as the host then asked.
+ * Once a frame of the run has arrived, -1 waits without limit.
+ *
+ * While it waits, the host's thread dispatches its window messages (a
+ * MsgWaitForMultipleObjectsEx loop: PeekMessage, TranslateMessage,
+ * DispatchMessage), as a single-threaded apartment must: the host's windows
+ * paint, its timers run, and calls from other apartments into the thread
+ * are served. A WM_QUIT taken meanwhile is posted again when the wait ends.
+ * A message handler may call the library during the wait: every export
+ * works as usual, but vcx_WaitFrame and vcx_GetNextFrame answer -14 (no wait
+ * within a wait) and vcx_Exit answers -2 (COM must outlive the wait); a
+ * handler that stops or closes the waiting slot ends the wait, which then
+ * answers -1 once the handler has returned.
  */
 
 /*
  * The number of frames that reached the active slot's Sample Grabber since
- * it opened, which is also the newest frame's number (0 before the first);
- * at most 2147483647.
+ * it opened, which is also the newest frame's number (0 before the first),
+ * in the cycle of numbers above (1 again after 2147483647).
  *  -1 the slot is not open or running
  *  -2 the slot counts no frames
  */
@@ -730,34 +796,83 @@ int VCXAPI vcx_GetDroppedFrames(void);
  * the running slot's grabber, and returns the newest frame's number (above
  * after: frames may have come meanwhile); at once when one already has.
  * timeoutMs 0 only looks.
- *  -1 the slot is not running (closed, or open and stopped)
+ *  -1 the slot is not running (closed, or open and stopped), or a message
+ *     handler stopped or closed it during the wait
  *  -2 the slot counts no frames
  *  -3 no such frame within timeoutMs
  *  -4 the device has been lost (no frame above after arrived before)
  *  -5 after is negative
  *  -6 timeoutMs is below -1
  *  -7 the wait itself failed
+ * -12 the graph stopped streaming on its own (an error or end-of-stream
+ *     event, kept for vcx_GetEvent) and no frame above after arrived before
+ * -13 timeoutMs -1 and no frame of this run within the start-up allowance
+ * -14 called from a message handler during a wait (nothing done)
+ * (codes -8 to -11 are vcx_GetNextFrame's alone)
  */
 int VCXAPI vcx_WaitFrame(int after, int timeoutMs);
 
 /*
- * Waits for the next frame to reach the running slot's grabber (one that
- * arrives after the call began, numbered above after), copies its bits into
- * bits (*bitsSize: on entry the capacity, on return the bytes copied) and
- * the 44-byte frame header of the connected format into header, and returns
- * the frame's number, which is exactly the frame the bits are (see above).
- * Works whether or not the grabber buffers frames. timeoutMs 0 takes only a
- * frame that is being handed over at that instant: give a frame interval or
- * more. Size bits with vcx_GetImageMemSize(0).
+ * Copies the next frame numbered above after into bits (*bitsSize: on
+ * entry the capacity, on return the bytes copied) and the 44-byte frame
+ * header of the connected format into header, and returns the frame's
+ * number, which is exactly the frame the bits are (see above).
+ * Without a frame queue it waits for the next frame to reach the running
+ * slot's grabber (one that arrives after the call began), which the graph's
+ * streaming thread copies into bits as it arrives. With a frame queue it copies the oldest queued
+ * frame numbered above after at once (after + 1 when the host is back within the queue's depth),
+ * and waits only when the queue holds none. Works whether or not the grabber buffers frames: a host
+ * that takes its frames only through this export switches buffering off (vcx_SetCapConfig(0) after
+ * the run) so that each frame is copied once, into its memory (twice with a queue: into the queue
+ * on the streaming thread, then out of it). timeoutMs 0 takes only a frame that is queued or being
+ * handed over at that instant: give a frame interval or more. Size bits with
+ * vcx_GetImageMemSize(0).
  *  -1 .. -7 as vcx_WaitFrame (-3: no frame within timeoutMs)
  *  -8 bits, bitsSize or header is null
  *  -9 the connected media type is not available
  * -10 *bitsSize is smaller than a frame (before waiting, by the connected
  *     format; or the frame that came was larger: that frame is gone)
  * -11 the frame's bits could not be read
+ * -12 .. -14 as vcx_WaitFrame
  * Nothing is written on a failure.
  */
 int VCXAPI vcx_GetNextFrame(int after, int timeoutMs, void* bits, int* bitsSize, void* header);
+
+/*
+ * The depth of the active slot's frame queue: how many of its newest frames
+ * the slot keeps copies of for vcx_GetNextFrame, 0 for none (the default).
+ * Kept across vcx_Close like the requested format; applied by every later
+ * vcx_Open and at once to an open slot. The queue takes depth x
+ * lSampleSize bytes of the process heap for as long as the slot is open
+ * (1920x1080 RGB24: about 6 MB a frame), and its streaming thread copies
+ * every frame into it (about half a millisecond for 1920x1080 on a current
+ * machine).
+ *   0 done (a closed slot: stored for the next open)
+ *  -1 depth below 0 or above 1024 (nothing changed)
+ *  -2 the slot is running: stop it first (nothing changed)
+ *  -3 an open slot: the memory could not be had; the slot keeps no queue
+ *     and the depth stays what it was
+ *  -4 an open slot: the connected media type is not available; as -3
+ */
+int VCXAPI vcx_SetFrameQueue(int depth);
+
+/*
+ * The frame queue of the active slot: for an open or running slot the depth
+ * of the queue it has (0 when it has none, also when the memory for the
+ * depth asked for could not be had at open); for a closed slot the depth the
+ * next open asks for. Never fails.
+ */
+int VCXAPI vcx_GetFrameQueue(void);
+
+/*
+ * The start-up allowance of the active slot in milliseconds (see above):
+ * how long a wait without limit waits for the first frame of a run before it
+ * answers -13; 0 waits for it without limit. Kept across vcx_Close, in any
+ * slot state; 10000 until set.
+ *   0 done
+ *  -1 milliseconds is negative (nothing changed)
+ */
+int VCXAPI vcx_SetStartupAllowance(int milliseconds);
 
 /*
  * Takes the next event off the active slot's graph (IMediaEventEx::GetEvent
@@ -775,6 +890,91 @@ int VCXAPI vcx_GetNextFrame(int after, int timeoutMs, void* bits, int* bitsSize,
  *  -4 the graph failed to hand out its next event
  */
 int VCXAPI vcx_GetEvent(int* param1, int* param2);
+
+/*
+ * Events the library itself posts to a slot's graph, in the range of
+ * EC_USER (0x8000); vcx_GetEvent hands them out like the graph's own.
+ *
+ * VCX_EVENT_RECORDING_TIME_JUMP: the library's own AVI writer (modes 300
+ * and 301 where the graph builder has no file output, as on Wine) met a
+ * sample whose time went back from its stream's previous sample, or forward
+ * by more than 60 seconds. It wrote the sample right after the previous one
+ * of its stream instead of at its time, and records on. Posted once per
+ * jump. param1: the stream, 0 video, 1 audio; param2: the step in
+ * milliseconds, the sample's time less the previous sample's (negative:
+ * back), clamped to -2147483648..2147483647.
+ */
+#define VCX_EVENT_RECORDING_TIME_JUMP 0x8001
+
+/* --- Recording with sound ------------------------------------------------ */
+
+/*
+ * The audio capture of the AVI modes. Like the requested capture format, the
+ * choices are kept per slot, in every slot state; they survive vcx_Close and
+ * are applied by every later vcx_Open of the slot in mode 300 or 301 (other
+ * modes ignore them). A refused value leaves the slot's choice unchanged. A
+ * slot whose audio device is none (the default) records exactly as without
+ * these exports.
+ *
+ * vcx_SetAudioDevice: the audio capture device at position index of the audio
+ * device list (vcx_GetDeviceList(buffer, 1)), or none for -1.
+ *   0 stored
+ *  -1 vcx_Init not called
+ *  -2 index below -1
+ *  -3 System Device Enumerator not created
+ *  -4 no audio input category enumerator (no audio capture device listed)
+ *  -5 index not less than the number of audio capture devices
+ */
+int VCXAPI vcx_SetAudioDevice(int index);
+
+/*
+ * vcx_SetAudioCodec: the audio compressor the sound is recorded through,
+ * named exactly as the audio compressor list (vcx_GetCodecList(buffer, 1))
+ * writes it (ANSI code page, case and spaces count), or none for a null or
+ * empty name (the default: the device's PCM is recorded).
+ *   0 stored
+ *  -1 vcx_Init not called
+ *  -2 name of 256 bytes or more
+ *  -3 System Device Enumerator not created
+ *  -4 no audio compressor category enumerator (none listed)
+ *  -5 no audio compressor has exactly that name
+ */
+int VCXAPI vcx_SetAudioCodec(const char* name);
+
+/*
+ * vcx_SetAudioFormat: the PCM format asked of the audio device through
+ * IAMStreamConfig::SetFormat on its capture pin: sampleRate samples per
+ * second, channels, bitsPerSample; all three 0 (the default): the device's
+ * own format. Checked here, needs no vcx_Init:
+ *   0 stored
+ *  -1 sampleRate outside 1000..384000 (and not all three 0)
+ *  -2 channels outside 1..8
+ *  -3 bitsPerSample not 8, 16, 24 or 32
+ * A device that refuses the format records in its own; vcx_Open then says so
+ * through its result (2 added to what it returns, see vcx_Open).
+ */
+int VCXAPI vcx_SetAudioFormat(int sampleRate, int channels, int bitsPerSample);
+
+/*
+ * vcx_GetAudioFormatList: the formats the audio capture device at position
+ * device of the audio device list offers on its capture pin
+ * (IAMStreamConfig::GetStreamCaps), one entry "RATE,CHANNELS,BITS" (from
+ * the capability's WAVEFORMATEX; "44100,2,16") per capability that carries
+ * one, in order, as a name list appended to buffer. The device is bound for
+ * the call only; no slot is used. Returns the number of entries.
+ * vcx_GetAudioFormatListSize: the bytes the list writes into an empty
+ * buffer, NUL included.
+ *  -1 vcx_Init not called
+ *  -2 buffer is null (vcx_GetAudioFormatList only)
+ *  -3 System Device Enumerator not created
+ *  -4 no audio input category enumerator (no audio capture device listed)
+ *  -5 device negative or not less than the number of audio capture devices
+ *  -6 the device was not bound
+ *  -7 Capture Graph Builder 2 not created
+ *  -8 the device's audio capture pin has no stream configuration
+ */
+int VCXAPI vcx_GetAudioFormatList(int device, char* buffer);
+int VCXAPI vcx_GetAudioFormatListSize(int device);
 
 #ifdef __cplusplus
 }

@@ -20,6 +20,9 @@ packages=(
     libcli11-dev
     # the i686 tests' private i386 root (scripts/wine-i686.sh)
     python3 xz-utils
+    # the other-language checks (tests/languages, scripts/setup-languages.sh): Free Pascal
+    # with the RTL's source (built for Windows there), Mono's C# compiler
+    fp-compiler-3.2.2 fpc-source-3.2.2 mono-mcs
     "$@"
 )
 

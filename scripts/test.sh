@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Sets up the machine, checks formatting, builds both architectures and runs
 # every test: the export checks of both DLLs, each architecture's release zip
-# as a host project uses it, and through ctest under Wine (in a virtual X
-# display for the windowed renderers) the x86_64 tree's unit, integration and
+# as a host project uses it, the usage guide's C#, Delphi and Python
+# declarations run (scripts/check-languages.sh; its failures fail the run
+# after ctest), and through ctest under Wine (in a virtual X display for the
+# windowed renderers) the x86_64 tree's unit, integration and
 # endurance tests, then the i686 tree's unit tests and its chosen integration
 # tests (32-bit Wine natively where the kernel runs 32-bit code, else under
 # qemu-user: scripts/wine-i686.sh, whose set-up is cached under
@@ -20,15 +22,16 @@ for arch in x86_64 i686; do
     "$root/scripts/check-exports.sh" "$root/build/$arch/bin/vcxcam.dll" "$root/vcxcam/src/vcxcam.def" "$objdump"
 done
 
+status=0
 export WINEDEBUG=-all
 for arch in x86_64 i686; do
     export WINEPREFIX="$root/build/$arch/wineprefix" VCX_WINE_ARCH=$arch
     "$root/scripts/wineprefix.sh" "$WINEPREFIX"
     "$root/scripts/check-package.sh" "$root/build/$arch" "$arch"
+    "$root/scripts/check-languages.sh" "$root/build/$arch" "$arch" || status=1
 done
 unset WINEPREFIX VCX_WINE_ARCH
 
-status=0
 for arch in x86_64 i686; do
     if [ "$arch" = i686 ]; then
         echo "test: the i686 tree, 32-bit Wine $("$root/scripts/wine-i686.sh" --runner)"

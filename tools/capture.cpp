@@ -115,7 +115,42 @@ DeviceFormat requestFormat(int device, const FormatRequest& request) {
     return format;
 }
 
+// Stores the recording's sound in slot 0 for its next open; every refusal
+// is the command's failure.
+void requestSound(const RecordOptions& options) {
+    vcx_SetActiveSel(0);
+    check("vcx_SetAudioDevice", vcx_SetAudioDevice(*options.audioDevice));
+    if (options.audioCodec) {
+        const std::optional<std::string> name = ansiFromUtf8(*options.audioCodec);
+        if (!name) {
+            throw CommandError("the audio compressor name cannot be written in the system's "
+                               "ANSI code page, in which the library lists it");
+        }
+        check("vcx_SetAudioCodec", vcx_SetAudioCodec(name->c_str()));
+    }
+    if (options.audioFormat) {
+        const AudioFormatRequest& format = *options.audioFormat;
+        check("vcx_SetAudioFormat",
+              vcx_SetAudioFormat(format.sampleRate, format.channels, format.bitsPerSample));
+    }
+}
+
 } // namespace
+
+std::optional<AudioFormatRequest> parseAudioFormat(std::string_view text) {
+    int values[3] = {};
+    for (int index = 0; index < 3; ++index) {
+        const std::size_t end = index < 2 ? text.find(',') : text.size();
+        const std::string_view number = text.substr(0, end);
+        if (end == std::string_view::npos || number.empty() || number.size() > 9 ||
+            number.find_first_not_of("0123456789") != std::string_view::npos) {
+            return std::nullopt;
+        }
+        values[index] = std::stoi(std::string(number));
+        text.remove_prefix(index < 2 ? end + 1 : end);
+    }
+    return AudioFormatRequest{values[0], values[1], values[2]};
+}
 
 int runSnap(const SnapOptions& options) {
     const std::optional<std::string> path = ansiFromUtf8(options.output);
@@ -153,7 +188,13 @@ int runRecord(const RecordOptions& options) {
     int seconds = 0;
     std::optional<GraphEvent> failure;
     {
+        if (options.audioDevice) {
+            requestSound(options);
+        }
         OpenSlot slot(options.device, kAviFile, file, codec);
+        if (slot.result() >= 2) {
+            std::printf("%s\n", describeResult("vcx_Open", slot.result()).c_str());
+        }
         check("vcx_Play2", vcx_Play2());
         const ULONGLONG start = GetTickCount64();
         while (seconds < options.seconds && !interrupted() && !failure) {
@@ -174,9 +215,17 @@ int runRecord(const RecordOptions& options) {
                            std::to_string(fileBytes(file)) +
                            " bytes, its frames up to the failure");
     }
-    std::printf("recorded %d s of device %d%s%s to %s (%lld bytes)%s\n", seconds, options.device,
+    std::string sound;
+    if (options.audioDevice) {
+        sound = " with audio device " + std::to_string(*options.audioDevice);
+        if (options.audioCodec) {
+            sound += " through " + *options.audioCodec;
+        }
+    }
+    std::printf("recorded %d s of device %d%s%s%s to %s (%lld bytes)%s\n", seconds, options.device,
                 options.codec ? " through " : "", options.codec ? options.codec->c_str() : "",
-                options.output.c_str(), fileBytes(file), interrupted() ? ", interrupted" : "");
+                sound.c_str(), options.output.c_str(), fileBytes(file),
+                interrupted() ? ", interrupted" : "");
     return interrupted() ? kInterruptedStatus : 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -27,11 +28,24 @@ struct SnapOptions {
 };
 int runSnap(const SnapOptions& options);
 
+// The sound of a recording, as "--audio-format RATE,CHANNELS,BITS" gives it.
+struct AudioFormatRequest {
+    int sampleRate = 0;
+    int channels = 0;
+    int bitsPerSample = 0;
+    bool operator==(const AudioFormatRequest&) const = default;
+};
+// Nothing when text is not three decimal numbers separated by commas.
+std::optional<AudioFormatRequest> parseAudioFormat(std::string_view text);
+
 struct RecordOptions {
     int device = 0;
     std::string output; // UTF-8
     int seconds = 0;
-    std::optional<std::string> codec; // UTF-8 friendly name of a video compressor
+    std::optional<std::string> codec;      // UTF-8 friendly name of a video compressor
+    std::optional<int> audioDevice;        // index in the audio capture device list
+    std::optional<std::string> audioCodec; // UTF-8 friendly name of an audio compressor
+    std::optional<AudioFormatRequest> audioFormat;
 };
 int runRecord(const RecordOptions& options);
 

@@ -11,14 +11,8 @@
 
 namespace cli {
 
-const char* const kControlNames[17] = {
-    "Brightness",  "Contrast",     "Hue",
-    "Saturation",  "Sharpness",    "Gamma",
-    "ColorEnable", "WhiteBalance", "BacklightCompensation",
-    "Gain",        "Pan",          "Tilt",
-    "Roll",        "Zoom",         "Exposure",
-    "Iris",        "Focus",
-};
+// The names as the library lists them, from its header.
+const char* const kControlNames[17] = VCX_CONTROL_NAMES;
 
 namespace {
 

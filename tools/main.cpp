@@ -87,9 +87,43 @@ int run(int argc, const char* const* argv) {
         ->check(CLI::PositiveNumber);
     CLI::Option* codecOption = recordCommand->add_option(
         "--codec", codec, "exact name of a video compressor (see 'devices'); default: none");
+    int audioDevice = 0;
+    std::string audioCodec;
+    std::string audioFormat;
+    CLI::Option* audioOption =
+        recordCommand
+            ->add_option("--audio", audioDevice,
+                         "record sound too: audio capture device index (see 'devices')")
+            ->check(CLI::NonNegativeNumber);
+    CLI::Option* audioCodecOption =
+        recordCommand
+            ->add_option("--audio-codec", audioCodec,
+                         "exact name of an audio compressor (see 'devices'); default: none, PCM")
+            ->needs(audioOption);
+    CLI::Option* audioFormatOption =
+        recordCommand
+            ->add_option("--audio-format", audioFormat,
+                         "PCM format to ask of the audio device, RATE,CHANNELS,BITS "
+                         "(48000,2,16); default: the device's own")
+            ->needs(audioOption)
+            ->check(CLI::Validator(
+                [](std::string& text) {
+                    return cli::parseAudioFormat(text) ? std::string()
+                                                       : "not RATE,CHANNELS,BITS: " + text;
+                },
+                "RATE,CHANNELS,BITS"));
     recordCommand->callback([&] {
         if (codecOption->count() > 0) {
             record.codec = codec;
+        }
+        if (audioOption->count() > 0) {
+            record.audioDevice = audioDevice;
+        }
+        if (audioCodecOption->count() > 0) {
+            record.audioCodec = audioCodec;
+        }
+        if (audioFormatOption->count() > 0) {
+            record.audioFormat = cli::parseAudioFormat(audioFormat);
         }
         status = cli::runRecord(record);
     });

@@ -24,6 +24,7 @@ constexpr Meaning kInit[] = {
 
 constexpr Meaning kExit[] = {
     {-1, "the library is not initialised"},
+    {-2, "called from a message handler during a frame wait"},
 };
 
 constexpr Meaning kOpen[] = {
@@ -75,6 +76,54 @@ constexpr Meaning kOpen[] = {
     {-54, "the preview was not connected to its Null Renderer"},
     {-55, "the preview was not connected"},
     {-58, "the graph has no IVideoWindow"},
+    {2, "the audio device refused the requested audio format; it records in its own"},
+    {3, "the device refused the requested capture format and the audio device the requested "
+        "audio format; both record in their own"},
+    {-60, "the System Device Enumerator was not created (audio device)"},
+    {-61, "there is no audio capture device (no enumerator for the category)"},
+    {-62, "the chosen audio device is no longer in the audio capture device list"},
+    {-63, "the audio device was not bound or not added to the graph"},
+    {-64, "the System Device Enumerator was not created (audio compressor search)"},
+    {-65, "no audio compressor is listed"},
+    {-66, "no audio compressor has exactly the chosen name any more"},
+    {-67, "the audio compressor was not bound or not added to the graph"},
+    {-68, "the audio capture stream was not connected to the file"},
+    {-69, "the AVI Mux refused the audio stream as its master stream"},
+    {-70, "the AVI Mux refused the capture interleaving"},
+    {-71, "the graph refused the audio device's clock"},
+};
+
+constexpr Meaning kSetAudioDevice[] = {
+    {-1, "the library is not initialised"},
+    {-2, "the index is below -1"},
+    {-3, "the System Device Enumerator was not created"},
+    {-4, "there is no audio capture device (no enumerator for the category)"},
+    {-5, "the index is not less than the number of audio capture devices"},
+};
+
+constexpr Meaning kSetAudioCodec[] = {
+    {-1, "the library is not initialised"},
+    {-2, "the name is 256 bytes or longer"},
+    {-3, "the System Device Enumerator was not created"},
+    {-4, "there is no audio compressor (no enumerator for the category)"},
+    {-5, "no audio compressor has exactly that name (case and spaces count)"},
+};
+
+constexpr Meaning kSetAudioFormat[] = {
+    {-1, "the sample rate is outside 1000..384000"},
+    {-2, "the number of channels is outside 1..8"},
+    {-3, "the bits per sample are not 8, 16, 24 or 32"},
+};
+
+constexpr Meaning kAudioFormatList[] = {
+    {-1, "the library is not initialised"},
+    {-2, "no buffer was passed"},
+    {-3, "the System Device Enumerator was not created"},
+    {-4, "there is no audio capture device (no enumerator for the category)"},
+    {-5, "the device index is negative or not less than the number of audio capture devices"},
+    {-6, "the audio device could not be bound"},
+    {-7, "the Capture Graph Builder 2 was not created"},
+    {-8, "the audio device's capture pin has no stream configuration"},
 };
 
 constexpr Meaning kPlay2[] = {
@@ -198,6 +247,9 @@ constexpr Meaning kWaitFrame[] = {
     {-5, "the frame number to wait beyond is negative"},
     {-6, "the timeout is below -1"},
     {-7, "the wait itself failed"},
+    {-12, "the graph stopped streaming on its own (an error or the end of the stream)"},
+    {-13, "no frame came within the start-up allowance after the run"},
+    {-14, "called from a message handler during a wait"},
 };
 
 constexpr Meaning kGetEvent[] = {
@@ -248,6 +300,11 @@ constexpr std::array kTables{
     ExportTable{"vcx_GetFrameCount", kFrameCount},
     ExportTable{"vcx_GetFrameRate", kFrameCount},
     ExportTable{"vcx_GetDroppedFrames", kDroppedFrames},
+    ExportTable{"vcx_SetAudioDevice", kSetAudioDevice},
+    ExportTable{"vcx_SetAudioCodec", kSetAudioCodec},
+    ExportTable{"vcx_SetAudioFormat", kSetAudioFormat},
+    ExportTable{"vcx_GetAudioFormatList", kAudioFormatList},
+    ExportTable{"vcx_GetAudioFormatListSize", kAudioFormatList},
 };
 
 std::string meaningOf(std::string_view exportName, int result) {

@@ -95,6 +95,15 @@ std::vector<std::string> readDevicePathList() {
                     0);
 }
 
+std::vector<std::string> readAudioFormatList(int device) {
+    constexpr int kNoStreamConfig = -8;
+    return readList({"vcx_GetAudioFormatListSize", vcx_GetAudioFormatListSize,
+                     "vcx_GetAudioFormatList",
+                     [](char* buffer, int index) { return vcx_GetAudioFormatList(index, buffer); },
+                     kNoStreamConfig},
+                    device);
+}
+
 std::optional<std::vector<std::string>> readControlList() {
     constexpr int kNoControlInterface = -4;
     if (vcx_GetDevControlListSize() == kNoControlInterface) {

@@ -60,6 +60,10 @@ std::vector<std::string> readCodecList(int audio);
 // for a device without one); an empty category gives none.
 std::vector<std::string> readDevicePathList();
 
+// The formats ("RATE,CHANNELS,BITS") audio capture device index offers;
+// none when its capture pin has no stream configuration.
+std::vector<std::string> readAudioFormatList(int device);
+
 // The control list of the device open in the active slot; nothing when the
 // device offers neither IAMVideoProcAmp nor IAMCameraControl.
 std::optional<std::vector<std::string>> readControlList();

@@ -1,10 +1,13 @@
 #include "avi/avi_file.h"
 
+#include "avi/timeline.h"
+
 #include <windows.h>
 #include <mmsystem.h>
 // mmsystem.h first: it declares FOURCC.
 #include <aviriff.h>
 
+#include <algorithm>
 #include <new>
 #include <numeric>
 
@@ -87,24 +90,61 @@ void frameRate(REFERENCE_TIME interval, DWORD& rate, DWORD& scale) {
     scale = static_cast<DWORD>(den);
 }
 
+// Names stream number's chunks and standard index: "00dc", "ix00".
+void nameStream(std::size_t number, const char (&kind)[3], char (&chunkId)[5], char (&indexId)[5]) {
+    const char tens = static_cast<char>('0' + number / 10);
+    const char ones = static_cast<char>('0' + number % 10);
+    const char chunk[5] = {tens, ones, kind[0], kind[1], '\0'};
+    const char index[5] = {'i', 'x', tens, ones, '\0'};
+    std::copy(chunk, chunk + 5, chunkId);
+    std::copy(index, index + 5, indexId);
+}
+
 } // namespace
 
 AviFile::AviFile(FileOutput& file, const AviLimits& limits)
     : out_(file, limits.bufferBytes), limits_(limits) {}
 
-HRESULT AviFile::begin(const VideoStream& stream) {
+HRESULT AviFile::begin(const std::optional<VideoStream>& video,
+                       const std::optional<AudioStream>& audio) {
+    if (!video && !audio) {
+        return E_INVALIDARG;
+    }
     try {
         HRESULT hr = out_.restart();
         if (FAILED(hr)) {
             return hr;
         }
-        stream_ = stream;
-        index_.clear();
-        closedFrames_ = 0;
-        firstSegmentFrames_ = 0;
+        streams_.clear();
+        videoStream_.reset();
+        audioStream_.reset();
+        if (video) {
+            video_ = *video;
+            if (video_.frameInterval == 0) {
+                video_.frameInterval = kDefaultFrameInterval;
+            }
+            Stream stream;
+            nameStream(streams_.size(), "dc", stream.chunkId, stream.indexId);
+            stream.format = video->bitmapInfo;
+            stream.index.reserve(limits_.superIndexEntries);
+            videoStream_ = streams_.size();
+            streams_.push_back(std::move(stream));
+        }
+        if (audio) {
+            Stream stream;
+            stream.audio = true;
+            nameStream(streams_.size(), "wb", stream.chunkId, stream.indexId);
+            stream.format = audio->waveFormat;
+            stream.blockAlign = audio->blockAlign;
+            stream.bytesPerSecond = audio->bytesPerSecond;
+            stream.index.reserve(limits_.superIndexEntries);
+            audioStream_ = streams_.size();
+            streams_.push_back(std::move(stream));
+        }
         firstRiffBytes_ = 0;
         firstMoviBytes_ = 0;
-        largestFrame_ = 0;
+        leadReserved_ = 0;
+        leadKept_ = 0;
         const std::vector<std::uint8_t> header = buildHeader();
         segment_ = Segment{};
         segment_.moviStart = header.size() - 4;
@@ -115,83 +155,192 @@ HRESULT AviFile::begin(const VideoStream& stream) {
     }
 }
 
+void AviFile::setVideoTiming(REFERENCE_TIME frameInterval, DWORD startFrames) {
+    if (videoStream_ && frameInterval > 0) {
+        video_.frameInterval = frameInterval;
+        streams_[*videoStream_].start = startFrames;
+    }
+}
+
+void AviFile::setAudioStart(DWORD startBlocks) {
+    if (audioStream_) {
+        streams_[*audioStream_].start = startBlocks;
+    }
+}
+
+HRESULT AviFile::reserveVideoLead(DWORD count) {
+    if (!videoStream_ || !segment_.chunks.empty()) {
+        return E_UNEXPECTED;
+    }
+    leadOffset_ = out_.position();
+    leadReserved_ = 0;
+    leadKept_.reset();
+    for (DWORD i = 0; i < count; ++i) {
+        const HRESULT hr = addDropFrame();
+        if (FAILED(hr)) {
+            return hr;
+        }
+        ++leadReserved_;
+    }
+    return S_OK;
+}
+
+void AviFile::settleVideoLead(DWORD kept) {
+    if (leadKept_ || !isFirstSegment()) {
+        return;
+    }
+    leadKept_ = std::min(kept, leadReserved_);
+    // The reserved chunks come first; a cut after a failure may have taken some.
+    const auto dropped = static_cast<std::ptrdiff_t>(
+        std::min<std::size_t>(leadReserved_ - *leadKept_, segment_.chunks.size()));
+    segment_.chunks.erase(segment_.chunks.begin(), segment_.chunks.begin() + dropped);
+    streams_[*videoStream_].segmentChunks -= static_cast<DWORD>(dropped);
+}
+
+std::optional<DWORD> AviFile::videoLead() const {
+    return leadKept_;
+}
+
+HRESULT AviFile::writeLeadJunk() {
+    const ULONGLONG end = out_.position();
+    const DWORD junk = leadReserved_ - leadKept_.value_or(0);
+    const ULONGLONG headers = std::min<ULONGLONG>(junk, (end - leadOffset_) / kChunkHeaderBytes);
+    if (headers == 0) {
+        return S_OK;
+    }
+    Bytes b;
+    for (ULONGLONG i = 0; i < headers; ++i) {
+        b.chunk("JUNK", 0);
+    }
+    HRESULT hr = out_.seek(leadOffset_);
+    if (SUCCEEDED(hr)) {
+        hr = out_.write(b.data().data(), b.data().size());
+    }
+    if (SUCCEEDED(hr)) {
+        hr = out_.seek(end);
+    }
+    return hr;
+}
+
+ULONGLONG AviFile::streamChunks(const Stream& stream) const {
+    return stream.closedChunks + stream.segmentChunks;
+}
+
+ULONGLONG AviFile::streamBytes(const Stream& stream) const {
+    return stream.closedBytes + stream.segmentBytes;
+}
+
+ULONGLONG AviFile::frames() const {
+    return videoStream_ ? streamChunks(streams_[*videoStream_]) : 0;
+}
+
 std::vector<std::uint8_t> AviFile::buildHeader() const {
-    const DWORD formatBytes = static_cast<DWORD>(stream_.bitmapInfo.size());
     const DWORD superIndexBytes =
         kSuperIndexHeaderBytes + kSuperIndexEntryBytes * limits_.superIndexEntries;
-    const DWORD streamListBytes = 4 + kChunkHeaderBytes + kStreamHeaderBytes + kChunkHeaderBytes +
-                                  static_cast<DWORD>(padded(formatBytes)) + kChunkHeaderBytes +
-                                  superIndexBytes;
+    const auto streamListBytes = [&](const Stream& stream) {
+        return 4 + kChunkHeaderBytes + kStreamHeaderBytes + kChunkHeaderBytes +
+               static_cast<DWORD>(padded(stream.format.size())) + kChunkHeaderBytes +
+               superIndexBytes;
+    };
     const DWORD odmlListBytes = 4 + kChunkHeaderBytes + kExtendedHeaderBytes;
-    const DWORD headerListBytes = 4 + kChunkHeaderBytes + kMainHeaderBytes + kChunkHeaderBytes +
-                                  streamListBytes + kChunkHeaderBytes + odmlListBytes;
-    DWORD rate = 0;
-    DWORD scale = 0;
-    frameRate(stream_.frameInterval, rate, scale);
-    const ULONGLONG total = frames();
-    const auto width = static_cast<std::uint16_t>(stream_.width > 0x7FFF ? 0x7FFF : stream_.width);
-    const auto height =
-        static_cast<std::uint16_t>(stream_.height > 0x7FFF ? 0x7FFF : stream_.height);
+    DWORD headerListBytes =
+        4 + kChunkHeaderBytes + kMainHeaderBytes + kChunkHeaderBytes + odmlListBytes;
+    DWORD largestChunk = 0;
+    for (const Stream& stream : streams_) {
+        headerListBytes += kChunkHeaderBytes + streamListBytes(stream);
+        largestChunk = std::max(largestChunk, stream.largestChunk);
+    }
+    const Stream& first = streams_.front();
+    const ULONGLONG firstTotal = streamChunks(first);
+    const auto interval = static_cast<ULONGLONG>(video_.frameInterval);
+    ULONGLONG maxBytesPerSecond = 0;
+    if (videoStream_) {
+        maxBytesPerSecond +=
+            ULONGLONG{streams_[*videoStream_].largestChunk} * kUnitsPerSecond / interval;
+    }
+    if (audioStream_) {
+        maxBytesPerSecond += streams_[*audioStream_].bytesPerSecond;
+    }
 
     Bytes b;
     b.list("RIFF", firstRiffBytes_, "AVI ");
     b.list("LIST", headerListBytes, "hdrl");
 
     b.chunk("avih", kMainHeaderBytes);
-    b.u32(clampToDword((static_cast<ULONGLONG>(stream_.frameInterval) + 5) / 10));
-    b.u32(clampToDword(ULONGLONG{largestFrame_} * kUnitsPerSecond /
-                       static_cast<ULONGLONG>(stream_.frameInterval)));
+    b.u32(videoStream_ ? clampToDword((interval + 5) / 10) : 0);
+    b.u32(clampToDword(maxBytesPerSecond));
     b.u32(0); // padding granularity
     b.u32(AVIF_HASINDEX | AVIF_ISINTERLEAVED);
-    b.u32(firstSegmentFrames_);
+    b.u32(first.firstSegmentChunks);
     b.u32(0); // initial frames
-    b.u32(1); // streams
-    b.u32(largestFrame_);
-    b.u32(static_cast<DWORD>(stream_.width));
-    b.u32(static_cast<DWORD>(stream_.height));
+    b.u32(static_cast<DWORD>(streams_.size()));
+    b.u32(largestChunk);
+    b.u32(videoStream_ ? static_cast<DWORD>(video_.width) : 0);
+    b.u32(videoStream_ ? static_cast<DWORD>(video_.height) : 0);
     b.zeros(16);
 
-    b.list("LIST", streamListBytes, "strl");
-    b.chunk("strh", kStreamHeaderBytes);
-    b.fourcc("vids");
-    b.u32(stream_.compression);
-    b.u32(0); // flags
-    b.u16(0); // priority
-    b.u16(0); // language
-    b.u32(0); // initial frames
-    b.u32(scale);
-    b.u32(rate);
-    b.u32(0); // start
-    b.u32(clampToDword(total));
-    b.u32(largestFrame_);
-    b.u32(0xFFFFFFFFu); // quality: default
-    b.u32(0);           // sample size: varies
-    b.u16(0);
-    b.u16(0);
-    b.u16(width);
-    b.u16(height);
+    for (const Stream& stream : streams_) {
+        b.list("LIST", streamListBytes(stream), "strl");
+        b.chunk("strh", kStreamHeaderBytes);
+        if (stream.audio) {
+            b.fourcc("auds");
+            b.u32(0); // handler
+        } else {
+            b.fourcc("vids");
+            b.u32(video_.compression);
+        }
+        b.u32(0); // flags
+        b.u16(0); // priority
+        b.u16(0); // language
+        b.u32(0); // initial frames
+        if (stream.audio) {
+            b.u32(stream.blockAlign);
+            b.u32(stream.bytesPerSecond);
+            b.u32(stream.start);
+            b.u32(clampToDword(streamBytes(stream) / stream.blockAlign));
+        } else {
+            DWORD rate = 0;
+            DWORD scale = 0;
+            frameRate(video_.frameInterval, rate, scale);
+            b.u32(scale);
+            b.u32(rate);
+            b.u32(stream.start);
+            b.u32(clampToDword(streamChunks(stream)));
+        }
+        b.u32(stream.largestChunk);
+        b.u32(0xFFFFFFFFu);                          // quality: default
+        b.u32(stream.audio ? stream.blockAlign : 0); // sample size: video varies
+        b.u16(0);
+        b.u16(0);
+        const auto edge = [](LONG value) {
+            return static_cast<std::uint16_t>(value > 0x7FFF ? 0x7FFF : value);
+        };
+        b.u16(stream.audio ? 0 : edge(video_.width));
+        b.u16(stream.audio ? 0 : edge(video_.height));
 
-    b.chunk("strf", formatBytes);
-    b.raw(stream_.bitmapInfo);
-    b.zeros(padded(formatBytes) - formatBytes);
+        const auto formatBytes = static_cast<DWORD>(stream.format.size());
+        b.chunk("strf", formatBytes);
+        b.raw(stream.format);
+        b.zeros(padded(formatBytes) - formatBytes);
 
-    b.chunk("indx", superIndexBytes);
-    b.u16(4); // longs per entry
-    b.u8(AVI_INDEX_SUB_DEFAULT);
-    b.u8(AVI_INDEX_OF_INDEXES);
-    b.u32(static_cast<DWORD>(index_.size()));
-    b.fourcc("00dc");
-    b.zeros(12);
-    for (const SegmentIndex& entry : index_) {
-        b.u64(entry.offset);
-        b.u32(entry.bytes);
-        b.u32(entry.frames);
+        b.chunk("indx", superIndexBytes);
+        b.u16(4); // longs per entry
+        b.u8(AVI_INDEX_SUB_DEFAULT);
+        b.u8(AVI_INDEX_OF_INDEXES);
+        b.u32(static_cast<DWORD>(stream.index.size()));
+        b.fourcc(stream.chunkId);
+        b.zeros(12);
+        for (const SegmentIndex& entry : stream.index) {
+            b.u64(entry.offset);
+            b.u32(entry.bytes);
+            b.u32(entry.duration);
+        }
+        b.zeros(kSuperIndexEntryBytes * (limits_.superIndexEntries - stream.index.size()));
     }
-    b.zeros(kSuperIndexEntryBytes * (limits_.superIndexEntries - index_.size()));
 
     b.list("LIST", odmlListBytes, "odml");
     b.chunk("dmlh", kExtendedHeaderBytes);
-    b.u32(clampToDword(total));
+    b.u32(clampToDword(firstTotal));
     b.zeros(kExtendedHeaderBytes - 4);
 
     b.list("LIST", firstMoviBytes_, "movi");
@@ -211,16 +360,35 @@ HRESULT AviFile::writeHeader() {
     return hr;
 }
 
-bool AviFile::fits(ULONGLONG bytes) const {
-    const ULONGLONG chunks = segment_.chunks.size() + 1;
-    ULONGLONG indices = kChunkHeaderBytes + kStdIndexHeaderBytes + kStdIndexEntryBytes * chunks;
+bool AviFile::fits(std::size_t stream, ULONGLONG bytes) const {
+    ULONGLONG indices = 0;
+    for (std::size_t i = 0; i < streams_.size(); ++i) {
+        const ULONGLONG chunks = streams_[i].segmentChunks + (i == stream ? 1 : 0);
+        if (chunks != 0) {
+            indices += kChunkHeaderBytes + kStdIndexHeaderBytes + kStdIndexEntryBytes * chunks;
+        }
+    }
     if (isFirstSegment()) {
-        indices += kChunkHeaderBytes + kOldIndexEntryBytes * chunks;
+        indices += kChunkHeaderBytes + kOldIndexEntryBytes * (segment_.chunks.size() + 1);
     }
     return out_.position() + bytes + indices - segment_.riffStart <= limits_.segmentBytes;
 }
 
 HRESULT AviFile::addFrame(const void* data, DWORD bytes, bool keyFrame) {
+    if (!videoStream_) {
+        return E_UNEXPECTED;
+    }
+    return addChunk(*videoStream_, data, bytes, keyFrame);
+}
+
+HRESULT AviFile::addAudio(const void* data, DWORD bytes) {
+    if (!audioStream_) {
+        return E_UNEXPECTED;
+    }
+    return addChunk(*audioStream_, data, bytes, true);
+}
+
+HRESULT AviFile::addChunk(std::size_t stream, const void* data, DWORD bytes, bool keyFrame) {
     if (!open_) {
         return E_UNEXPECTED;
     }
@@ -229,9 +397,13 @@ HRESULT AviFile::addFrame(const void* data, DWORD bytes, bool keyFrame) {
     }
     const ULONGLONG chunkBytes = kChunkHeaderBytes + padded(bytes);
     try {
-        if (!fits(chunkBytes)) {
+        if (!fits(stream, chunkBytes)) {
             // A new segment needs a super index entry beyond the open one's.
-            if (segment_.chunks.empty() || index_.size() + 2 > limits_.superIndexEntries) {
+            const bool indexFull =
+                std::any_of(streams_.begin(), streams_.end(), [this](const Stream& s) {
+                    return s.index.size() + 2 > limits_.superIndexEntries;
+                });
+            if (segment_.chunks.empty() || indexFull) {
                 return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
             }
             HRESULT hr = closeSegment();
@@ -241,7 +413,7 @@ HRESULT AviFile::addFrame(const void* data, DWORD bytes, bool keyFrame) {
             if (FAILED(hr)) {
                 return hr;
             }
-            if (!fits(chunkBytes)) {
+            if (!fits(stream, chunkBytes)) {
                 return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
             }
         }
@@ -249,18 +421,19 @@ HRESULT AviFile::addFrame(const void* data, DWORD bytes, bool keyFrame) {
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
+    Stream& target = streams_[stream];
     const ULONGLONG offset = out_.position();
-    const std::uint8_t header[kChunkHeaderBytes] = {'0',
-                                                    '0',
-                                                    'd',
-                                                    'c',
+    const std::uint8_t header[kChunkHeaderBytes] = {static_cast<std::uint8_t>(target.chunkId[0]),
+                                                    static_cast<std::uint8_t>(target.chunkId[1]),
+                                                    static_cast<std::uint8_t>(target.chunkId[2]),
+                                                    static_cast<std::uint8_t>(target.chunkId[3]),
                                                     static_cast<std::uint8_t>(bytes),
                                                     static_cast<std::uint8_t>(bytes >> 8),
                                                     static_cast<std::uint8_t>(bytes >> 16),
                                                     static_cast<std::uint8_t>(bytes >> 24)};
     const std::uint8_t pad = 0;
     HRESULT hr = out_.write(header, sizeof(header));
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr) && bytes != 0) {
         hr = out_.write(data, bytes);
     }
     if (SUCCEEDED(hr) && (bytes & 1) != 0) {
@@ -269,10 +442,10 @@ HRESULT AviFile::addFrame(const void* data, DWORD bytes, bool keyFrame) {
     if (FAILED(hr)) {
         return hr;
     }
-    segment_.chunks.push_back(Chunk{offset, bytes, keyFrame});
-    if (bytes > largestFrame_) {
-        largestFrame_ = bytes;
-    }
+    segment_.chunks.push_back(Chunk{offset, bytes, keyFrame, static_cast<std::uint8_t>(stream)});
+    ++target.segmentChunks;
+    target.segmentBytes += bytes;
+    target.largestChunk = std::max(target.largestChunk, bytes);
     return S_OK;
 }
 
@@ -287,39 +460,55 @@ HRESULT AviFile::openSegment() {
     return out_.write(b.data().data(), b.data().size());
 }
 
-HRESULT AviFile::writeChunkIndices() {
-    const std::vector<Chunk>& chunks = segment_.chunks;
-    const auto count = static_cast<DWORD>(chunks.size());
+HRESULT AviFile::writeChunkIndices(std::vector<SegmentIndex>& entries) {
     Bytes b;
-    if (count != 0) {
-        b.chunk("ix00", kStdIndexHeaderBytes + kStdIndexEntryBytes * count);
+    entries.assign(streams_.size(), SegmentIndex{0, 0, 0});
+    for (std::size_t s = 0; s < streams_.size(); ++s) {
+        const Stream& stream = streams_[s];
+        if (stream.segmentChunks == 0) {
+            continue;
+        }
+        const DWORD bytes = kStdIndexHeaderBytes + kStdIndexEntryBytes * stream.segmentChunks;
+        entries[s].offset = out_.position() + b.data().size();
+        entries[s].bytes = kChunkHeaderBytes + bytes;
+        entries[s].duration = stream.audio ? clampToDword(stream.segmentBytes / stream.blockAlign)
+                                           : stream.segmentChunks;
+        b.chunk(stream.indexId, bytes);
         b.u16(2); // longs per entry
         b.u8(AVI_INDEX_SUB_DEFAULT);
         b.u8(AVI_INDEX_OF_CHUNKS);
-        b.u32(count);
-        b.fourcc("00dc");
+        b.u32(stream.segmentChunks);
+        b.fourcc(stream.chunkId);
         b.u64(segment_.moviStart); // base offset
         b.u32(0);
-        for (const Chunk& chunk : chunks) {
-            // Entries point at the data; the top bit marks a frame that is not a key frame.
-            b.u32(static_cast<DWORD>(chunk.offset + kChunkHeaderBytes - segment_.moviStart));
-            b.u32(chunk.bytes | (chunk.keyFrame ? 0 : AVISTDINDEX_DELTAFRAME));
+        for (const Chunk& chunk : segment_.chunks) {
+            if (chunk.stream == s) {
+                // Entries point at the data; the top bit marks a chunk that is not a key frame.
+                b.u32(static_cast<DWORD>(chunk.offset + kChunkHeaderBytes - segment_.moviStart));
+                b.u32(chunk.bytes | (chunk.keyFrame ? 0 : AVISTDINDEX_DELTAFRAME));
+            }
         }
     }
     return out_.write(b.data().data(), b.data().size());
 }
 
 HRESULT AviFile::closeSegment() {
+    HRESULT hr = S_OK;
+    if (isFirstSegment()) {
+        settleVideoLead(0);
+        hr = writeLeadJunk();
+    }
     const std::vector<Chunk>& chunks = segment_.chunks;
-    const auto count = static_cast<DWORD>(chunks.size());
-    const ULONGLONG indexOffset = out_.position();
-    HRESULT hr = writeChunkIndices();
+    std::vector<SegmentIndex> entries;
+    if (SUCCEEDED(hr)) {
+        hr = writeChunkIndices(entries);
+    }
     const ULONGLONG moviEnd = out_.position();
     if (SUCCEEDED(hr) && isFirstSegment()) {
         Bytes b;
-        b.chunk("idx1", kOldIndexEntryBytes * count);
+        b.chunk("idx1", kOldIndexEntryBytes * static_cast<DWORD>(chunks.size()));
         for (const Chunk& chunk : chunks) {
-            b.fourcc("00dc");
+            b.fourcc(streams_[chunk.stream].chunkId);
             b.u32(chunk.keyFrame ? AVIIF_KEYFRAME : 0);
             b.u32(static_cast<DWORD>(chunk.offset - segment_.moviStart));
             b.u32(chunk.bytes);
@@ -336,7 +525,9 @@ HRESULT AviFile::closeSegment() {
         // The header carries them; finish() writes it.
         firstRiffBytes_ = riffBytes;
         firstMoviBytes_ = moviBytes;
-        firstSegmentFrames_ = count;
+        for (Stream& stream : streams_) {
+            stream.firstSegmentChunks = stream.segmentChunks;
+        }
     } else {
         hr = out_.seek(segment_.riffStart + 4);
         if (SUCCEEDED(hr)) {
@@ -358,24 +549,32 @@ HRESULT AviFile::closeSegment() {
     if (FAILED(hr)) {
         return hr;
     }
-    if (count != 0) {
-        index_.push_back(
-            SegmentIndex{indexOffset, static_cast<DWORD>(moviEnd - indexOffset), count});
+    for (std::size_t s = 0; s < streams_.size(); ++s) {
+        Stream& stream = streams_[s];
+        if (entries[s].bytes != 0) {
+            stream.index.push_back(entries[s]); // reserved: does not throw
+        }
+        stream.closedChunks += stream.segmentChunks;
+        stream.closedBytes += stream.segmentBytes;
+        stream.segmentChunks = 0;
+        stream.segmentBytes = 0;
     }
-    closedFrames_ += count;
     segment_.chunks.clear();
     return S_OK;
 }
 
-HRESULT AviFile::cutToWholeFrames(bool& segmentKept) {
+HRESULT AviFile::cutToWholeChunks(bool& segmentKept) {
     // What did not reach the file is dropped, so a failed flush needs no answer here.
     out_.flush();
     std::vector<Chunk>& chunks = segment_.chunks;
     while (!chunks.empty() &&
            chunkEnd(chunks.back().offset, chunks.back().bytes) > out_.writtenEnd()) {
+        Stream& stream = streams_[chunks.back().stream];
+        --stream.segmentChunks;
+        stream.segmentBytes -= chunks.back().bytes;
         chunks.pop_back();
     }
-    // A further segment without frames is left out altogether.
+    // A further segment without chunks is left out altogether.
     segmentKept = isFirstSegment() || !chunks.empty();
     if (!segmentKept) {
         return out_.truncate(segment_.riffStart);
@@ -397,7 +596,7 @@ HRESULT AviFile::finish() {
         for (int attempt = 0; attempt < 2; ++attempt) {
             if (!closed) {
                 bool segmentKept = false;
-                hr = cutToWholeFrames(segmentKept);
+                hr = cutToWholeChunks(segmentKept);
                 if (SUCCEEDED(hr) && segmentKept) {
                     hr = closeSegment();
                 }

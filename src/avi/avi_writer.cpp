@@ -1,49 +1,61 @@
 #include "avi/avi_writer.h"
 
 #include "core/com_ptr.h"
+#include "vcxcap.h"
 
 #include <vfwmsgs.h>
 
+#include <climits>
 #include <cwchar>
 #include <new>
 
 namespace vcx::avi {
 
-// The writer's one input pin: takes video types the writer can record.
+// An input pin of the writer: takes what the writer takes on it.
 class AviWriterPin final : public filterbase::InputPin {
   public:
-    explicit AviWriterPin(AviWriter& writer) : InputPin(writer, L"Input"), writer_(writer) {}
+    AviWriterPin(AviWriter& writer, std::size_t number, std::wstring name)
+        : InputPin(writer, std::move(name)), writer_(writer), number_(number) {}
 
   protected:
     bool acceptsType(const AM_MEDIA_TYPE& type) override {
-        try {
-            return readVideoStream(type).has_value();
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+        return writer_.acceptsType(number_, type);
     }
-    HRESULT receive(IMediaSample* sample) override { return writer_.receive(sample); }
-    HRESULT endOfStream() override { return writer_.endOfStream(); }
+    HRESULT receive(IMediaSample* sample) override { return writer_.receive(number_, sample); }
+    HRESULT endOfStream() override { return writer_.endOfStream(number_); }
 
   private:
     AviWriter& writer_;
+    const std::size_t number_;
 };
 
 HRESULT AviWriter::create(std::unique_ptr<FileOutput> file, const AviLimits& limits, REFIID iid,
                           void** out) {
-    if (!file) {
+    return create(std::move(file), createPerformanceClock(), limits, iid, out);
+}
+
+HRESULT AviWriter::create(std::unique_ptr<FileOutput> file, std::unique_ptr<ArrivalClock> clock,
+                          const AviLimits& limits, REFIID iid, void** out) {
+    if (!file || !clock) {
         if (out != nullptr) {
             *out = nullptr;
         }
         return E_OUTOFMEMORY;
     }
     return filterbase::createFilter(
-        [&file, &limits] { return new AviWriter(std::move(file), limits); }, iid, out);
+        [&file, &clock, &limits] {
+            return new AviWriter(std::move(file), std::move(clock), limits);
+        },
+        iid, out);
 }
 
-AviWriter::AviWriter(std::unique_ptr<FileOutput> file, const AviLimits& limits)
-    : FilterBase(kClsidAviWriter), file_(std::move(file)),
-      pin_(std::make_unique<AviWriterPin>(*this)), avi_(*file_, limits) {}
+AviWriter::AviWriter(std::unique_ptr<FileOutput> file, std::unique_ptr<ArrivalClock> clock,
+                     const AviLimits& limits)
+    : FilterBase(kClsidAviWriter), file_(std::move(file)), clock_(std::move(clock)),
+      avi_(*file_, limits) {
+    pins_[0] = std::make_unique<AviWriterPin>(*this, 0, L"Input");
+    pins_[1] = std::make_unique<AviWriterPin>(*this, 1, L"Input 2");
+}
 
 AviWriter::~AviWriter() {
     Stop();
@@ -73,7 +85,25 @@ HRESULT AviWriter::queryExtraInterface(REFIID iid, void** out) {
 }
 
 IPin* AviWriter::pinAt(ULONG index) const {
-    return index == 0 ? pin_.get() : nullptr;
+    return index < kPins ? pins_[index].get() : nullptr;
+}
+
+AviWriter::Kind AviWriter::kindOf(const AM_MEDIA_TYPE& type) {
+    if (readVideoStream(type)) {
+        return Kind::kVideo;
+    }
+    return readAudioStream(type) ? Kind::kAudio : Kind::kNone;
+}
+
+bool AviWriter::acceptsType(std::size_t pin, const AM_MEDIA_TYPE& type) {
+    try {
+        const Kind kind = kindOf(type);
+        const AviWriterPin& other = *pins_[1 - pin];
+        return kind != Kind::kNone &&
+               !(other.isConnected() && kindOf(other.connectionType()) == kind);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 void AviWriter::closeFile() {
@@ -142,18 +172,32 @@ STDMETHODIMP AviWriter::GetCurFile(LPOLESTR* fileName, AM_MEDIA_TYPE* type) {
 }
 
 HRESULT AviWriter::activate() {
-    if (!pin_->isConnected()) {
+    std::array<Kind, kPins> kinds{};
+    std::optional<VideoStream> video;
+    std::optional<AudioStream> audio;
+    try {
+        // Accepted when connected, so each reads as one kind or the other.
+        for (std::size_t i = 0; i < kPins; ++i) {
+            if (!pins_[i]->isConnected()) {
+                continue;
+            }
+            const AM_MEDIA_TYPE& type = pins_[i]->connectionType();
+            if (std::optional<VideoStream> read = readVideoStream(type)) {
+                video = std::move(read);
+                kinds[i] = Kind::kVideo;
+            } else {
+                audio = readAudioStream(type);
+                kinds[i] = Kind::kAudio;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    if (!video && !audio) {
         return S_OK;
     }
     if (fileName_.empty()) {
         return E_UNEXPECTED;
-    }
-    VideoStream stream;
-    try {
-        // Accepted when connected, so it reads.
-        stream = *readVideoStream(pin_->connectionType());
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
     }
     vcx::ComPtr<IMediaEventSink> events;
     if (graph() != nullptr) {
@@ -162,7 +206,19 @@ HRESULT AviWriter::activate() {
     filterbase::Locked lock(streamLock_);
     recorded_ = true;
     events_ = events.get();
-    const HRESULT hr = avi_.begin(stream);
+    kinds_ = kinds;
+    ended_ = {};
+    completed_ = false;
+    arrivalBase_ = clock_->now();
+    videoTimeline_ = VideoTimeline(video ? video->frameInterval : 0);
+    audioTimes_ = JumpWatch();
+    audio_ = audio ? *audio : AudioStream{};
+    HRESULT hr = avi_.begin(video, audio);
+    if (SUCCEEDED(hr) && video && audio) {
+        const REFERENCE_TIME interval =
+            video->frameInterval != 0 ? video->frameInterval : kDefaultFrameInterval;
+        hr = avi_.reserveVideoLead(static_cast<DWORD>((kMaxLead + interval - 1) / interval));
+    }
     if (FAILED(hr)) {
         // A failed pause can leave a graph that cannot be released on some
         // platforms: the graph hears of the failure as an event instead.
@@ -171,20 +227,104 @@ HRESULT AviWriter::activate() {
     return S_OK;
 }
 
+void AviWriter::run(REFERENCE_TIME start) {
+    const REFERENCE_TIME arrival = clock_->now();
+    vcx::ComPtr<IReferenceClock> reference;
+    *reference.put() = clockRef();
+    REFERENCE_TIME clockTime = 0;
+    REFERENCE_TIME streamTime = 0;
+    if (reference && SUCCEEDED(reference->GetTime(&clockTime))) {
+        streamTime = clockTime - start;
+    }
+    filterbase::Locked lock(streamLock_);
+    arrivalBase_ = arrival - streamTime;
+}
+
 void AviWriter::deactivate() {
     filterbase::Locked lock(streamLock_);
-    avi_.finish();
+    finishFile();
     events_ = nullptr;
 }
 
-void AviWriter::abandonRecording(HRESULT reason) {
+void AviWriter::finishFile() {
+    if (!avi_.recording()) {
+        return;
+    }
+    const REFERENCE_TIME interval = videoTimeline_.headerInterval();
+    StreamStarts starts;
+    if (videoTimeline_.started() && audioTimes_.started()) {
+        settleLead(interval);
+        starts =
+            streamStarts(videoTimeline_.firstTime(), interval, audioTimes_.firstTime(),
+                         audio_.blockAlign, audio_.bytesPerSecond, avi_.videoLead().value_or(0));
+    }
+    avi_.setVideoTiming(interval, starts.videoFrames);
+    avi_.setAudioStart(starts.audioBlocks);
     avi_.finish();
+}
+
+void AviWriter::abandonRecording(HRESULT reason) {
+    finishFile();
     if (events_ != nullptr) {
         events_->Notify(EC_ERRORABORT, reason, 0);
     }
 }
 
-HRESULT AviWriter::receive(IMediaSample* sample) {
+REFERENCE_TIME AviWriter::sampleTime(IMediaSample* sample, Kind kind, DWORD bytes) {
+    REFERENCE_TIME start = 0;
+    REFERENCE_TIME stop = 0;
+    const HRESULT hr = sample->GetTime(&start, &stop);
+    if (hr == S_OK || hr == VFW_S_NO_STOP_TIME) {
+        return start;
+    }
+    REFERENCE_TIME arrival = clock_->now() - arrivalBase_;
+    if (kind == Kind::kAudio) {
+        arrival -= static_cast<REFERENCE_TIME>(static_cast<double>(bytes) * 1e7 /
+                                               static_cast<double>(audio_.bytesPerSecond));
+    }
+    return arrival;
+}
+
+void AviWriter::settleLead(REFERENCE_TIME interval) {
+    if (videoTimeline_.started() && audioTimes_.started() && interval != 0) {
+        avi_.settleVideoLead(
+            videoLead(videoTimeline_.firstTime(), interval, audioTimes_.firstTime()));
+    }
+}
+
+void AviWriter::reportJump(Kind kind, REFERENCE_TIME step) {
+    if (events_ == nullptr) {
+        return;
+    }
+    const REFERENCE_TIME ms = step / 10'000;
+    const LONG_PTR clamped = ms > INT_MAX ? INT_MAX : ms < INT_MIN ? INT_MIN : ms;
+    events_->Notify(VCX_EVENT_RECORDING_TIME_JUMP, kind == Kind::kVideo ? 0 : 1, clamped);
+}
+
+HRESULT AviWriter::writeVideo(IMediaSample* sample, const BYTE* data, DWORD bytes,
+                              REFERENCE_TIME time) {
+    const VideoTimeline::Placement placement = videoTimeline_.place(time);
+    if (placement.jump) {
+        reportJump(Kind::kVideo, *placement.jump);
+    }
+    HRESULT hr = S_OK;
+    for (ULONGLONG i = 0; i < placement.drops && SUCCEEDED(hr); ++i) {
+        hr = avi_.addDropFrame();
+    }
+    if (SUCCEEDED(hr)) {
+        hr = avi_.addFrame(data, bytes, sample->IsSyncPoint() == S_OK);
+    }
+    return hr;
+}
+
+HRESULT AviWriter::writeAudio(const BYTE* data, DWORD bytes, REFERENCE_TIME time) {
+    if (const std::optional<REFERENCE_TIME> jump = audioTimes_.next(time)) {
+        reportJump(Kind::kAudio, *jump);
+    }
+    return avi_.addAudio(data, bytes);
+}
+
+HRESULT AviWriter::receive(std::size_t pin, IMediaSample* sample) {
     filterbase::Locked lock(streamLock_);
     if (!avi_.recording()) {
         return VFW_E_WRONG_STATE;
@@ -193,8 +333,12 @@ HRESULT AviWriter::receive(IMediaSample* sample) {
     HRESULT hr = sample->GetPointer(&data);
     if (SUCCEEDED(hr)) {
         const long length = sample->GetActualDataLength();
-        hr = avi_.addFrame(data, length > 0 ? static_cast<DWORD>(length) : 0,
-                           sample->IsSyncPoint() == S_OK);
+        const DWORD bytes = length > 0 ? static_cast<DWORD>(length) : 0;
+        const Kind kind = kinds_[pin];
+        const REFERENCE_TIME time = sampleTime(sample, kind, bytes);
+        hr = kind == Kind::kVideo ? writeVideo(sample, data, bytes, time)
+                                  : writeAudio(data, bytes, time);
+        settleLead(videoTimeline_.placingInterval());
     }
     if (FAILED(hr)) {
         abandonRecording(hr);
@@ -202,9 +346,16 @@ HRESULT AviWriter::receive(IMediaSample* sample) {
     return hr;
 }
 
-HRESULT AviWriter::endOfStream() {
+HRESULT AviWriter::endOfStream(std::size_t pin) {
     filterbase::Locked lock(streamLock_);
-    if (events_ != nullptr) {
+    ended_[pin] = true;
+    for (std::size_t i = 0; i < kPins; ++i) {
+        if (kinds_[i] != Kind::kNone && !ended_[i]) {
+            return S_OK;
+        }
+    }
+    if (events_ != nullptr && !completed_) {
+        completed_ = true;
         events_->Notify(EC_COMPLETE, S_OK,
                         reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this)));
     }

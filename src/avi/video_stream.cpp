@@ -1,6 +1,7 @@
 #include "avi/video_stream.h"
 
 #include <dshow.h>
+#include <dvdmedia.h>
 
 #include <climits>
 #include <cstddef>
@@ -22,16 +23,38 @@ std::size_t colorTableBytes(const BITMAPINFOHEADER& header) {
     return entries * sizeof(RGBQUAD);
 }
 
+// Where the format block of type keeps its bitmap header and frame
+// interval, or nothing for a block of another kind or too short.
+struct VideoBlock {
+    std::size_t headerOffset;
+    REFERENCE_TIME interval;
+};
+
+std::optional<VideoBlock> findVideoBlock(const AM_MEDIA_TYPE& type) {
+    if (type.majortype != MEDIATYPE_Video || type.pbFormat == nullptr) {
+        return std::nullopt;
+    }
+    if (type.formattype == FORMAT_VideoInfo && type.cbFormat >= sizeof(VIDEOINFOHEADER)) {
+        const auto& info = *reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
+        return VideoBlock{offsetof(VIDEOINFOHEADER, bmiHeader), info.AvgTimePerFrame};
+    }
+    if (type.formattype == FORMAT_VideoInfo2 && type.cbFormat >= sizeof(VIDEOINFOHEADER2)) {
+        const auto& info = *reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat);
+        return VideoBlock{offsetof(VIDEOINFOHEADER2, bmiHeader), info.AvgTimePerFrame};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<VideoStream> readVideoStream(const AM_MEDIA_TYPE& type) {
-    if (type.majortype != MEDIATYPE_Video || type.formattype != FORMAT_VideoInfo ||
-        type.pbFormat == nullptr || type.cbFormat < sizeof(VIDEOINFOHEADER)) {
+    const std::optional<VideoBlock> block = findVideoBlock(type);
+    if (!block) {
         return std::nullopt;
     }
-    const auto& info = *reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
-    const BITMAPINFOHEADER& header = info.bmiHeader;
-    const std::size_t available = type.cbFormat - offsetof(VIDEOINFOHEADER, bmiHeader);
+    const auto& header =
+        *reinterpret_cast<const BITMAPINFOHEADER*>(type.pbFormat + block->headerOffset);
+    const std::size_t available = type.cbFormat - block->headerOffset;
     if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > available ||
         header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == LONG_MIN) {
         return std::nullopt;
@@ -46,7 +69,7 @@ std::optional<VideoStream> readVideoStream(const AM_MEDIA_TYPE& type) {
     stream.compression = header.biCompression;
     stream.width = header.biWidth;
     stream.height = std::labs(header.biHeight);
-    stream.frameInterval = info.AvgTimePerFrame > 0 ? info.AvgTimePerFrame : kDefaultFrameInterval;
+    stream.frameInterval = block->interval >= kMinFrameInterval ? block->interval : 0;
     return stream;
 }
 

@@ -1,6 +1,7 @@
 // The video stream an AVI file records, read from the media type its writer
-// is connected with: any MEDIATYPE_Video type with a FORMAT_VideoInfo block
-// whose BITMAPINFOHEADER lies within it, uncompressed or not.
+// is connected with: any MEDIATYPE_Video type with a FORMAT_VideoInfo or
+// FORMAT_VideoInfo2 block whose BITMAPINFOHEADER lies within it,
+// uncompressed or not (MJPG frames are recorded as they come).
 #pragma once
 
 #include <windows.h>
@@ -19,12 +20,14 @@ struct VideoStream {
     DWORD compression = 0; // biCompression, the stream's handler
     LONG width = 0;
     LONG height = 0; // |biHeight|
-    // Duration of one frame in 100 ns units, never zero.
+    // Duration of one frame in 100 ns units as the type gives it; 0 when it
+    // gives none, or one shorter than kMinFrameInterval: the samples' times
+    // then tell the rate.
     REFERENCE_TIME frameInterval = 0;
 };
 
-// Frame interval recorded when the type gives none (30 frames per second).
-constexpr REFERENCE_TIME kDefaultFrameInterval = 333'333;
+// The shortest frame interval taken from a type (1000 frames per second).
+constexpr REFERENCE_TIME kMinFrameInterval = 10'000;
 
 // The stream type describes, or nothing when the writer does not take it.
 // Throws std::bad_alloc.

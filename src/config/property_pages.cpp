@@ -46,8 +46,9 @@ extern "C" int VCXAPI vcx_FilterProp(int owner, const wchar_t* filterName) {
         !filter) {
         return -2;
     }
-    ComPtr<ISpecifyPropertyPages> specify;
-    if (FAILED(filter->QueryInterface(IID_ISpecifyPropertyPages, specify.putVoid())) || !specify) {
+    ComPtr<ISpecifyPropertyPages> specify =
+        query<ISpecifyPropertyPages>(filter.get(), QueryRule::kAnySuccess);
+    if (!specify) {
         return -2;
     }
     FilterInfo info;
@@ -86,8 +87,9 @@ extern "C" int VCXAPI vcx_DevPinProp(int owner) {
     if (pins->Next(1, pin.put(), nullptr) != S_OK || !pin) {
         return -4;
     }
-    ComPtr<ISpecifyPropertyPages> specify;
-    if (FAILED(pin->QueryInterface(IID_ISpecifyPropertyPages, specify.putVoid())) || !specify) {
+    const ComPtr<ISpecifyPropertyPages> specify =
+        query<ISpecifyPropertyPages>(pin.get(), QueryRule::kAnySuccess);
+    if (!specify) {
         return -5;
     }
     CAUUID pages{};

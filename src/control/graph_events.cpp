@@ -5,13 +5,22 @@
 
 namespace vcx {
 
-ComPtr<IMediaEventEx> graphEvents(const CaptureSlot& slot) {
-    ComPtr<IMediaEventEx> events;
-    if (slot.graph != nullptr &&
-        slot.graph->QueryInterface(IID_IMediaEventEx, events.putVoid()) != S_OK) {
-        events.reset();
+bool endsStream(LONG code) {
+    switch (code) {
+    case EC_COMPLETE:
+    case EC_USERABORT:
+    case EC_ERRORABORT:
+    case EC_ERRORABORTEX:
+    case EC_STREAM_ERROR_STOPPED:
+    case EC_ERROR_STILLPLAYING:
+        return true;
+    default:
+        return false;
     }
-    return events;
+}
+
+ComPtr<IMediaEventEx> graphEvents(const CaptureSlot& slot) {
+    return query<IMediaEventEx>(slot.graph);
 }
 
 HRESULT takeGraphEvent(CaptureSlot& slot, IMediaEventEx& events, GraphEvent& event) {
@@ -32,6 +41,9 @@ HRESULT takeGraphEvent(CaptureSlot& slot, IMediaEventEx& events, GraphEvent& eve
     // 1 when it is back (the graph must be built again either way).
     if (code == EC_DEVICE_LOST && param2 == 0) {
         slot.events.deviceLost = true;
+    }
+    if (endsStream(code) && slot.events.streamEnded == 0) {
+        slot.events.streamEnded = code;
     }
     event = {code, static_cast<int32_t>(param1), static_cast<int32_t>(param2)};
     return S_OK;

@@ -3,6 +3,7 @@
 
 #include "control/window.h"
 #include "core/slots.h"
+#include "frames/frame_sequence.h"
 
 namespace vcx {
 namespace {
@@ -20,6 +21,7 @@ int32_t checkRunnable() {
 // S_OK; 1 for anything else, S_FALSE (still changing state) and failures
 // alike.
 int32_t runGraph(CaptureSlot& slot) {
+    noteRunStart(slot);
     const HRESULT hr = slot.mediaControl->Run();
     slot.state = kSlotRunning;
     return hr == S_OK ? 0 : 1;
@@ -73,5 +75,6 @@ extern "C" int VCXAPI vcx_Stop(void) {
     }
     slot.mediaControl->Stop();
     slot.state = kSlotOpen;
+    wakeFrameWait(slot);
     return 0;
 }

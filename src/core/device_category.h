@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include <cstdint>
+
 #include "core/com_ptr.h"
 
 namespace vcx {
@@ -45,5 +47,43 @@ class CategoryWalk {
     ComPtr<ICreateDevEnum> devices_;
     ComPtr<IEnumMoniker> monikers_;
 };
+
+// 0 for an opened category, else the caller's code for what failed.
+inline int32_t openFailure(CategoryOpen opened, int32_t noDeviceEnumerator,
+                           int32_t noCategoryEnumerator) {
+    switch (opened) {
+    case CategoryOpen::kNoDeviceEnumerator:
+        return noDeviceEnumerator;
+    case CategoryOpen::kNoCategoryEnumerator:
+        return noCategoryEnumerator;
+    case CategoryOpen::kOpened:
+        break;
+    }
+    return 0;
+}
+
+// How a walk of a whole category for the entry at one position ended.
+struct CategoryPick {
+    CategoryOpen opened;
+    // The monikers listed (when opened).
+    int32_t count;
+};
+
+// Opens category and walks all of it, handing the moniker at position index
+// (which may be null) to take(IMoniker*); a position past the list takes
+// nothing, and -1 only counts.
+template <class Take> CategoryPick pickFromCategory(REFCLSID category, int32_t index, Take&& take) {
+    CategoryWalk walk;
+    const CategoryOpen opened = walk.open(category);
+    int32_t position = 0;
+    if (opened == CategoryOpen::kOpened) {
+        walk.forEach([&](IMoniker* moniker) {
+            if (position++ == index) {
+                take(moniker);
+            }
+        });
+    }
+    return {opened, position};
+}
 
 } // namespace vcx

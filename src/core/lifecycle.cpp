@@ -31,6 +31,11 @@ extern "C" int VCXAPI vcx_Exit(void) {
     if (lib.comInitialized != 1) {
         return -1;
     }
+    // A message handler that a frame wait dispatches: COM must outlive the
+    // wait, which still holds objects of the graph.
+    if (lib.waitInProgress) {
+        return -2;
+    }
     if (lib.comNeedsUninitialize) {
         platform().coUninitialize();
     }

@@ -40,6 +40,10 @@ class PendingEvents {
     // Set once EC_DEVICE_LOST reported the device removed; stays until the
     // slot is released.
     bool deviceLost = false;
+    // The code of an event that means the graph stopped streaming on its own
+    // (an error, or the end of the stream), once one was taken; 0 until then
+    // and again from the next run.
+    int32_t streamEnded = 0;
 
   private:
     std::array<GraphEvent, kCapacity> entries_{};

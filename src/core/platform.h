@@ -47,13 +47,19 @@ struct Platform {
                                      LPSTR multi, int multiLength, LPCCH defaultChar,
                                      LPBOOL usedDefault);
 
-    // Kernel: events, waits and clocks of the frame sequence (the grabber's
-    // callback sets the event and reads the counter on the streaming thread).
+    // Kernel and USER: events, waits and clocks of the frame sequence (the
+    // grabber's callback sets the event and reads the counter on the
+    // streaming thread). A frame wait keeps the host's thread dispatching its
+    // window messages, as a single-threaded apartment must.
     HANDLE(WINAPI* createEventW)
     (LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState, LPCWSTR name);
     BOOL(WINAPI* setEvent)(HANDLE event);
-    DWORD(WINAPI* waitForMultipleObjects)
-    (DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds);
+    DWORD(WINAPI* msgWaitForMultipleObjectsEx)
+    (DWORD count, const HANDLE* handles, DWORD milliseconds, DWORD wakeMask, DWORD flags);
+    BOOL(WINAPI* peekMessageW)(LPMSG message, HWND window, UINT first, UINT last, UINT remove);
+    BOOL(WINAPI* translateMessage)(const MSG* message);
+    LRESULT(WINAPI* dispatchMessageW)(const MSG* message);
+    void(WINAPI* postQuitMessage)(int exitCode);
     ULONGLONG(WINAPI* getTickCount64)();
     BOOL(WINAPI* queryPerformanceCounter)(LARGE_INTEGER* counter);
     BOOL(WINAPI* queryPerformanceFrequency)(LARGE_INTEGER* frequency);

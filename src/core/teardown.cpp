@@ -5,6 +5,7 @@
 
 #include "core/slots.h"
 #include "frames/frame_counter.h"
+#include "frames/frame_sequence.h"
 
 namespace vcx {
 namespace {
@@ -20,16 +21,20 @@ template <class T> void releaseField(T*& field) {
 
 void releaseSlot() {
     CaptureSlot& slot = activeSlot();
-    // Window and output side first, then the device, the control and builder
-    // interfaces, the Sample Grabber, and the Filter Graph Manager last.
+    // Window and output side first (the video compressor, then the audio
+    // compressor, before the multiplexer), then the video device and the
+    // audio device, the control and builder interfaces, the Sample Grabber,
+    // and the Filter Graph Manager last.
     releaseField(slot.videoWindow);
     releaseField(slot.compressDialogs);
     releaseField(slot.compressorFilter);
+    releaseField(slot.audioCompressorFilter);
     releaseField(slot.muxFilter);
     releaseField(slot.rendererFilter);
     releaseField(slot.vmr7Filter);
     releaseField(slot.vmr9Filter);
     releaseField(slot.sourceFilter);
+    releaseField(slot.audioSourceFilter);
     releaseField(slot.mediaControl);
     releaseField(slot.captureBuilder);
     releaseField(slot.grabber);
@@ -38,6 +43,7 @@ void releaseSlot() {
     // What the frame exports keep goes after the graph.
     releaseField(slot.frameCounter);
     slot.events = PendingEvents{};
+    slot.builderMux = false;
 }
 
 } // namespace vcx
@@ -60,6 +66,7 @@ extern "C" int VCXAPI vcx_Close(void) {
         slot.videoWindow->put_Visible(OAFALSE);
         slot.videoWindow->put_Owner(0);
     }
+    wakeFrameWait(slot);
     releaseSlot();
     slot.outputMode = 0;
     slot.windowPlaced = false;

@@ -1,5 +1,6 @@
 #include "frames/frame_counter.h"
 
+#include <cstring>
 #include <new>
 
 #include "core/platform.h"
@@ -8,7 +9,8 @@ namespace vcx {
 
 FrameCounter* FrameCounter::create() {
     const Platform& os = platform();
-    // Never fails on the systems the library runs on (Windows XP and later).
+    // Never fails on the systems the library runs on (Windows Vista and later,
+    // which GetTickCount64 needs).
     LARGE_INTEGER frequency{};
     os.queryPerformanceFrequency(&frequency);
     if (frequency.QuadPart <= 0) {
@@ -28,11 +30,15 @@ FrameCounter* FrameCounter::create() {
 FrameCounter::FrameCounter(HANDLE event, LONGLONG frequency)
     : event_(event), frequency_(frequency) {}
 
+void (*FrameCounter::handOverSeam)(FrameCounter& counter) = nullptr;
+
 FrameCounter::~FrameCounter() {
-    if (IMediaSample* left = handed_.exchange(nullptr)) {
-        left->Release();
-    }
+    delete queue_.load();
     platform().closeHandle(event_);
+}
+
+void FrameCounter::setQueue(FrameQueue* queue) {
+    delete queue_.exchange(queue, std::memory_order_acq_rel);
 }
 
 STDMETHODIMP FrameCounter::SampleCB(double, IMediaSample* sample) {
@@ -54,17 +60,78 @@ STDMETHODIMP FrameCounter::SampleCB(double, IMediaSample* sample) {
     if (number == 1) {
         firstArrival_.store(arrival.QuadPart, std::memory_order_release);
     }
+    // Queued before the count shows it, so that a host that sees the number
+    // finds the frame.
+    if (FrameQueue* queue = queue_.load(std::memory_order_acquire); queue && sample) {
+        BYTE* bits = nullptr;
+        const long length = sample->GetActualDataLength();
+        if (sample->GetPointer(&bits) == S_OK && bits != nullptr && length >= 0) {
+            queue->keep(number, bits, static_cast<std::size_t>(length));
+        }
+    }
     frames_.store(number, std::memory_order_seq_cst);
 
-    if (sample != nullptr && armed_.exchange(0, std::memory_order_seq_cst) != 0) {
-        sample->AddRef();
-        handedNumber_.store(number, std::memory_order_relaxed);
-        handed_.store(sample, std::memory_order_release);
+    if (sample != nullptr && answerRequest(sample, number)) {
         os.setEvent(event_);
     } else if (waiters_.load(std::memory_order_seq_cst) > 0) {
         os.setEvent(event_);
     }
     return S_OK;
+}
+
+bool FrameCounter::answerRequest(IMediaSample* sample, int64_t number) {
+    uint64_t generation = armed_.load(std::memory_order_seq_cst);
+    if (generation == 0) {
+        return false;
+    }
+    const Request& request = requests_[generation & 1];
+    BYTE* const destination = request.destination.load(std::memory_order_relaxed);
+    const std::size_t capacity = request.capacity.load(std::memory_order_relaxed);
+    if (number <= request.after.load(std::memory_order_relaxed) ||
+        !armed_.compare_exchange_strong(generation, 0, std::memory_order_seq_cst)) {
+        return false;
+    }
+    BYTE* bits = nullptr;
+    const long length = sample->GetActualDataLength();
+    int64_t answer = length;
+    if (sample->GetPointer(&bits) != S_OK || bits == nullptr || length < 0) {
+        answer = kUnreadable;
+    } else if (static_cast<std::size_t>(length) > capacity) {
+        answer = kTooLarge;
+    } else {
+        std::memcpy(destination, bits, static_cast<std::size_t>(length));
+    }
+    answerNumber_.store(number, std::memory_order_relaxed);
+    answerLength_.store(answer, std::memory_order_relaxed);
+    if (handOverSeam != nullptr) {
+        handOverSeam(*this);
+    }
+    answered_.store(generation, std::memory_order_release);
+    return true;
+}
+
+void FrameCounter::arm(BYTE* destination, std::size_t capacity, int64_t after) {
+    if (++generation_ == 0) {
+        ++generation_;
+    }
+    Request& request = requests_[generation_ & 1];
+    request.destination.store(destination, std::memory_order_relaxed);
+    request.capacity.store(capacity, std::memory_order_relaxed);
+    request.after.store(after, std::memory_order_relaxed);
+    armed_.store(generation_, std::memory_order_seq_cst);
+}
+
+bool FrameCounter::disarm() {
+    return armed_.exchange(0, std::memory_order_seq_cst) != 0;
+}
+
+bool FrameCounter::answered(int64_t& number, int64_t& length) const {
+    if (generation_ == 0 || answered_.load(std::memory_order_acquire) != generation_) {
+        return false;
+    }
+    number = answerNumber_.load(std::memory_order_relaxed);
+    length = answerLength_.load(std::memory_order_relaxed);
+    return true;
 }
 
 STDMETHODIMP FrameCounter::BufferCB(double, BYTE*, long) {
@@ -126,14 +193,6 @@ int32_t FrameCounter::rateMilli(LONGLONG now) const {
                             1000.0 / static_cast<double>(last - first);
         return rate >= 2147483647.0 ? INT32_MAX : static_cast<int32_t>(rate + 0.5);
     }
-}
-
-IMediaSample* FrameCounter::take(int64_t& number) {
-    IMediaSample* sample = handed_.exchange(nullptr, std::memory_order_acquire);
-    if (sample != nullptr) {
-        number = handedNumber_.load(std::memory_order_relaxed);
-    }
-    return sample;
 }
 
 } // namespace vcx

@@ -1,13 +1,12 @@
 // The frame sequence of the active slot: how many frames reached its Sample
-// Grabber, the newest one's time, the rate they arrive at, and what the
-// device says it dropped.
+// Grabber, the newest one's time and the rate they arrive at.
 #include "frames/frame_sequence.h"
 
 #include "vcxcap.h"
 
-#include "core/com_ptr.h"
 #include "core/platform.h"
 #include "frames/frame_counter.h"
+#include "frames/grabber_steps.h"
 
 namespace vcx {
 
@@ -24,6 +23,37 @@ void attachFrameCounter(CaptureSlot& slot) {
         return;
     }
     slot.frameCounter = counter;
+}
+
+int32_t applyFrameQueue(CaptureSlot& slot) {
+    FrameCounter* counter = slot.frameCounter;
+    if (counter == nullptr) {
+        return 0;
+    }
+    if (slot.frameQueueDepth <= 0) {
+        counter->setQueue(nullptr);
+        return 0;
+    }
+    ConnectedFormat format;
+    if (slot.grabber == nullptr || !readGrabberFormat(slot.grabber, format)) {
+        counter->setQueue(nullptr);
+        return -4;
+    }
+    FrameQueue* queue = FrameQueue::create(slot.frameQueueDepth, format.sampleSize());
+    counter->setQueue(queue);
+    return queue == nullptr ? -3 : 0;
+}
+
+void noteRunStart(CaptureSlot& slot) {
+    slot.runStartTick = platform().getTickCount64();
+    slot.framesAtRun = slot.frameCounter != nullptr ? slot.frameCounter->frames() : 0;
+    slot.events.streamEnded = 0;
+}
+
+void wakeFrameWait(const CaptureSlot& slot) {
+    if (library().waitInProgress && slot.frameCounter != nullptr) {
+        platform().setEvent(slot.frameCounter->event());
+    }
 }
 
 namespace {
@@ -48,7 +78,7 @@ extern "C" int VCXAPI vcx_GetFrameCount(void) {
     if (counter == nullptr) {
         return -2;
     }
-    return clampToInt32(counter->frames());
+    return exportedFrameNumber(counter->frames());
 }
 
 extern "C" int VCXAPI vcx_GetFrameTime(int* milliseconds) {
@@ -89,26 +119,4 @@ extern "C" int VCXAPI vcx_GetFrameRate(void) {
     LARGE_INTEGER now{};
     platform().queryPerformanceCounter(&now);
     return counter->rateMilli(now.QuadPart);
-}
-
-extern "C" int VCXAPI vcx_GetDroppedFrames(void) {
-    const int32_t guard = checkSlotState(kGuardSlotOpen);
-    if (guard < 0) {
-        return guard;
-    }
-    const CaptureSlot& slot = activeSlot();
-    if (slot.captureBuilder == nullptr || slot.sourceFilter == nullptr) {
-        return -2;
-    }
-    ComPtr<IAMDroppedFrames> dropped;
-    if (slot.captureBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, nullptr, slot.sourceFilter,
-                                           IID_IAMDroppedFrames, dropped.putVoid()) != S_OK ||
-        !dropped) {
-        return -3;
-    }
-    long count = 0;
-    if (dropped->GetNumDropped(&count) != S_OK || count < 0) {
-        return -4;
-    }
-    return static_cast<int>(count);
 }

@@ -69,12 +69,12 @@ int32_t mapMixerResult(HRESULT hr) {
 
 // Hands the overlay to the renderer's mixer-bitmap interface Mixer.
 template <class Mixer, class Bitmap>
-int32_t mixThrough(IBaseFilter* renderer, REFIID iid, const Overlay& overlay) {
+int32_t mixThrough(IBaseFilter* renderer, const Overlay& overlay) {
     if (renderer == nullptr) {
         return -3;
     }
-    ComPtr<Mixer> mixer;
-    if (renderer->QueryInterface(iid, mixer.putVoid()) != S_OK || !mixer) {
+    const ComPtr<Mixer> mixer = query<Mixer>(renderer);
+    if (!mixer) {
         return -9;
     }
     const Bitmap bitmap = alphaBitmap<Bitmap>(overlay);
@@ -99,11 +99,9 @@ extern "C" int VCXAPI vcx_VMRMixImage(int hdc, int srcLeft, int srcTop, int srcR
     case 0:
         return -2;
     case 1:
-        return mixThrough<IVMRMixerBitmap, VMRALPHABITMAP>(slot.vmr7Filter, IID_IVMRMixerBitmap,
-                                                           overlay);
+        return mixThrough<IVMRMixerBitmap, VMRALPHABITMAP>(slot.vmr7Filter, overlay);
     case 2:
-        return mixThrough<IVMRMixerBitmap9, VMR9AlphaBitmap>(slot.vmr9Filter, IID_IVMRMixerBitmap9,
-                                                             overlay);
+        return mixThrough<IVMRMixerBitmap9, VMR9AlphaBitmap>(slot.vmr9Filter, overlay);
     default:
         return -8;
     }

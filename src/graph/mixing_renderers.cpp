@@ -14,7 +14,6 @@ namespace {
 
 struct MixingRenderer {
     const CLSID* clsid;
-    const IID* configIid;
     IBaseFilter* CaptureSlot::*field;
     const wchar_t* name;
     int32_t notCreated;
@@ -29,8 +28,8 @@ struct MixingRenderer {
 template <class Config>
 int32_t configure(const MixingRenderer& renderer, IBaseFilter* filter, DWORD renderingMode,
                   DWORD streams) {
-    ComPtr<Config> config;
-    if (filter->QueryInterface(*renderer.configIid, config.putVoid()) != S_OK) {
+    const ComPtr<Config> config = query<Config>(filter);
+    if (!config) {
         return renderer.noConfig;
     }
     if (config->SetRenderingMode(renderingMode) != S_OK) {
@@ -67,7 +66,7 @@ int32_t buildMixingRenderer(CaptureSlot& slot, const MixingRenderer& renderer, D
 
 int32_t buildMixingRenderer7(CaptureSlot& slot, DWORD renderingMode, DWORD streams) {
     return buildMixingRenderer<IVMRFilterConfig>(slot,
-                                                 {&CLSID_VideoMixingRenderer, &IID_IVMRFilterConfig,
+                                                 {&CLSID_VideoMixingRenderer,
                                                   &CaptureSlot::vmr7Filter, L"VMR7", -40, -41, -87,
                                                   -88, -89, -86},
                                                  renderingMode, streams);
@@ -76,8 +75,8 @@ int32_t buildMixingRenderer7(CaptureSlot& slot, DWORD renderingMode, DWORD strea
 int32_t buildMixingRenderer9(CaptureSlot& slot, DWORD renderingMode, DWORD streams) {
     return buildMixingRenderer<IVMRFilterConfig9>(slot,
                                                   {&CLSID_VideoMixingRenderer9,
-                                                   &IID_IVMRFilterConfig9, &CaptureSlot::vmr9Filter,
-                                                   L"VMR9", -42, -43, -97, -98, -99, -96},
+                                                   &CaptureSlot::vmr9Filter, L"VMR9", -42, -43, -97,
+                                                   -98, -99, -96},
                                                   renderingMode, streams);
 }
 

@@ -11,6 +11,7 @@
 #include "core/platform.h"
 #include "core/teardown.h"
 #include "frames/frame_sequence.h"
+#include "graph/audio_capture.h"
 #include "graph/output.h"
 
 namespace vcx {
@@ -111,6 +112,7 @@ int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode, vcx_intpt
     }
     // 0, or what applying a requested format reports (1: the device refused
     // one). Nothing is applied when width, height and frame rate are all 0.
+    // The audio device's refusal of its format adds kAudioFormatRefused.
     int32_t successValue = 0;
     if (formatRequested(slot)) {
         successValue = vcx_SetDevCapConfig();
@@ -123,12 +125,22 @@ int32_t openSlot(CaptureSlot& slot, int32_t deviceIndex, int32_t mode, vcx_intpt
         failed < 0) {
         return failed;
     }
+    // The sound of a recording, after its video: the multiplexer's second stream.
+    if ((mode == kModeAviFile || mode == kModeAviFileWithPreview) && audioRequested(slot)) {
+        const int32_t audio = buildAudioCapture(slot, slot.builderMux);
+        if (audio < 0) {
+            return audio;
+        }
+        successValue += audio;
+    }
     if (slot.graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&slot.videoWindow)) !=
         S_OK) {
         return -58;
     }
-    // Whether or not the counter can be had, the slot opens as it is.
+    // Whether or not the counter and its queue can be had, the slot opens as
+    // it is (vcx_GetFrameQueue tells).
     attachFrameCounter(slot);
+    applyFrameQueue(slot);
     return successValue;
 }
 

@@ -10,14 +10,8 @@
 namespace vcx {
 namespace {
 
-// One category only: the audio argument of the walk is always 0.
-const MonikerListKind kDevicePaths = {&CLSID_VideoInputDeviceCategory,
-                                      &CLSID_VideoInputDeviceCategory,
-                                      L"DevicePath",
-                                      kDeviceNameBytes,
-                                      -1,
-                                      -2,
-                                      -3};
+const MonikerListKind kDevicePaths = {
+    &CLSID_VideoInputDeviceCategory, L"DevicePath", kDeviceNameBytes, -1, -2, -3};
 
 } // namespace
 } // namespace vcx
@@ -25,9 +19,9 @@ const MonikerListKind kDevicePaths = {&CLSID_VideoInputDeviceCategory,
 using namespace vcx;
 
 extern "C" int VCXAPI vcx_GetDevicePathList(char* buffer) {
-    return listMonikers(kDevicePaths, 0, buffer, ListOutput::kList);
+    return listMonikers(kDevicePaths, buffer, ListOutput::kList);
 }
 
 extern "C" int VCXAPI vcx_GetDevicePathListSize(void) {
-    return listMonikers(kDevicePaths, 0, nullptr, ListOutput::kSize);
+    return listMonikers(kDevicePaths, nullptr, ListOutput::kSize);
 }

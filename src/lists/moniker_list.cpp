@@ -7,6 +7,8 @@
 #include "core/platform.h"
 #include "core/slots.h"
 
+#include <cstring>
+
 namespace vcx {
 namespace {
 
@@ -31,12 +33,12 @@ void addBagString(IMoniker* moniker, const MonikerListKind& kind, NameList& list
 
 } // namespace
 
-int32_t listMonikers(const MonikerListKind& kind, int32_t audio, char* buffer, ListOutput output) {
+int32_t listMonikers(const MonikerListKind& kind, char* buffer, ListOutput output) {
     if (checkSlotState(kGuardComInitialized) < 0) {
         return -1;
     }
     CategoryWalk walk;
-    switch (walk.open(audio == 0 ? *kind.videoCategory : *kind.audioCategory)) {
+    switch (walk.open(*kind.category)) {
     case CategoryOpen::kNoDeviceEnumerator:
         return kind.noDeviceEnumerator;
     case CategoryOpen::kNoCategoryEnumerator:
@@ -50,6 +52,38 @@ int32_t listMonikers(const MonikerListKind& kind, int32_t audio, char* buffer, L
     NameList list = NameList::of(output, buffer);
     walk.forEach([&](IMoniker* moniker) { addBagString(moniker, kind, list); });
     return list.result();
+}
+
+} // namespace vcx
+
+namespace vcx {
+
+NameSearch findListedMoniker(const MonikerListKind& kind, const char* entry,
+                             ComPtr<IMoniker>& found) {
+    CategoryWalk walk;
+    switch (walk.open(*kind.category)) {
+    case CategoryOpen::kNoDeviceEnumerator:
+        return NameSearch::kNoDeviceEnumerator;
+    case CategoryOpen::kNoCategoryEnumerator:
+        return NameSearch::kNoCategoryEnumerator;
+    case CategoryOpen::kOpened:
+        break;
+    }
+    const std::size_t length = std::strlen(entry);
+    walk.forEach([&](IMoniker* moniker) {
+        if (found || length == 0 || moniker == nullptr) {
+            return;
+        }
+        // The entry as the list writes it: the name, CR LF, NUL.
+        char text[kDeviceNameBytes + 3] = {};
+        NameList list = NameList::appendingTo(text);
+        addBagString(moniker, kind, list);
+        if (std::strlen(text) == length + 2 && std::memcmp(text, entry, length) == 0) {
+            moniker->AddRef();
+            *found.put() = moniker;
+        }
+    });
+    return found ? NameSearch::kFound : NameSearch::kNotListed;
 }
 
 } // namespace vcx

@@ -10,6 +10,8 @@ usage: check-usage-doc.py vcxcap.h vcxcap.def usage-from-other-languages.md api.
 import re
 import sys
 
+from header import exports, split_arguments, type_of
+
 # C type in the header -> the types that stand for it in each language.
 TYPES = {
     "int": ({"int"}, {"c_int"}, {"Integer"}),
@@ -25,22 +27,8 @@ TYPES = {
 LANGUAGES = ("C#", "Python", "Delphi")
 
 
-def split_arguments(text):
-    text = " ".join(text.split())
-    return [] if text in ("", "void") else [part.strip() for part in text.split(",")]
-
-
-def type_of(argument):
-    """The type of "type name": everything before the last word."""
-    return " ".join(argument.replace("*", "* ").split()[:-1]).replace(" *", "*")
-
-
 def header_exports(path):
-    text = open(path, encoding="utf-8").read()
-    exports = {}
-    for name, arguments in re.findall(r"int VCXAPI (vcx_\w+)\((.*?)\);", text, re.S):
-        exports[name] = [type_of(argument) for argument in split_arguments(arguments)]
-    return exports
+    return {name: [c_type for c_type, _ in arguments] for name, arguments in exports(path)}
 
 
 def csharp(text):
@@ -111,6 +99,11 @@ def main(header, definition, usage, api):
     if not problems:
         print(f"check-usage-doc: {len(exports)} exports declared alike in "
               f"{', '.join(LANGUAGES)} and described in api.md")
+    # Each export in each language and in api.md counts once.
+    subjects = [f"{place}: {name}" for place in LANGUAGES + ("api.md",) for name in exports]
+    failed = sum(any(re.match(re.escape(subject) + r"\b", p) for p in problems)
+                 for subject in subjects)
+    print(f"check-usage-doc: {len(subjects) - failed} passed, {failed} failed")
     return 1 if problems else 0
 
 

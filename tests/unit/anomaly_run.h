@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_audio.h"
 #include "fakes/fake_code_page.h"
 #include "fakes/fake_controls.h"
 #include "fakes/fake_files.h"
@@ -154,6 +155,15 @@ class World : public OutputWorld {
     FakeGdi gdi{platform};
     Held<FakeMediaSample> sample{"sample", std::vector<unsigned char>(48, 0x3C)};
     Held<FakeDroppedFrames> droppedFrames;
+    // The sound of a recording, which a scenario's arrange puts in place: a
+    // microphone with a clock and two formats, an audio compressor, and
+    // Windows' AVI Mux as the builder's multiplexer.
+    Held<FakeEnumMoniker> audioDevices{"audioDevices"};
+    Held<FakeEnumMoniker> audioCompressors{"audioCompressors"};
+    FakeEntry<FakeAudioDevice> microphone{"microphone0", L"Mic"};
+    FakeEntry<FakeFilter> audioCodec{"audioCodec0", L"Speech codec"};
+    Held<FakeStreamConfig> audioConfig{"audioConfig"};
+    Held<FakeAviMux> aviMux{"aviMux"};
 };
 
 // Outcomes beyond a plain code:

@@ -9,7 +9,11 @@
 // reference is given back, COM is balanced, and the slot opens again.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <mmreg.h>
+
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "vcxcap.h"
@@ -124,8 +128,8 @@ const Step kControlGet{"control get", [](Host& h) {
                        }};
 const Step kControlSet{"control set",
                        [](Host&) { return vcx_SetDevControl(VCX_CONTROL_BRIGHTNESS, 20, 2); }};
-const Step kControlAuto{"control set",
-                        [](Host&) { return vcx_SetDevControl(VCX_CONTROL_EXPOSURE, 0, 1); }};
+const Step kPropertyAuto{"control set",
+                         [](Host&) { return vcx_SetDevControl(VCX_CONTROL_EXPOSURE, 0, 1); }};
 const Step kPathsSize{"list paths size",
                       [](Host& h) { return h.sized("paths", vcx_GetDevicePathListSize()); }};
 const Step kPaths{"list paths", [](Host& h) { return vcx_GetDevicePathList(h.buffer("paths")); },
@@ -142,7 +146,7 @@ World* streamWorld = nullptr;
 
 void streamEvents(World& world) {
     streamWorld = &world;
-    world.graph->post(EC_COMPLETE, S_OK, 0);
+    world.graph->post(EC_CLOCK_CHANGED, 0, 0);
 }
 
 int deliverFrames(int frames) {
@@ -190,6 +194,38 @@ void builderWithoutFileOutput(World& world) {
     world.aviWriter->install(world.platform);
 }
 
+// Recording with sound on Windows' AVI Mux: the audio device, compressor
+// and format chosen, the device's formats listed, a recording made.
+void withSound(World& world) {
+    world.devEnum->setCategory(CLSID_AudioInputDeviceCategory, world.audioDevices.get());
+    world.devEnum->setCategory(CLSID_AudioCompressorCategory, world.audioCompressors.get());
+    world.audioDevices->items.push_back(world.microphone.moniker.get());
+    world.audioCompressors->items.push_back(world.audioCodec.moniker.get());
+    world.audioConfig->capsSize = sizeof(AUDIO_STREAM_CONFIG_CAPS);
+    FakeCapability pcm;
+    pcm.formatType = FORMAT_WaveFormatEx;
+    pcm.formatSize = sizeof(WAVEFORMATEX);
+    const WAVEFORMATEX wave{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
+    std::memcpy(&pcm.info, &wave, sizeof wave);
+    world.audioConfig->capabilities = {pcm, pcm};
+    world.builder->found = world.audioConfig.get();
+    world.builder->multiplexer = world.aviMux.get();
+}
+
+const Step kSoundDevice{"choose sound device", [](Host&) { return vcx_SetAudioDevice(0); }};
+const Step kSoundCodec{"choose sound codec",
+                       [](Host&) { return vcx_SetAudioCodec("Speech codec"); }};
+const Step kSoundFormat{"choose sound format",
+                        [](Host&) { return vcx_SetAudioFormat(48000, 2, 16); }};
+const Step kAudioFormatsSize{"audio formats size", [](Host& h) {
+                                 return h.sized("audioformats", vcx_GetAudioFormatListSize(0));
+                             }};
+const Step kAudioFormats{
+    "audio formats", [](Host& h) { return vcx_GetAudioFormatList(0, h.buffer("audioformats")); },
+    "audioformats"};
+const Step kOpenAviSound{"open avi 300 sound",
+                         [](Host&) { return vcx_Open(0, 300, 0, textArgument(L"a.avi"), 0); }};
+
 const Scenario kScenarios[] = {
     {"video_renderer", {kInit, kOpen0, kPlay, kState, kResize, kStop, kClose, kExit}},
     {"vmr7_overlay", {kInit, kOpen1, kPlay, kOverlay, kStop, kClose, kExit}},
@@ -212,12 +248,16 @@ const Scenario kScenarios[] = {
     {"property_pages", {kInit, kOpen6, kFilterPages, kPinPages, kClose, kExit}},
     {"device_controls",
      {kInit, kPathsSize, kPaths, kOpen6, kPlay2, kControlsSize, kControls, kControlRange,
-      kControlGet, kControlSet, kControlAuto, kStop, kClose, kExit},
+      kControlGet, kControlSet, kPropertyAuto, kStop, kClose, kExit},
      cameraWithControls},
     {"stream_events",
      {kInit, kOpen6, kPlay2, kDeliver, kFrameCount, kFrameTime, kFrameRate, kDropped, kWaitTimesOut,
       kNextFrame, kEvent, kEvent, kWaitLost, kStop, kClose, kExit},
      streamEvents},
+    {"avi_with_sound",
+     {kInit, kSoundDevice, kSoundCodec, kSoundFormat, kAudioFormatsSize, kAudioFormats,
+      kOpenAviSound, kPlay2, kStop, kClose, kExit},
+     withSound},
 };
 
 // --- Documented outcomes -------------------------------------------------------
@@ -225,6 +265,58 @@ const Scenario kScenarios[] = {
 // The first row whose step words and call match decides.
 const Outcome kOutcomes[] = {
     {"init", "CoInitialize", kPassed},
+    // The sound's choices: the audio device counted, the compressor's name
+    // looked up as the list writes it.
+    {"choose", "CoCreateInstance(SystemDeviceEnum", -3},
+    {"choose", "CreateClassEnumerator", kSame},
+    {"choose", ".Reset", kSame},
+    {"choose", ".Next#1", -5},
+    {"choose", ".Next", kSame},
+    {"choose codec", "BindToStorage", -5, -5, kSame},
+    {"choose codec", ".Read(FriendlyName", -5, -5, kSame},
+    {"choose codec", "WideCharToMultiByte", -5},
+    {"choose codec", "VariantClear", kSame},
+    // The audio device's formats.
+    {"audio formats", "CoCreateInstance(SystemDeviceEnum", -3},
+    {"audio formats", "CreateClassEnumerator", kSame},
+    {"audio formats", ".Reset", kSame},
+    {"audio formats", ".Next#1", -5},
+    {"audio formats", ".Next", kSame},
+    {"audio formats", "BindToObject", -6},
+    {"audio formats", "CoCreateInstance(CaptureGraphBuilder2", -7},
+    {"audio formats", "FindInterface", -8},
+    {"audio formats", "GetNumberOfCapabilities", kShorter, kShorter, kSame},
+    {"audio formats", "GetStreamCaps", kSkipped, kSkipped, kSame},
+    // Open with sound, after the video's capture stream.
+    {"open sound", "CoCreateInstance(SystemDeviceEnum, null, ICreateDevEnum, 1)#2", -60},
+    {"open sound", "CreateClassEnumerator(AudioInputDeviceCategory", kSame},
+    {"open sound", "audioDevices.Reset", kSame},
+    {"open sound", "audioDevices.Next#1", -62},
+    {"open sound", "audioDevices.Next", kSame},
+    {"open sound", "microphone0.moniker.BindToObject", -63},
+    {"open sound", "AddFilter(Audio Capture)", -63},
+    {"open sound", "FindInterface", 2, 2, 2},
+    {"open sound", "SetFormat", 2, 2, 2},
+    {"open sound", "CoCreateInstance(SystemDeviceEnum, null, ICreateDevEnum, 1)#3", -64},
+    {"open sound", "CreateClassEnumerator(AudioCompressorCategory", kSame},
+    {"open sound", "audioCompressors.Reset", kSame},
+    {"open sound", "audioCompressors.Next#1", -66},
+    {"open sound", "audioCompressors.Next", kSame},
+    {"open sound", "audioCodec0.moniker.BindToStorage", -66, -66, kSame},
+    {"open sound", "audioCodec0.bag.Read", -66, -66, kSame},
+    {"open sound", "WideCharToMultiByte", -66},
+    {"open sound", "VariantClear", kSame},
+    {"open sound", "audioCodec0.moniker.BindToObject", -67},
+    {"open sound", "AddFilter(Audio Compressor)", -67},
+    {"open sound", "MEDIATYPE_Audio", -68},
+    {"open sound", "QueryInterface(IConfigAviMux)", -69},
+    {"open sound", "SetMasterStream", -69},
+    {"open sound", "QueryInterface(IConfigInterleaving)", -70},
+    {"open sound", "put_Mode", -70},
+    {"open sound", "put_Interleaving", -70},
+    {"open sound", "QueryInterface(IReferenceClock)", kSame},
+    {"open sound", "QueryInterface(IMediaFilter)", -71},
+    {"open sound", "SetSyncSource", -71},
     // Open: the graph, the device, the video window.
     {"open", "CoCreateInstance(FilterGraph", -30},
     {"open", "CoCreateInstance(SampleGrabber", -31},
@@ -316,7 +408,7 @@ const Outcome kOutcomes[] = {
     {"deliver", "sample.GetTime", kSameHere},
     {"sequence dropped", "FindInterface", -3},
     {"sequence dropped", "GetNumDropped", -4},
-    {"wait", "sync.WaitForMultipleObjects", -7},
+    {"wait", "sync.MsgWaitForMultipleObjectsEx", -7},
     {"wait next", "GetConnectedMediaType", -9},
     {"wait next", "sample.GetPointer", -11},
     {"wait next", "sample.GetTime", kSameHere},

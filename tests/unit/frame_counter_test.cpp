@@ -1,8 +1,10 @@
-// The frame counter's hand-over on real threads and the system's own events:
-// a streaming thread delivers numbered frames from a small pool of samples
-// (a sample is reused once nobody holds it, as an allocator does) while the
-// host's thread asks for frame after frame; every frame handed over must
-// hold exactly the bits of its number, and the numbers must rise.
+// The frame counter's hand-over. On real threads with the system's own
+// events: a streaming thread delivers numbered frames while the host's
+// thread asks for frame after frame, a fixed number of times, withdrawing
+// some requests at once; every frame handed over must hold exactly the bits
+// of its number, the numbers must rise, and no destination may be written
+// once the host is done with it. And on one thread, at the one moment
+// between the callback's copy and its answer that shows their order.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <thread>
+#include <vector>
 
 #include "core/platform.h"
 #include "frames/frame_counter.h"
@@ -58,78 +61,97 @@ TEST(FrameCounterHandOver, BitsAndNumberBelongTogetherUnderContention) {
     vcx::installPlatform(nullptr);
     vcx::FrameCounter* counter = vcx::FrameCounter::create();
     ASSERT_NE(counter, nullptr);
-    constexpr std::uint32_t kFrames = 60000;
+    // The streaming thread delivers until the host has made kRequests
+    // requests; every fifth one the host withdraws at once.
+    constexpr int kRequests = 2000;
+    constexpr std::uint32_t kFrames = 10'000'000;
     std::array<PoolSample, 3> pool;
-    std::atomic<bool> done{false};
-
-    std::atomic<bool> starved{false};
+    std::atomic<bool> hostDone{false};
     std::thread streaming([&] {
-        std::size_t next = 0;
-        const ULONGLONG giveUp = GetTickCount64() + 20'000;
-        for (std::uint32_t number = 1; number <= kFrames && !starved; ++number) {
-            // The allocator hands out a sample again only once it is back.
-            while (pool[next].references.load() > 1 && !starved) {
-                next = (next + 1) % pool.size();
-                std::this_thread::yield();
-                starved = GetTickCount64() > giveUp;
-            }
-            PoolSample& sample = pool[next];
+        for (std::uint32_t number = 1; number <= kFrames && !hostDone; ++number) {
+            PoolSample& sample = pool[number % pool.size()];
             for (auto& word : sample.words) {
                 word.store(number, std::memory_order_relaxed);
             }
-            sample.AddRef(); // the upstream filter's reference during delivery
             counter->SampleCB(0.0, &sample);
-            sample.Release();
-            next = (next + 1) % pool.size();
         }
-        done = true;
     });
 
+    // A destination of its own for every request: one the streaming thread
+    // wrote into after the host was done with it would show at the end.
+    std::vector<std::array<std::uint32_t, 64>> destinations(kRequests);
+    std::vector<std::int64_t> answers(kRequests, 0); // 0: withdrawn unanswered
     std::int64_t last = 0;
-    int handed = 0;
-    int mismatched = 0;
     int outOfOrder = 0;
-    while (!done.load()) {
-        counter->arm();
+    int wrongLength = 0;
+    for (int request = 0; request < kRequests; ++request) {
+        auto* bits = reinterpret_cast<BYTE*>(destinations[request].data());
+        counter->arm(bits, sizeof destinations[request], last);
         std::int64_t number = 0;
-        IMediaSample* sample = nullptr;
-        while ((sample = counter->take(number)) == nullptr && !done.load()) {
+        std::int64_t length = 0;
+        const bool withdrawAtOnce = request % 5 == 4;
+        if (withdrawAtOnce && counter->disarm()) {
+            continue;
+        }
+        while (!counter->answered(number, length)) {
             std::this_thread::yield();
         }
-        if (sample == nullptr && !counter->disarm()) {
-            while ((sample = counter->take(number)) == nullptr) {
-                std::this_thread::yield();
-            }
-        }
-        if (sample == nullptr) {
-            break;
-        }
-        BYTE* bytes = nullptr;
-        sample->GetPointer(&bytes);
-        // Read slowly, word by word, so that a reused sample would show.
-        const auto* words = reinterpret_cast<const std::atomic<std::uint32_t>*>(bytes);
-        for (int i = 0; i < 64; ++i) {
-            if (words[i].load() != static_cast<std::uint32_t>(number)) {
-                ++mismatched;
-                break;
-            }
-            std::this_thread::yield();
-        }
+        wrongLength += length == static_cast<std::int64_t>(sizeof destinations[request]) ? 0 : 1;
         outOfOrder += number > last ? 0 : 1;
+        answers[request] = number;
         last = number;
-        ++handed;
-        sample->Release();
     }
+    hostDone = true;
     streaming.join();
 
-    EXPECT_FALSE(starved) << "the host kept every sample";
-    EXPECT_EQ(mismatched, 0) << "bits of another frame than the number handed with them";
-    EXPECT_EQ(outOfOrder, 0);
-    EXPECT_GT(handed, 100) << "too few hand-overs to tell";
-    EXPECT_EQ(counter->frames(), kFrames);
-    for (const PoolSample& sample : pool) {
-        EXPECT_EQ(sample.references.load(), 1) << "a sample kept, or released once too often";
+    int mismatched = 0;
+    for (int request = 0; request < kRequests; ++request) {
+        for (const std::uint32_t word : destinations[request]) {
+            mismatched += word == static_cast<std::uint32_t>(answers[request]) ? 0 : 1;
+        }
     }
+    EXPECT_EQ(mismatched, 0) << "bits of another frame than the number answered with them, or "
+                                "written after the host was done";
+    EXPECT_EQ(outOfOrder, 0);
+    EXPECT_EQ(wrongLength, 0);
+    for (const PoolSample& sample : pool) {
+        EXPECT_EQ(sample.references.load(), 1) << "a sample kept";
+    }
+    counter->Release();
+}
+
+// The callback copies the frame and stores its number before it publishes
+// the answer: a host that looks between the two finds no answer, and then
+// the frame's number with its bits.
+TEST(FrameCounterHandOver, TheAnswerIsPublishedAfterTheFrameIsCopied) {
+    vcx::installPlatform(nullptr);
+    vcx::FrameCounter* counter = vcx::FrameCounter::create();
+    ASSERT_NE(counter, nullptr);
+    static bool answeredBetween;
+    answeredBetween = false;
+    vcx::FrameCounter::handOverSeam = [](vcx::FrameCounter& c) {
+        std::int64_t number = 0;
+        std::int64_t length = 0;
+        answeredBetween = c.answered(number, length);
+    };
+    PoolSample sample;
+    for (auto& word : sample.words) {
+        word.store(7);
+    }
+    std::array<std::uint32_t, 64> destination{};
+    counter->arm(reinterpret_cast<BYTE*>(destination.data()), sizeof destination, 0);
+    counter->SampleCB(0.0, &sample);
+    vcx::FrameCounter::handOverSeam = nullptr;
+    std::int64_t number = 0;
+    std::int64_t length = 0;
+    EXPECT_FALSE(answeredBetween) << "the answer was out before the frame";
+    ASSERT_TRUE(counter->answered(number, length));
+    EXPECT_EQ(number, 1);
+    EXPECT_EQ(length, static_cast<std::int64_t>(sizeof destination));
+    EXPECT_EQ(destination, (std::array<std::uint32_t, 64>{
+                               7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
+                               7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
+                               7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}));
     counter->Release();
 }
 

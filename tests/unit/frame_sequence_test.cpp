@@ -52,7 +52,8 @@ TEST_P(StateChecks, AnswerTheirCodeAndTouchNothing) {
     openAndRun();
     EXPECT_EQ(vcx::activeSlot().frameCounter, nullptr);
     EXPECT_EQ(c.call(), c.noCounter) << "no counter";
-    EXPECT_TRUE(journal().matching("WaitForMultipleObjects").empty()) << "waited without a counter";
+    EXPECT_TRUE(journal().matching("MsgWaitForMultipleObjectsEx").empty())
+        << "waited without a counter";
     EXPECT_EQ(bits, std::vector<unsigned char>(48, 0xEE));
     EXPECT_EQ(header, std::vector<unsigned char>(44, 0xEE));
     EXPECT_EQ(milliseconds, 0);

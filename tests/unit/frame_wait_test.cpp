@@ -11,6 +11,10 @@
 
 #include "vcxcap.h"
 
+#include "core/slots.h"
+#include "frames/frame_counter.h"
+
+#include "fakes/fake_heap.h"
 #include "fakes/stream_world.h"
 
 using namespace fakes;
@@ -22,9 +26,12 @@ namespace {
 // What happens on other threads while the library waits.
 enum class Happening {
     kFrame,    // a frame reaches the grabber 33 ms later
+    kFrames3,  // three frames, 33 ms apart
     kLost,     // EC_DEVICE_LOST, device removed
     kBack,     // EC_DEVICE_LOST, device back (not a loss)
-    kComplete, // EC_COMPLETE
+    kClock,    // EC_CLOCK_CHANGED (the stream goes on)
+    kComplete, // EC_COMPLETE (the end of the stream)
+    kAbort,    // EC_ERRORABORT (a failed write)
 };
 
 void happen(StreamWorld& world, Happening what) {
@@ -32,14 +39,23 @@ void happen(StreamWorld& world, Happening what) {
     case Happening::kFrame:
         world.deliver();
         break;
+    case Happening::kFrames3:
+        world.deliver(3);
+        break;
     case Happening::kLost:
         world.graph->post(EC_DEVICE_LOST, 0x1234, 0);
         break;
     case Happening::kBack:
         world.graph->post(EC_DEVICE_LOST, 0x1234, 1);
         break;
+    case Happening::kClock:
+        world.graph->post(EC_CLOCK_CHANGED, 0, 0);
+        break;
     case Happening::kComplete:
         world.graph->post(EC_COMPLETE, S_OK, 0);
+        break;
+    case Happening::kAbort:
+        world.graph->post(EC_ERRORABORT, static_cast<LONG_PTR>(E_FAIL), 0);
         break;
     }
 }
@@ -60,7 +76,7 @@ std::vector<int> eventsLeft() {
 // The waits the library made, as "count, timeout".
 std::vector<std::string> waitsMade() {
     std::vector<std::string> waits;
-    for (const std::string& entry : journal().matching("WaitForMultipleObjects(")) {
+    for (const std::string& entry : journal().matching("MsgWaitForMultipleObjectsEx(")) {
         const auto open = entry.find('(');
         waits.push_back(entry.substr(open + 1, entry.size() - open - 2));
     }
@@ -142,11 +158,17 @@ INSTANTIATE_TEST_SUITE_P(
                  kNone,
                  0,
                  100,
-                 {H::kComplete, H::kBack, H::kFrame},
+                 {H::kClock, H::kBack, H::kFrame},
                  1,
                  {"2, 100", "2, 100", "2, 100"},
-                 {EC_COMPLETE, EC_DEVICE_LOST}},
-        WaitCase{"withoutEnd", 0, kNone, 0, -1, {H::kFrame}, 1, {"2, INFINITE"}, {}},
+                 {EC_CLOCK_CHANGED, EC_DEVICE_LOST}},
+        WaitCase{"endOfStream", 0, kNone, 0, 100, {H::kComplete}, -12, {"2, 100"}, {EC_COMPLETE}},
+        WaitCase{"abortBefore", 0, {H::kAbort}, 0, 100, kNone, -12, {"2, 100"}, {EC_ERRORABORT}},
+        WaitCase{"frameBeforeTheAbort", 1, {H::kAbort}, 0, 100, kNone, 1, kNoWait, {EC_ERRORABORT}},
+        // Without limit: the start-up allowance until the run's first frame, then none.
+        WaitCase{"withoutEnd", 0, kNone, 0, -1, {H::kFrame}, 1, {"2, 10000"}, {}},
+        WaitCase{"noFirstFrameWithinTheAllowance", 0, kNone, 0, -1, kNone, -13, {"2, 10000"}, {}},
+        WaitCase{"withoutEndOnceAFrameCame", 1, kNone, 1, -1, {H::kFrame}, 2, {"2, INFINITE"}, {}},
         WaitCase{"longest", 0, kNone, 0, INT_MAX, {H::kFrame}, 1, {"2, 2147483647"}, {}},
         WaitCase{"afterNegative", 3, kNone, -1, 100, kNone, -5, kNoWait, {}},
         WaitCase{"timeoutBelowMinusOne", 0, kNone, 0, -2, kNone, -6, kNoWait, {}},
@@ -294,18 +316,13 @@ INSTANTIATE_TEST_SUITE_P(
         NextCase{"theNextOne", 2, 2, 100, {H::kFrame}, 3, {"2, 100"}},
         // Frames counted before the call are gone: the next one comes.
         NextCase{"notAnOlderOne", 2, 1, 100, {H::kFrame}, 3, {"2, 100"}},
-        NextCase{"aboveAfter",
-                 0,
-                 2,
-                 100,
-                 {H::kFrame, H::kFrame, H::kFrame},
-                 3,
-                 {"2, 100", "2, 67", "2, 34"}},
+        // Frames not above after neither answer the request nor wake the host.
+        NextCase{"aboveAfter", 0, 2, 100, {H::kFrames3}, 3, {"2, 100"}},
         NextCase{"timeout", 0, 0, 100, {}, -3, {"2, 100"}},
         NextCase{"poll", 5, 0, 0, {}, -3, {"2, 0"}},
         NextCase{"deviceLost", 0, 0, 100, {H::kLost}, -4, {"2, 100"}},
-        NextCase{
-            "withoutEnd", 0, 0, -1, {H::kComplete, H::kFrame}, 1, {"2, INFINITE", "2, INFINITE"}},
+        NextCase{"withoutEnd", 0, 0, -1, {H::kClock, H::kFrame}, 1, {"2, 10000", "2, 10000"}},
+        NextCase{"endOfStream", 0, 0, 100, {H::kAbort}, -12, {"2, 100"}},
         NextCase{"afterNegative", 0, -3, 100, {}, -5, {}},
         NextCase{"timeoutBelowMinusOne", 0, 0, -5, {}, -6, {}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -397,5 +414,206 @@ TEST_F(Waits, ANumberedCopyDoesNotNeedTheGrabbersBuffering) {
     EXPECT_EQ(bits, sample->bytes);
     EXPECT_TRUE(journal().matching("GetCurrentBuffer").empty());
 }
+
+// --- The host's messages and what its handlers may call ------------------------
+
+TEST_F(Waits, DispatchesTheHostsMessagesAndGivesBackItsQuit) {
+    openAndRun();
+    std::vector<UINT> handled;
+    sync().onDispatch = [&](const MSG& message) { handled.push_back(message.message); };
+    duringNextWait([this] {
+        sync().post(WM_TIMER);
+        sync().post(WM_QUIT, 3);
+        sync().post(WM_USER); // behind the quit: the host's own loop gets it
+    });
+    duringNextWait([this] { deliver(); });
+    journal().clear();
+    EXPECT_EQ(vcx_WaitFrame(0, 100), 1);
+    EXPECT_THAT(handled, ElementsAre(WM_TIMER));
+    // Once the quit is taken, messages no longer wake the wait; it goes back at the end.
+    EXPECT_THAT(waitsMade(), ElementsAre("2, 100", "2, 100, handles only"));
+    EXPECT_TRUE(journal().contains("sync.PostQuitMessage(3)"));
+    EXPECT_EQ(sync().messages.size(), 1u);
+}
+
+struct HandlerCase {
+    const char* name;
+    std::function<int()> call; // what the message handler calls
+    int expectedInside;
+    int expectedWait; // what the wait answers afterwards
+};
+
+class WaitHandler : public StreamWorld, public ::testing::WithParamInterface<HandlerCase> {};
+
+TEST_P(WaitHandler, AnExportCalledFromAHandlerLeavesTheSlotSound) {
+    openAndRun();
+    int inside = 0;
+    sync().onDispatch = [&](const MSG&) { inside = GetParam().call(); };
+    duringNextWait([this] { sync().post(WM_USER); });
+    duringNextWait([this] { deliver(); });
+    EXPECT_EQ(vcx_WaitFrame(0, 100), GetParam().expectedWait);
+    EXPECT_EQ(inside, GetParam().expectedInside);
+    sync().duringWaits.clear();
+    vcx_Close();
+    expectAllReleased();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WaitHandler,
+    ::testing::Values(HandlerCase{"count", [] { return vcx_GetFrameCount(); }, 0, 1},
+                      HandlerCase{"waitWithinAWait", [] { return vcx_WaitFrame(0, 100); }, -14, 1},
+                      HandlerCase{"nextWithinAWait",
+                                  [] {
+                                      std::vector<unsigned char> bits(48), header(44);
+                                      int size = 48;
+                                      return vcx_GetNextFrame(0, 100, bits.data(), &size,
+                                                              header.data());
+                                  },
+                                  -14, 1},
+                      HandlerCase{"exit", [] { return vcx_Exit(); }, -2, 1},
+                      HandlerCase{"stop", [] { return vcx_Stop(); }, 0, -1},
+                      HandlerCase{"close", [] { return vcx_Close(); }, 0, -1},
+                      HandlerCase{"closeAndOpenAgain",
+                                  [] { return vcx_Close() + vcx_Open(0, 5, 0, 0, 0); }, 0, -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- When no frame will come ---------------------------------------------------------
+
+TEST_F(Waits, TheStartUpAllowanceIsTheHostsToChoose) {
+    ASSERT_EQ(vcx_SetStartupAllowance(-1), -1);
+    ASSERT_EQ(vcx_SetStartupAllowance(500), 0);
+    openAndRun();
+    EXPECT_EQ(vcx_WaitFrame(0, -1), -13);
+    ASSERT_EQ(vcx_SetStartupAllowance(0), 0);
+    duringNextWait([this] { deliver(); });
+    journal().clear();
+    EXPECT_EQ(vcx_WaitFrame(0, -1), 1);
+    EXPECT_THAT(waitsMade(), ElementsAre("2, INFINITE"));
+}
+
+TEST_F(Waits, AnEndOfTheStreamHoldsUntilTheNextRun) {
+    openAndRun();
+    graph->post(EC_ERRORABORT, E_FAIL, 0);
+    EXPECT_EQ(vcx_WaitFrame(0, 100), -12);
+    EXPECT_EQ(vcx_WaitFrame(0, 100), -12) << "the event taken still holds";
+    ASSERT_EQ(vcx_Stop(), 0);
+    ASSERT_EQ(vcx_Play2(), 0);
+    duringNextWait([this] { deliver(); });
+    EXPECT_EQ(vcx_WaitFrame(0, 100), 1);
+    EXPECT_EQ(eventsLeft(), std::vector<int>{EC_ERRORABORT});
+}
+
+// Events a wait keeps and the host takes in turn, the store refilled after a take.
+TEST_F(Waits, EventsKeptAfterOthersWereTakenComeInOrder) {
+    openAndRun();
+    graph->post(EC_USER + 1);
+    duringNextWait([this] { deliver(); });
+    ASSERT_EQ(vcx_WaitFrame(0, 100), 1);
+    int param1 = 0;
+    int param2 = 0;
+    EXPECT_EQ(vcx_GetEvent(&param1, &param2), EC_USER + 1);
+    graph->post(EC_USER + 2);
+    graph->post(EC_USER + 3);
+    duringNextWait([this] { deliver(); });
+    ASSERT_EQ(vcx_WaitFrame(1, 100), 2);
+    EXPECT_EQ(eventsLeft(), (std::vector<int>{EC_USER + 2, EC_USER + 3}));
+}
+
+// --- Frame numbers past 2^31 ---------------------------------------------------------
+
+TEST_F(Waits, NumbersStartAgainAtOneAfterTheLargestAndStayAboveIt) {
+    openAndRun();
+    vcx::activeSlot().frameCounter->skipTo(INT32_MAX - 1);
+    deliver();
+    EXPECT_EQ(vcx_GetFrameCount(), INT32_MAX);
+    EXPECT_EQ(vcx_WaitFrame(INT32_MAX, 0), -3) << "the newest is not above itself";
+    deliver();
+    EXPECT_EQ(vcx_GetFrameCount(), 1);
+    EXPECT_EQ(vcx_WaitFrame(INT32_MAX, 0), 1);
+    EXPECT_EQ(vcx_WaitFrame(INT32_MAX - 1, 0), 1);
+    EXPECT_EQ(vcx_WaitFrame(1, 0), -3);
+    duringNextWait([this] { deliver(); });
+    std::vector<unsigned char> bits(48), header(44);
+    int size = 48;
+    EXPECT_EQ(vcx_GetNextFrame(1, 100, bits.data(), &size, header.data()), 2);
+}
+
+// --- The frame queue --------------------------------------------------------------------
+
+class QueuedFrames : public StreamWorld {
+  public:
+    // A frame whose first byte is its number.
+    void deliverNumbered(int frames) {
+        for (int i = 0; i < frames; ++i) {
+            sample->bytes[0] = static_cast<unsigned char>(++numbered_);
+            deliver();
+        }
+    }
+    // The frame vcx_GetNextFrame hands out: its number, and its first byte.
+    std::pair<int, int> next(int after, int timeoutMs = 0) {
+        std::vector<unsigned char> bits(48, 0), header(44);
+        int size = 48;
+        const int number = vcx_GetNextFrame(after, timeoutMs, bits.data(), &size, header.data());
+        return {number, bits[0]};
+    }
+    FakeHeap heap{platform};
+
+  private:
+    int numbered_ = 0;
+};
+
+TEST_F(QueuedFrames, ALateHostGetsTheFrameAfterTheOneItSaw) {
+    ASSERT_EQ(vcx_SetFrameQueue(3), 0);
+    EXPECT_EQ(vcx_GetFrameQueue(), 3);
+    openAndRun();
+    EXPECT_EQ(vcx_GetFrameQueue(), 3);
+    deliverNumbered(3);
+    EXPECT_EQ(next(0), std::make_pair(1, 1));
+    EXPECT_EQ(next(1), std::make_pair(2, 2));
+    deliverNumbered(3); // frames 4..6 over 1..3: 3 is gone
+    EXPECT_EQ(next(2), std::make_pair(4, 4)) << "the numbers show the gap";
+    EXPECT_EQ(next(6).first, -3) << "nothing queued above the newest";
+    duringNextWait([this] { deliverNumbered(1); });
+    EXPECT_EQ(next(6, 100), std::make_pair(7, 7));
+    ASSERT_EQ(vcx_Close(), 0);
+    EXPECT_TRUE(heap.live.empty()) << "the queue outlived its slot";
+}
+
+struct QueueSetCase {
+    const char* name;
+    int depth;
+    std::function<void(QueuedFrames&)> arrange;
+    int expected;
+    int inForce; // vcx_GetFrameQueue afterwards
+};
+
+class QueueSet : public QueuedFrames, public ::testing::WithParamInterface<QueueSetCase> {};
+
+TEST_P(QueueSet, AnswersAndHoldsNothingItCouldNotMake) {
+    const QueueSetCase& c = GetParam();
+    ASSERT_EQ(vcx_Open(0, 5, 0, 0, 0), 0);
+    c.arrange(*this);
+    EXPECT_EQ(vcx_SetFrameQueue(c.depth), c.expected);
+    EXPECT_EQ(vcx_GetFrameQueue(), c.inForce);
+    ASSERT_EQ(vcx_Close(), 0);
+    EXPECT_TRUE(heap.live.empty());
+    expectAllReleased();
+}
+
+const auto kOpenAsIs = [](QueuedFrames&) {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, QueueSet,
+    ::testing::Values(
+        QueueSetCase{"made", 2, kOpenAsIs, 0, 2}, QueueSetCase{"none", 0, kOpenAsIs, 0, 0},
+        QueueSetCase{"negative", -1, kOpenAsIs, -1, 0},
+        QueueSetCase{"tooDeep", 1025, kOpenAsIs, -1, 0},
+        QueueSetCase{"running", 2, [](QueuedFrames&) { ASSERT_EQ(vcx_Play2(), 0); }, -2, 0},
+        QueueSetCase{"noMemory", 2, [](QueuedFrames& w) { w.heap.setResult("HeapAlloc", E_FAIL); },
+                     -3, 0},
+        QueueSetCase{"noFormat", 2,
+                     [](QueuedFrames& w) { w.grabber->setResult("GetConnectedMediaType", E_FAIL); },
+                     -4, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -109,7 +109,7 @@ TEST_F(Events, AStoppedSlotStillHandsThemOutAClosedOneDoesNot) {
 
 TEST_F(Events, ThoseAWaitKeptGoWithTheSlot) {
     openAndRun();
-    graph->post(EC_COMPLETE);
+    graph->post(EC_CLOCK_CHANGED);
     duringNextWait([this] { deliver(); });
     ASSERT_EQ(vcx_WaitFrame(0, 100), 1);
     ASSERT_EQ(vcx_Close(), 0);

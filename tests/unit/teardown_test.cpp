@@ -277,3 +277,25 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+// The sound's filters go with their kind: the audio compressor after the
+// video compressor, before the multiplexer; the audio device after the video
+// device.
+TEST_F(Teardown, AudioFiltersAreReleasedBesideTheirVideoKin) {
+    vcx::CaptureSlot& slot = vcx::activeSlot();
+    fill(slot, vcx::kSlotOpen);
+    Held<FakeFilter> audioCompressorFilter{"audioCompressorFilter"};
+    Held<FakeFilter> audioSourceFilter{"audioSourceFilter"};
+    slot.audioCompressorFilter = take<IBaseFilter>(*audioCompressorFilter, IID_IBaseFilter);
+    slot.audioSourceFilter = take<IBaseFilter>(*audioSourceFilter, IID_IBaseFilter);
+    slot.builderMux = true;
+    journal().clear();
+    vcx::releaseSlot();
+    std::vector<std::string> expected = kReleaseOrder;
+    expected.insert(expected.begin() + 3, "audioCompressorFilter.Release");
+    expected.insert(expected.begin() + 9, "audioSourceFilter.Release");
+    EXPECT_EQ(journal().entries(), expected);
+    EXPECT_EQ(audioCompressorFilter->refs(), 1u);
+    EXPECT_EQ(audioSourceFilter->refs(), 1u);
+    EXPECT_FALSE(slot.builderMux);
+}

@@ -10,13 +10,14 @@ namespace vcxcam {
 CameraControls::CameraControls(const CameraConfig& config)
     : cameraIndex_(config.index), state_(cameraControlState(config)) {}
 
-HRESULT CameraControls::getRange(vcx::ControlInterface iface, LONG id, LONG* minimum, LONG* maximum,
-                                 LONG* step, LONG* defaultValue, LONG* capabilities) const {
+HRESULT CameraControls::getRange(vcx::PropertyInterface iface, LONG id, LONG* minimum,
+                                 LONG* maximum, LONG* step, LONG* defaultValue,
+                                 LONG* capabilities) const {
     if (minimum == nullptr || maximum == nullptr || step == nullptr || defaultValue == nullptr ||
         capabilities == nullptr) {
         return E_POINTER;
     }
-    const ControlSpec* spec = state_->spec(vcx::controlNumber(iface, id));
+    const ControlSpec* spec = state_->spec(vcx::cameraPropertyNumber(iface, id));
     if (spec == nullptr) {
         return E_PROP_ID_UNSUPPORTED;
     }
@@ -28,23 +29,24 @@ HRESULT CameraControls::getRange(vcx::ControlInterface iface, LONG id, LONG* min
     return S_OK;
 }
 
-HRESULT CameraControls::set(vcx::ControlInterface iface, LONG id, LONG value, LONG flags) {
-    return state_->set(vcx::controlNumber(iface, id), value, flags,
+HRESULT CameraControls::set(vcx::PropertyInterface iface, LONG id, LONG value, LONG flags) {
+    return state_->set(vcx::cameraPropertyNumber(iface, id), value, flags,
                        [this](int number, const ControlSetting& setting) {
                            return saveControlSetting(cameraIndex_, number, setting);
                        });
 }
 
-HRESULT CameraControls::get(vcx::ControlInterface iface, LONG id, LONG* value, LONG* flags) const {
+HRESULT CameraControls::get(vcx::PropertyInterface iface, LONG id, LONG* value, LONG* flags) const {
     if (value == nullptr || flags == nullptr) {
         return E_POINTER;
     }
-    const std::optional<ControlSetting> setting = state_->setting(vcx::controlNumber(iface, id));
+    const std::optional<ControlSetting> setting =
+        state_->setting(vcx::cameraPropertyNumber(iface, id));
     if (!setting) {
         return E_PROP_ID_UNSUPPORTED;
     }
     *value = setting->value;
-    *flags = setting->autoMode ? vcx::kControlAuto : vcx::kControlManual;
+    *flags = setting->autoMode ? vcx::kPropertyAuto : vcx::kPropertyManual;
     return S_OK;
 }
 

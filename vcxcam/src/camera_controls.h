@@ -9,7 +9,7 @@
 #include "config.h"
 #include "control_state.h"
 
-#include "core/control_properties.h"
+#include "config/camera_property_table.h"
 
 #include <windows.h>
 #include <strmif.h>
@@ -23,29 +23,30 @@ class CameraControls final : public FrameHook {
   public:
     explicit CameraControls(const CameraConfig& config);
 
-    bool offers(vcx::ControlInterface iface) const { return state_->offers(iface); }
+    bool offers(vcx::PropertyInterface iface) const { return state_->offers(iface); }
 
     // The methods of both interfaces, property id on iface.
-    HRESULT getRange(vcx::ControlInterface iface, LONG id, LONG* minimum, LONG* maximum, LONG* step,
-                     LONG* defaultValue, LONG* capabilities) const;
-    HRESULT set(vcx::ControlInterface iface, LONG id, LONG value, LONG flags);
-    HRESULT get(vcx::ControlInterface iface, LONG id, LONG* value, LONG* flags) const;
+    HRESULT getRange(vcx::PropertyInterface iface, LONG id, LONG* minimum, LONG* maximum,
+                     LONG* step, LONG* defaultValue, LONG* capabilities) const;
+    HRESULT set(vcx::PropertyInterface iface, LONG id, LONG value, LONG flags);
+    HRESULT get(vcx::PropertyInterface iface, LONG id, LONG* value, LONG* flags) const;
 
     // FrameHook: on the streaming thread.
+    void runBegins() override { drewAny_ = false; }
     void frameDrawn(std::uint8_t* bits, int width, int height, std::uint32_t frame) override;
 
   private:
     const int cameraIndex_;
     const std::shared_ptr<ControlState> state_;
-    // The number of the frame last drawn, so that auto mode moves once per
-    // frame whatever the number of pins drawn for it.
+    // The number of the frame last drawn in this run, so that auto mode
+    // moves once per frame whatever the number of pins drawn for it.
     std::uint32_t lastFrame_ = 0;
     bool drewAny_ = false;
 };
 
 // Interface I (IAMVideoProcAmp or IAMCameraControl) of a filter, answered by
 // the filter's CameraControls; the filter supplies IUnknown.
-template <class I, vcx::ControlInterface Which> class ControlInterfaceOf : public I {
+template <class I, vcx::PropertyInterface Which> class ControlInterfaceOf : public I {
   public:
     STDMETHODIMP GetRange(LONG id, LONG* minimum, LONG* maximum, LONG* step, LONG* defaultValue,
                           LONG* capabilities) override {
@@ -62,7 +63,8 @@ template <class I, vcx::ControlInterface Which> class ControlInterfaceOf : publi
     virtual CameraControls& controls() = 0;
 };
 
-using VideoProcAmpOf = ControlInterfaceOf<IAMVideoProcAmp, vcx::ControlInterface::kVideoProcAmp>;
-using CameraControlOf = ControlInterfaceOf<IAMCameraControl, vcx::ControlInterface::kCameraControl>;
+using VideoProcAmpOf = ControlInterfaceOf<IAMVideoProcAmp, vcx::PropertyInterface::kVideoProcAmp>;
+using CameraControlOf =
+    ControlInterfaceOf<IAMCameraControl, vcx::PropertyInterface::kCameraControl>;
 
 } // namespace vcxcam

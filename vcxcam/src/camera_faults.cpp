@@ -29,6 +29,9 @@ CameraFaults::Fate CameraFaults::next() {
         return Fate::kWithhold;
     }
     ++frameTimes_;
+    if (deliverEvery_ > 1 && (frameTimes_ - 1) % deliverEvery_ != 0) {
+        return Fate::kWithhold;
+    }
     if (dropEvery_ != 0 && frameTimes_ % dropEvery_ == 0) {
         ++dropped_;
         return Fate::kDrop;

@@ -1,7 +1,8 @@
 // The faults a camera can be configured to show (StallAfter, LoseAfter,
-// DropEvery: vcxcam/README.md), decided frame time by frame time on the
-// streaming thread, and the dropped-frame counts its capture pin reports
-// through IAMDroppedFrames.
+// DropEvery, and DeliverEvery, a device slower than its format:
+// vcxcam/README.md), decided frame time by frame time on the streaming
+// thread, and the dropped-frame counts its capture pin reports through
+// IAMDroppedFrames.
 #pragma once
 
 #include "config.h"
@@ -17,12 +18,12 @@ class CameraFaults {
   public:
     explicit CameraFaults(const CameraConfig& config)
         : stallAfter_(config.stallAfter), loseAfter_(config.loseAfter),
-          dropEvery_(config.dropEvery) {}
+          dropEvery_(config.dropEvery), deliverEvery_(config.deliverEvery) {}
 
     enum class Fate {
         kDeliver,  // send the frame
         kDrop,     // leave it out and count it dropped
-        kWithhold, // send nothing: stalled, or the device is gone
+        kWithhold, // send nothing: stalled, the device is gone, or a frame time it skips
     };
 
     // A new stream (pause from stopped): the counts start again. events is
@@ -46,6 +47,7 @@ class CameraFaults {
     const DWORD stallAfter_;
     const DWORD loseAfter_;
     const DWORD dropEvery_;
+    const DWORD deliverEvery_;
     IMediaEventSink* events_ = nullptr;
     IUnknown* device_ = nullptr;
     DWORD frameTimes_ = 0;

@@ -50,10 +50,10 @@ HRESULT CameraFilter::queryExtraInterface(REFIID iid, void** out) {
     if (iid == kIidStreamStats) {
         *out = static_cast<IStreamStats*>(this);
     } else if (iid == IID_IAMVideoProcAmp &&
-               controls_.offers(vcx::ControlInterface::kVideoProcAmp)) {
+               controls_.offers(vcx::PropertyInterface::kVideoProcAmp)) {
         *out = static_cast<IAMVideoProcAmp*>(this);
     } else if (iid == IID_IAMCameraControl &&
-               controls_.offers(vcx::ControlInterface::kCameraControl)) {
+               controls_.offers(vcx::PropertyInterface::kCameraControl)) {
         *out = static_cast<IAMCameraControl*>(this);
     } else {
         return E_NOINTERFACE;
@@ -84,9 +84,30 @@ IPin* CameraFilter::pinAt(ULONG index) const {
 
 std::vector<Capability> CameraFilter::offeredFormats() const {
     if (chosen_) {
-        return {*chosen_};
+        return {stated(*chosen_)};
     }
-    return config_.formats;
+    std::vector<Capability> formats;
+    for (const Capability& cap : config_.formats) {
+        formats.push_back(stated(cap));
+    }
+    return formats;
+}
+
+Capability CameraFilter::stated(const Capability& cap) const {
+    Capability format = cap;
+    if (config_.zeroFrameInterval) {
+        format.frameInterval = 0;
+    }
+    return format;
+}
+
+REFERENCE_TIME CameraFilter::configuredInterval(const Capability& format) const {
+    for (const Capability& cap : config_.formats) {
+        if (stated(cap) == stated(format)) {
+            return cap.frameInterval;
+        }
+    }
+    return 0;
 }
 
 bool CameraFilter::acceptsType(const AM_MEDIA_TYPE& type) const {
@@ -97,10 +118,10 @@ bool CameraFilter::acceptsType(const AM_MEDIA_TYPE& type) const {
         return false;
     }
     if (chosen_) {
-        return *chosen_ == *format;
+        return stated(*chosen_) == *format;
     }
     for (const Capability& offered : config_.formats) {
-        if (offered == *format) {
+        if (stated(offered) == *format) {
             return true;
         }
     }
@@ -124,13 +145,20 @@ HRESULT CameraFilter::setFormat(const AM_MEDIA_TYPE* type) {
     if (config_.refuseFormats) {
         return VFW_E_INVALIDMEDIATYPE;
     }
-    const std::optional<Capability> format = readVideoType(*type);
-    if (!format || format->frameInterval <= 0 || !hasCapabilitySize(*format)) {
+    std::optional<Capability> format = readVideoType(*type);
+    if (!format || !hasCapabilitySize(*format)) {
+        return VFW_E_INVALIDMEDIATYPE;
+    }
+    // A camera that states no rate takes none, streaming at its capability's.
+    if (format->frameInterval == 0 && config_.zeroFrameInterval) {
+        format->frameInterval = configuredInterval(*format);
+    }
+    if (format->frameInterval <= 0) {
         return VFW_E_INVALIDMEDIATYPE;
     }
     // The type as this camera writes it: sample and image sizes are ours.
     filterbase::MediaType chosenType;
-    HRESULT hr = makeVideoType(*format, chosenType);
+    HRESULT hr = makeVideoType(stated(*format), chosenType);
     if (FAILED(hr)) {
         return hr;
     }
@@ -183,7 +211,7 @@ HRESULT CameraFilter::getFormat(AM_MEDIA_TYPE** type) {
         return *type != nullptr ? S_OK : E_OUTOFMEMORY;
     }
     filterbase::MediaType current;
-    const HRESULT hr = makeVideoType(chosen_ ? *chosen_ : config_.formats.front(), current);
+    const HRESULT hr = makeVideoType(stated(chosen_ ? *chosen_ : config_.formats.front()), current);
     if (FAILED(hr)) {
         return hr;
     }
@@ -207,7 +235,17 @@ HRESULT CameraFilter::activate() {
         graph()->QueryInterface(IID_IMediaEventSink, events.putVoid());
     }
     faults_.begin(events.get(), static_cast<IBaseFilter*>(this));
-    return stream_.start(pins, config_.startupDelayMs);
+    // The rate a type without one streams at: the chosen or configured capability's.
+    REFERENCE_TIME unstated = 0;
+    for (const auto& pin : pins_) {
+        const std::optional<Capability> format =
+            pin->isConnected() ? readVideoType(pin->connectionType()) : std::nullopt;
+        if (format) {
+            unstated = chosen_ ? chosen_->frameInterval : configuredInterval(*format);
+            break;
+        }
+    }
+    return stream_.start(pins, config_.startupDelayMs, unstated);
 }
 
 void CameraFilter::run(REFERENCE_TIME start) {

@@ -39,6 +39,9 @@ class CameraFilter final : public filterbase::FilterBase,
     // IAMStreamConfig::SetFormat chose. Call with controlLock() held.
     const CameraConfig& config() const { return config_; }
     std::vector<Capability> offeredFormats() const;
+    // The capability as the camera's types state it: without a frame
+    // interval when ZeroFrameInterval is set.
+    Capability stated(const Capability& cap) const;
     bool acceptsType(const AM_MEDIA_TYPE& type) const;
     // IAMStreamConfig::SetFormat and GetFormat of the capture pin; the chosen
     // format holds for both pins.
@@ -67,6 +70,8 @@ class CameraFilter final : public filterbase::FilterBase,
     // Whether the camera has a capability of cap's size and subtype that can
     // be offered with cap's format type.
     bool hasCapabilitySize(const Capability& cap) const;
+    // The frame interval of the first capability whose type states format.
+    REFERENCE_TIME configuredInterval(const Capability& format) const;
 
     const CameraConfig config_;
     std::vector<std::unique_ptr<CameraPin>> pins_;

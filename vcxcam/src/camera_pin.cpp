@@ -130,7 +130,7 @@ STDMETHODIMP CameraPin::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* cap
     }
     const Capability& cap = formats[static_cast<std::size_t>(index)];
     filterbase::MediaType media;
-    const HRESULT hr = makeVideoType(cap, media);
+    const HRESULT hr = makeVideoType(camera_.stated(cap), media);
     if (FAILED(hr)) {
         return hr;
     }

@@ -21,7 +21,8 @@ ULONGLONG fileTimeUnits(const FILETIME& time) {
 
 } // namespace
 
-HRESULT CameraStream::start(const std::vector<filterbase::OutputPin*>& pins, DWORD startupDelayMs) {
+HRESULT CameraStream::start(const std::vector<filterbase::OutputPin*>& pins, DWORD startupDelayMs,
+                            REFERENCE_TIME unstatedInterval) {
     stop();
     targets_.clear();
     for (filterbase::OutputPin* pin : pins) {
@@ -29,11 +30,11 @@ HRESULT CameraStream::start(const std::vector<filterbase::OutputPin*>& pins, DWO
             continue;
         }
         const std::optional<Capability> format = readVideoType(pin->connectionType());
-        if (!format || format->frameInterval <= 0) {
+        if (!format || (format->frameInterval <= 0 && unstatedInterval <= 0)) {
             return VFW_E_INVALIDMEDIATYPE;
         }
         if (targets_.empty()) {
-            interval_ = format->frameInterval;
+            interval_ = format->frameInterval > 0 ? format->frameInterval : unstatedInterval;
         }
         Target target{
             pin, *format, frameBytes(format->subtype, format->width, format->height), {}, true};
@@ -185,6 +186,9 @@ void CameraStream::streamLoop() {
     while (waitForRun(run)) {
         for (Target& target : targets_) {
             target.active = true;
+        }
+        if (hook_ != nullptr) {
+            hook_->runBegins();
         }
         // Frame n is due n intervals after the run's origin, whatever the
         // time spent delivering.

@@ -24,6 +24,8 @@ namespace vcxcam {
 // into a buffer, before the buffer is delivered or copied for another pin.
 class FrameHook {
   public:
+    // A run begins: its frames are numbered from 0 again.
+    virtual void runBegins() = 0;
     virtual void frameDrawn(std::uint8_t* bits, int width, int height, std::uint32_t frame) = 0;
 
   protected:
@@ -41,9 +43,11 @@ class CameraStream {
     ~CameraStream() { stop(); }
 
     // Starts the (idle) thread for the connected ones of pins; no thread when
-    // none is connected. The first pin's frame interval paces the stream;
-    // every run waits startupDelayMs milliseconds before its first frame.
-    HRESULT start(const std::vector<filterbase::OutputPin*>& pins, DWORD startupDelayMs);
+    // none is connected. The first pin's frame interval paces the stream
+    // (unstatedInterval when its type states none); every run waits
+    // startupDelayMs milliseconds before its first frame.
+    HRESULT start(const std::vector<filterbase::OutputPin*>& pins, DWORD startupDelayMs,
+                  REFERENCE_TIME unstatedInterval = 0);
     // Begins delivering: frame 0 is due the start-up delay after now on clock (on
     // the performance counter when there is no clock), and frame n n frame
     // intervals later. start is the graph's stream start on clock: a frame

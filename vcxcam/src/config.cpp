@@ -35,6 +35,8 @@ CameraConfig readFrom(const RegKey& key, int index) {
         config.stallAfter = key.readDword(L"StallAfter").value_or(0);
         config.loseAfter = key.readDword(L"LoseAfter").value_or(0);
         config.dropEvery = key.readDword(L"DropEvery").value_or(0);
+        config.deliverEvery = key.readDword(L"DeliverEvery").value_or(0);
+        config.zeroFrameInterval = key.readDword(L"ZeroFrameInterval").value_or(0) == 1;
     }
     if (config.formats.empty()) {
         config.formats = defaultCapabilities();

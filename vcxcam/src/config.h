@@ -31,6 +31,12 @@ struct CameraConfig {
     DWORD stallAfter = 0; // stop delivering after this many frames of a stream
     DWORD loseAfter = 0;  // report the device lost after this many, then deliver none
     DWORD dropEvery = 0;  // drop every this-many-th frame, counted as dropped
+    // Deliver frame times 1, N + 1, 2N + 1, ... only: a device slower than
+    // its format says, nothing counted as dropped; 0 or 1 for every one.
+    DWORD deliverEvery = 0;
+    // The types offered carry AvgTimePerFrame 0, as a device that reports no
+    // rate does; the camera still streams at the capability's rate.
+    bool zeroFrameInterval = false;
 };
 
 constexpr DWORD kMaxStartupDelayMs = 10'000;

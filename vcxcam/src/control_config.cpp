@@ -1,6 +1,6 @@
 #include "control_config.h"
 
-#include "core/control_properties.h"
+#include "config/camera_property_table.h"
 
 #include <algorithm>
 #include <climits>
@@ -69,8 +69,8 @@ std::optional<LONG> parseNumber(std::wstring_view text) {
 }
 
 std::optional<int> propertyNumber(std::wstring_view name) {
-    for (int number = 0; number < vcx::kControlPropertyCount; ++number) {
-        if (equalsIgnoringCase(name, vcx::kControlProperties[number].name)) {
+    for (int number = 0; number < vcx::kCameraPropertyCount; ++number) {
+        if (equalsIgnoringCase(name, vcx::kCameraProperties[number].name)) {
             return number;
         }
     }
@@ -79,13 +79,13 @@ std::optional<int> propertyNumber(std::wstring_view name) {
 
 std::optional<LONG> parseModes(std::wstring_view text) {
     if (equalsIgnoringCase(text, "auto")) {
-        return vcx::kControlAuto;
+        return vcx::kPropertyAuto;
     }
     if (equalsIgnoringCase(text, "manual")) {
-        return vcx::kControlManual;
+        return vcx::kPropertyManual;
     }
     if (equalsIgnoringCase(text, "both")) {
-        return vcx::kControlAuto | vcx::kControlManual;
+        return vcx::kPropertyAuto | vcx::kPropertyManual;
     }
     return std::nullopt;
 }
@@ -112,14 +112,14 @@ std::optional<ControlSpec> parseControl(std::wstring_view line) {
                      *step,
                      *defaultValue,
                      *modes,
-                     (*modes & vcx::kControlManual) == 0};
+                     (*modes & vcx::kPropertyManual) == 0};
     if (parts.size() == 7) {
         const std::optional<LONG> start = parseModes(parts[6]);
-        if (!start || *start == (vcx::kControlAuto | vcx::kControlManual) ||
+        if (!start || *start == (vcx::kPropertyAuto | vcx::kPropertyManual) ||
             (*start & *modes) == 0) {
             return std::nullopt;
         }
-        spec.startsAuto = *start == vcx::kControlAuto;
+        spec.startsAuto = *start == vcx::kPropertyAuto;
     }
     const long long offset = static_cast<long long>(spec.defaultValue) - spec.minimum;
     if (spec.minimum > spec.maximum || spec.step < 1 || spec.defaultValue < spec.minimum ||
@@ -136,10 +136,10 @@ std::optional<ControlSetting> parseSetting(std::wstring_view text) {
     }
     const std::optional<LONG> value = parseNumber(parts[0]);
     const std::optional<LONG> mode = parseModes(parts[1]);
-    if (!value || !mode || *mode == (vcx::kControlAuto | vcx::kControlManual)) {
+    if (!value || !mode || *mode == (vcx::kPropertyAuto | vcx::kPropertyManual)) {
         return std::nullopt;
     }
-    return ControlSetting{*value, *mode == vcx::kControlAuto};
+    return ControlSetting{*value, *mode == vcx::kPropertyAuto};
 }
 
 std::wstring settingText(const ControlSetting& setting) {

@@ -15,12 +15,12 @@
 namespace vcxcam {
 
 struct ControlSpec {
-    int number = 0; // 0..16, the property's number in vcx::kControlProperties
+    int number = 0; // 0..16, the property's number in vcx::kCameraProperties
     LONG minimum = 0;
     LONG maximum = 0;
     LONG step = 1;
     LONG defaultValue = 0;
-    LONG capabilities = 0; // vcx::kControlAuto and / or vcx::kControlManual
+    LONG capabilities = 0; // vcx::kPropertyAuto and / or vcx::kPropertyManual
     bool startsAuto = false;
     bool operator==(const ControlSpec&) const = default;
 };

@@ -10,9 +10,9 @@ ControlState::ControlState(std::vector<ControlSpec> specs) {
     }
 }
 
-bool ControlState::offers(vcx::ControlInterface iface) const {
+bool ControlState::offers(vcx::PropertyInterface iface) const {
     for (const Control& control : controls_) {
-        if (vcx::kControlProperties[control.spec.number].iface == iface) {
+        if (vcx::kCameraProperties[control.spec.number].iface == iface) {
             return true;
         }
     }
@@ -44,11 +44,11 @@ HRESULT ControlState::set(int number, LONG value, LONG flags, const Save& save) 
     if (control == nullptr) {
         return E_PROP_ID_UNSUPPORTED;
     }
-    if ((flags != vcx::kControlAuto && flags != vcx::kControlManual) ||
+    if ((flags != vcx::kPropertyAuto && flags != vcx::kPropertyManual) ||
         (control->spec.capabilities & flags) == 0) {
         return E_INVALIDARG;
     }
-    ControlSetting changed{control->setting.value, flags == vcx::kControlAuto};
+    ControlSetting changed{control->setting.value, flags == vcx::kPropertyAuto};
     if (!changed.autoMode) {
         if (!holds(control->spec, value)) {
             return E_INVALIDARG;
@@ -66,7 +66,7 @@ HRESULT ControlState::set(int number, LONG value, LONG flags, const Save& save) 
 bool ControlState::restore(int number, const ControlSetting& kept) {
     std::lock_guard lock(mutex_);
     Control* control = find(number);
-    const LONG mode = kept.autoMode ? vcx::kControlAuto : vcx::kControlManual;
+    const LONG mode = kept.autoMode ? vcx::kPropertyAuto : vcx::kPropertyManual;
     if (control == nullptr || (control->spec.capabilities & mode) == 0 ||
         !holds(control->spec, kept.value)) {
         return false;

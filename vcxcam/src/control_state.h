@@ -9,7 +9,7 @@
 #include "control_config.h"
 #include "picture_adjust.h"
 
-#include "core/control_properties.h"
+#include "config/camera_property_table.h"
 
 #include <windows.h>
 
@@ -27,7 +27,7 @@ class ControlState {
     ControlState& operator=(const ControlState&) = delete;
 
     // Whether the camera has a property of that interface.
-    bool offers(vcx::ControlInterface iface) const;
+    bool offers(vcx::PropertyInterface iface) const;
     // The spec of property number, or nullptr when the camera lacks it.
     const ControlSpec* spec(int number) const;
 

@@ -15,7 +15,7 @@ std::wstring controlsKeyPath(int cameraIndex) {
 }
 
 std::wstring valueName(int number) {
-    const char* name = vcx::kControlProperties[number].name;
+    const char* name = vcx::kCameraProperties[number].name;
     return std::wstring(name, name + std::char_traits<char>::length(name));
 }
 
@@ -26,7 +26,7 @@ void restoreSettings(int cameraIndex, ControlState& state) {
     if (!key) {
         return;
     }
-    for (int number = 0; number < vcx::kControlPropertyCount; ++number) {
+    for (int number = 0; number < vcx::kCameraPropertyCount; ++number) {
         const std::optional<std::wstring> text = key.readString(valueName(number).c_str());
         if (const std::optional<ControlSetting> kept = text ? parseSetting(*text) : std::nullopt) {
             state.restore(number, *kept);

@@ -4,6 +4,7 @@
 #include "compressor_filter.h"
 #include "converter_filter.h"
 #include "ids.h"
+#include "microphone_filter.h"
 #include "module.h"
 #include "registration.h"
 
@@ -22,6 +23,11 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
     for (int index = 0; index < vcxcam::kMaxCompressors; ++index) {
         if (clsid == vcxcam::compressorClsid(index)) {
             return vcxcam::getClassObject(&vcxcam::CompressorFilter::create, index, iid, out);
+        }
+    }
+    for (int index = 0; index < vcxcam::kMaxMicrophones; ++index) {
+        if (clsid == vcxcam::microphoneClsid(index)) {
+            return vcxcam::getClassObject(&vcxcam::MicrophoneFilter::create, index, iid, out);
         }
     }
     if (clsid == vcxcam::kConverterClsid) {

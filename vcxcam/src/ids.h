@@ -50,3 +50,19 @@ constexpr const wchar_t* kControlsKey = L"Software\\vcxcam\\Controls";
 constexpr const wchar_t* kLastDialogKey = L"Software\\vcxcam\\LastDialog";
 
 } // namespace vcxcam
+
+namespace vcxcam {
+
+// The virtual microphones: Microphones\0 .. Microphones\7.
+constexpr int kMaxMicrophones = 8;
+
+// {6C0D5AE3-845E-4342-948A-8439CC0AC800} + N
+inline CLSID microphoneClsid(int index) {
+    CLSID id = {0x6c0d5ae3, 0x845e, 0x4342, {0x94, 0x8a, 0x84, 0x39, 0xcc, 0x0a, 0xc8, 0x00}};
+    id.Data4[7] = static_cast<unsigned char>(index);
+    return id;
+}
+
+constexpr const wchar_t* kDefaultMicrophoneName = L"vcxcam Virtual Microphone";
+
+} // namespace vcxcam

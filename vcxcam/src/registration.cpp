@@ -1,6 +1,7 @@
 #include "registration.h"
 
 #include "config.h"
+#include "microphone_config.h"
 #include "ids.h"
 #include "module.h"
 #include "registry.h"
@@ -61,11 +62,12 @@ HRESULT writeServerKeys(const CLSID& clsid, const std::wstring& friendlyName,
 }
 
 // One pin of a filter's registration: output or input, its category (or
-// none) and its media types, all video.
+// none) and its media types, all of one major type.
 struct RegisteredPin {
     bool output;
     const GUID* category;
     std::vector<const GUID*> subtypes;
+    const GUID* majorType = &MEDIATYPE_Video;
 };
 
 // A filter as the mapper lists it in a category.
@@ -85,7 +87,7 @@ HRESULT registerInCategory(IFilterMapper2* mapper, const RegisteredFilter& filte
     for (const RegisteredPin& pin : filter.pins) {
         std::vector<REGPINTYPES>& pinTypes = types.emplace_back();
         for (const GUID* subtype : pin.subtypes) {
-            pinTypes.push_back(REGPINTYPES{&MEDIATYPE_Video, subtype});
+            pinTypes.push_back(REGPINTYPES{pin.majorType, subtype});
         }
         REGFILTERPINS2 registered{};
         registered.dwFlags = pin.output ? REG_PINFLAG_B_OUTPUT : 0;
@@ -192,6 +194,8 @@ HRESULT removeAll(IFilterMapper2* mapper) {
     removeFilters(mapper, CLSID_VideoInputDeviceCategory, kMaxCameras, &cameraClsid, result);
     removeFilters(mapper, CLSID_VideoCompressorCategory, kMaxCompressors, &compressorClsid, result);
     removeFilters(mapper, CLSID_LegacyAmFilterCategory, 1, &converterClsid, result);
+    removeFilters(mapper, CLSID_AudioInputDeviceCategory, kMaxMicrophones, &microphoneClsid,
+                  result);
     return result;
 }
 
@@ -222,6 +226,13 @@ HRESULT registerAll(IFilterMapper2* mapper, const std::wstring& dllPath) {
                        MERIT_UNLIKELY,
                        {{false, nullptr, {&MEDIASUBTYPE_YUY2, &MEDIASUBTYPE_NV12}},
                         {true, nullptr, {&MEDIASUBTYPE_RGB24}}}});
+    for (const MicrophoneConfig& microphone : readMicrophoneConfigs()) {
+        filters.push_back({&CLSID_AudioInputDeviceCategory,
+                           microphoneClsid(microphone.index),
+                           microphone.friendlyName,
+                           MERIT_DO_NOT_USE,
+                           {{true, &PIN_CATEGORY_CAPTURE, {&MEDIASUBTYPE_PCM}, &MEDIATYPE_Audio}}});
+    }
     for (const RegisteredFilter& filter : filters) {
         const HRESULT hr = registerFilter(mapper, dllPath, filter);
         if (FAILED(hr)) {

@@ -3,8 +3,9 @@
 # (root only; without the right to mount the test is skipped, status 77), runs
 # the Wine test program in WORKDIR, then vcxcap-cli record into the same
 # file system, and reads what each left with ffmpeg and ffprobe: a file that
-# decodes without a message, whose header counts exactly the frames it holds,
-# at least one, of the camera's size.
+# decodes without a message, whose header counts exactly the places it holds
+# (its frames, at least one, of the camera's size, and the drop chunks of
+# frame times the camera passed over).
 #
 #   check-full-disk.sh WINE full_disk_test.exe vcxcap-cli.exe WORKDIR
 set -euo pipefail
@@ -30,7 +31,7 @@ fail() {
     status=1
 }
 
-# FILE WIDTH HEIGHT: the file holds whole frames only, and says how many.
+# FILE WIDTH HEIGHT: the file holds whole frames only, and says how many places.
 check_file() {
     local file=$1 width=$2 height=$3 messages probe
     messages=$(ffmpeg -v error -i "$file" -f null - 2>&1) || fail "$file: ffmpeg failed"
@@ -40,8 +41,13 @@ check_file() {
     value() { sed -n "s/^$1=//p" <<<"$probe"; }
     [ "$(value width)x$(value height)" = "${width}x$height" ] ||
         fail "$file: $(value width)x$(value height), expected ${width}x$height"
-    [ "$(value nb_frames)" = "$(value nb_read_frames)" ] ||
-        fail "$file: the header counts $(value nb_frames) frames, $(value nb_read_frames) were read"
+    # Drop chunks make no packets; the last frame's place is its time in frames.
+    local times
+    times=$(ffprobe -v error -select_streams v:0 -show_entries packet=pts -of csv=p=0 "$file")
+    [ "$(value nb_frames)" = "$(($(tail -1 <<<"$times") + 1))" ] ||
+        fail "$file: the header counts $(value nb_frames) places, the last frame is at $(tail -1 <<<"$times")"
+    [ "$(wc -l <<<"$times")" = "$(value nb_read_frames)" ] ||
+        fail "$file: $(wc -l <<<"$times") packets, $(value nb_read_frames) frames read"
     [ "$(value nb_read_frames)" -ge 1 ] 2>/dev/null || fail "$file: no frame"
     echo "check-full-disk: $file: $(stat -c %s "$file") bytes, $(value nb_read_frames) frames of" \
         "${width}x$height, file system $(df --output=used,size -h full | tail -1)"

@@ -4,14 +4,28 @@
 #
 #   check-recordings.sh WINE TEST.exe WORKDIR
 #
-# For each NAME.expect ("FRAMES WIDTH HEIGHT") it checks that NAME.avi
-# decodes without a message, that the stream header and a count of the frames
-# read both give FRAMES, that the size is WIDTH x HEIGHT, that the stored
-# frames, copied out unchanged, end with the bytes of NAME.raw, and that the
-# last frame, reached by a seek (which goes through the file's indices, where
-# reading on goes through the chunks), is the last frame of NAME.raw. The work
+# For each NAME.expect ("FRAMES WIDTH HEIGHT FPS [SHORTEST LONGEST SPACING]") it checks
+# that NAME.avi decodes without a message, that a count of the frames read
+# and of the video packets both give FRAMES, that the stream header counts
+# the places up to the last frame's (drop chunks make none), that the size is WIDTH
+# x HEIGHT, that the rate the header states (r_frame_rate, avg_frame_rate) is
+# FPS within 1 % (and one frame more or less over SHORTEST, below, for a rate
+# measured from the frames' arrival), that the stored frames, copied out unchanged, end with the
+# bytes of NAME.raw, and that the last frame, reached by a seek (which goes
+# through the file's indices, where reading on goes through the chunks), is
+# the last frame of NAME.raw. With SHORTEST and LONGEST (the seconds the
+# recording lasted at least and at most: the test's clock readings around Run
+# and Stop) the duration ffprobe reads must lie within SPACING (the seconds
+# between the frames the camera sent) plus 1 % of that span. A file of one RIFF segment must give the
+# same packets (stream, time, size) read with its OpenDML indices, with its
+# idx1 alone and with no index at all, and the sought last frame through idx1
+# alone. With NAME.audio the file must hold a video and an audio stream, the
+# audio, copied out, exactly the bytes of NAME.audio; its first sample must
+# lie NAME.sync seconds after the first frame (within a millisecond), and
+# both streams must end within one frame interval of each other. The work
 # folder goes afterwards, recordings of gigabytes included.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 wine=${1:?usage: check-recordings.sh WINE TEST.exe WORKDIR}
 exe=${2:?}
 work=${3:?}
@@ -32,19 +46,41 @@ fail() {
 shopt -s nullglob
 expectations=(*.expect)
 [ ${#expectations[@]} -gt 0 ] || { echo "check-recordings: no recordings" >&2; exit 1; }
+# Whether a rate (a fraction as ffprobe prints it) is within 1 % of fps, and
+# one frame more or less over the given seconds (none: 0).
+rate_near() {
+    awk -v r="$1" -v f="$2" -v t="${3:-0}" 'BEGIN {
+        split(r, p, "/"); slack = f / 100 + (t > 0 ? 1 / t : 0)
+        exit !(p[2] > 0 && (p[1] / p[2] - f) ^ 2 <= slack ^ 2) }'
+}
+# The packets as ffprobe reads them: stream, time, size.
+packets() { ffprobe -v error -show_entries packet=stream_index,pts,size -of csv "$1"; }
 for expect in "${expectations[@]}"; do
     name=${expect%.expect}
-    read -r frames width height <"$expect"
+    read -r frames width height fps shortest longest spacing <"$expect"
     start=$SECONDS
     messages=$(ffmpeg -v error -i "$name.avi" -f null - 2>&1) || fail "ffmpeg failed"
     [ -z "$messages" ] || fail "decoding says: $messages"
-    probe=$(ffprobe -v error -select_streams v:0 -count_frames \
-        -show_entries stream=width,height,pix_fmt,nb_frames,nb_read_frames -of default=nw=1 "$name.avi")
+    probe=$(ffprobe -v error -select_streams v:0 -count_frames -show_entries \
+        stream=width,height,pix_fmt,nb_frames,nb_read_frames,r_frame_rate,avg_frame_rate,duration \
+        -of default=nw=1 "$name.avi")
     value() { sed -n "s/^$1=//p" <<<"$probe"; }
     [ "$(value width)" = "$width" ] || fail "width $(value width), expected $width"
     [ "$(value height)" = "$height" ] || fail "height $(value height), expected $height"
-    [ "$(value nb_frames)" = "$frames" ] || fail "header counts $(value nb_frames) frames, expected $frames"
     [ "$(value nb_read_frames)" = "$frames" ] || fail "$(value nb_read_frames) frames read, expected $frames"
+    # Drop chunks make no packets; the last frame's place is its time in frames.
+    times=$(ffprobe -v error -select_streams v:0 -show_entries packet=pts -of csv=p=0 "$name.avi")
+    [ "$(wc -l <<<"$times")" = "$frames" ] || fail "$(wc -l <<<"$times") video packets, expected $frames"
+    [ "$(value nb_frames)" = "$(($(tail -1 <<<"$times") + 1))" ] ||
+        fail "the header counts $(value nb_frames) places, the last frame is at $(tail -1 <<<"$times")"
+    for rate in r_frame_rate avg_frame_rate; do
+        rate_near "$(value $rate)" "$fps" "${shortest:-}" || fail "$rate $(value $rate), expected $fps fps"
+    done
+    if [ -n "${longest:-}" ]; then
+        awk -v d="$(value duration)" -v lo="$shortest" -v hi="$longest" -v s="$spacing" \
+            'BEGIN { exit !(d >= lo - s - lo / 100 && d <= hi + s + hi / 100) }' ||
+            fail "lasts $(value duration) s, recorded $shortest to $longest s (frames $spacing s apart)"
+    fi
     rawBytes=$(stat -c %s "$name.raw")
     ffmpeg -v error -i "$name.avi" -map 0:v:0 -c copy -f rawvideo - | tail -c "$rawBytes" |
         cmp -s - "$name.raw" || fail "the last $rawBytes bytes of the frames differ"
@@ -58,8 +94,40 @@ for expect in "${expectations[@]}"; do
     esac
     ffmpeg -v error -sseof -0.02 -i "$name.avi" -map 0:v:0 -c copy -frames:v 1 -f rawvideo - |
         cmp -s - <(tail -c "$frameBytes" "$name.raw") || fail "the last frame, sought, differs"
+    # Segments hold a GiB at most: a smaller file has one.
+    if [ "$(stat -c %s "$name.avi")" -lt $((1 << 30)) ]; then
+        "$here/avi_variant.py" "$name.avi" "$name.idx1.avi" indx
+        "$here/avi_variant.py" "$name.avi" "$name.none.avi" indx idx1
+        [ "$(packets "$name.avi")" = "$(packets "$name.idx1.avi")" ] ||
+            fail "idx1 alone gives other packets than the OpenDML indices"
+        [ "$(packets "$name.avi")" = "$(packets "$name.none.avi")" ] ||
+            fail "the chunks alone give other packets than the indices"
+        ffmpeg -v error -sseof -0.02 -i "$name.idx1.avi" -map 0:v:0 -c copy -frames:v 1 -f rawvideo - |
+            cmp -s - <(tail -c "$frameBytes" "$name.raw") || fail "the last frame, sought through idx1, differs"
+        rm -f "$name.idx1.avi" "$name.none.avi"
+    fi
+    sound=
+    if [ -f "$name.audio" ]; then
+        kinds=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$name.avi" | tr '\n' ' ')
+        [ "$kinds" = "video audio " ] || fail "streams: $kinds, expected video and audio"
+        ffmpeg -v error -i "$name.avi" -map 0:a:0 -c copy -f data - | cmp -s - "$name.audio" ||
+            fail "the audio differs from the bytes fed"
+        # Each stream's first time and end (its last packet's time and duration).
+        sound=$(ffprobe -v error -show_entries packet=stream_index,pts_time,duration_time -of csv=p=0 \
+            "$name.avi" | awk -F, '!($1 in first) { first[$1] = $2 } { end[$1] = $2 + $3 }
+            END { printf "%.6f %.6f %.6f %.6f", first[0], end[0], first[1], end[1] }')
+        read -r videoFirst videoEnd audioFirst audioEnd <<<"$sound"
+        awk -v v="$videoFirst" -v a="$audioFirst" -v s="$(cat "$name.sync")" \
+            'BEGIN { exit !((a - v - s) ^ 2 <= 0.001 ^ 2) }' ||
+            fail "the audio starts $audioFirst s, the video $videoFirst s; expected $(cat "$name.sync") s apart"
+        awk -v v="$videoEnd" -v a="$audioEnd" -v f="$fps" 'BEGIN { exit !((a - v) ^ 2 <= (1 / f) ^ 2) }' ||
+            fail "the video ends at $videoEnd s, the audio at $audioEnd s"
+        sound=", video $videoFirst to $videoEnd s, audio $audioFirst to $audioEnd s"
+    fi
     echo "check-recordings: $name.avi: $(stat -c %s "$name.avi") bytes," \
-        "$(value nb_read_frames) frames of $(value width)x$(value height)," \
+        "$(value nb_read_frames) frames of $(value width)x$(value height) in $(value nb_frames)" \
+        "places, r_frame_rate $(value r_frame_rate), avg_frame_rate $(value avg_frame_rate)," \
+        "$(value duration) s${longest:+ (recorded $shortest to $longest s)}$sound," \
         "checked in $((SECONDS - start)) s"
 done
 exit $status

@@ -1,7 +1,5 @@
 // Recordings of the library's AVI writer on Wine, left for
-// check-recordings.sh to read with ffprobe and ffmpeg. Each test leaves in
-// the current folder <name>.avi, <name>.expect ("<frames> <width> <height>")
-// and <name>.raw, the exact bytes the recorded stream must end with.
+// check-recordings.sh to read with ffprobe and ffmpeg (recordings.h).
 #include "avi/avi_output.h"
 #include "avi/avi_writer.h"
 
@@ -10,6 +8,7 @@
 #include "ids.h"
 #include "library.h"
 #include "picture.h"
+#include "recordings.h"
 #include "stream_stats.h"
 #include "vcxcap.h"
 
@@ -23,22 +22,10 @@
 
 namespace {
 
+using avirec::timeRecording;
+using avirec::Timing;
+using avirec::writeExpectation;
 using camtest::ComPtr;
-
-// Writes name.expect and name.raw: frames firstRaw .. frames-1 of the camera
-// at width x height, as it sends them in subtype.
-void writeExpectation(const std::string& name, ULONGLONG frames, int width, int height,
-                      ULONGLONG firstRaw, vcxcam::Subtype subtype = vcxcam::Subtype::Rgb24) {
-    std::ofstream(name + ".expect", std::ios::binary)
-        << frames << ' ' << width << ' ' << height << '\n';
-    std::ofstream raw(name + ".raw", std::ios::binary);
-    for (ULONGLONG f = firstRaw; f < frames; ++f) {
-        const std::vector<std::uint8_t> frame =
-            camtest::cameraFrame(width, height, subtype, static_cast<std::uint32_t>(f));
-        raw.write(reinterpret_cast<const char*>(frame.data()),
-                  static_cast<std::streamsize>(frame.size()));
-    }
-}
 
 // A file that fails one write after taking half its bytes, as a full disk does.
 class FailingFile final : public vcx::avi::FileOutput {
@@ -106,16 +93,35 @@ class RecordingTest : public camtest::CameraTest {};
 
 struct GraphCase {
     const char* name;
-    bool compressor; // the vcxcam test compressor between camera and writer
+    bool compressor;       // the vcxcam test compressor between camera and writer
+    const wchar_t* format; // the camera's one format; null: the default camera (640x480@30)
+    int width;
+    int height;
+    bool clock; // false: the graph runs without a clock, the samples carry no times
+    DWORD zeroFrameInterval = 0; // 1: the camera's types state no rate
+    double fps = 30;
+    double seconds = 1.5;
 };
 
 class GraphRecordingTest : public RecordingTest, public testing::WithParamInterface<GraphCase> {};
 
-INSTANTIATE_TEST_SUITE_P(Graphs, GraphRecordingTest,
-                         testing::Values(GraphCase{"camera", false}, GraphCase{"compressor", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Graphs, GraphRecordingTest,
+    testing::Values(GraphCase{"camera", false, nullptr, 640, 480, true},
+                    GraphCase{"compressor", true, nullptr, 640, 480, true},
+                    GraphCase{"vi2rgb24", false, L"vi2:160x120@30", 160, 120, true},
+                    GraphCase{"unstamped", false, L"160x120@30", 160, 120, false},
+                    // As Wine's own V4L2 capture filter: no rate stated, no time stamps.
+                    GraphCase{"rateless", false, L"160x120@5", 160, 120, false, 1, 5, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(GraphRecordingTest, RecordsEveryFrameTheCameraSends) {
+    const GraphCase& c = GetParam();
+    if (c.format != nullptr) {
+        harness::CameraConfig camera{L"Graph camera", {c.format}};
+        camera.zeroFrameInterval = c.zeroFrameInterval;
+        harness::configureCameras({camera});
+    }
     RecordingGraph recording(nullptr);
     ComPtr<IBaseFilter> compressor;
     if (GetParam().compressor) {
@@ -132,12 +138,18 @@ TEST_P(GraphRecordingTest, RecordsEveryFrameTheCameraSends) {
                                         writer.put(), nullptr),
               S_OK);
     recording.render(writer.get(), compressor.get());
-    ASSERT_EQ(recording.control->Run(), S_OK);
-    Sleep(1500);
-    ASSERT_EQ(recording.control->Stop(), S_OK);
+    if (!GetParam().clock) {
+        ComPtr<IMediaFilter> graph;
+        ASSERT_EQ(recording.graph->QueryInterface(IID_IMediaFilter, graph.putVoid()), S_OK);
+        ASSERT_EQ(graph->SetSyncSource(nullptr), S_OK);
+    }
+    Timing timing = timeRecording(
+        c.seconds, 1 / c.fps, [&] { EXPECT_EQ(recording.control->Run(), S_OK); },
+        [&] { EXPECT_EQ(recording.control->Stop(), S_OK); });
+    timing.fps = c.fps;
     const ULONGLONG frames = recording.framesDelivered();
-    EXPECT_GT(frames, 20u);
-    writeExpectation(name, frames, 640, 480, 0);
+    EXPECT_GT(frames, static_cast<ULONGLONG>(c.seconds * c.fps * 2 / 3));
+    writeExpectation(name, frames, c.width, c.height, 0, vcxcam::Subtype::Rgb24, timing);
 }
 
 // vcx_Open's file modes on the registered default camera, through the
@@ -195,6 +207,61 @@ TEST_P(OpenRecordingTest, RecordsEveryFrameTheCameraSends) {
     ASSERT_EQ(vcx_Close(), 0);
     EXPECT_GT(state.framesDelivered, 40u);
     writeExpectation(name, state.framesDelivered, 640, 480, 0);
+}
+
+// Recordings that keep time, through vcx_Open: a camera at its format's
+// rate, one that delivers a third of it (stamped with the real times: the
+// file fills the gaps with drop chunks) and one whose types state no rate
+// (the header's rate is measured from the samples). The file must last as
+// long as the recording.
+struct TimingCase {
+    const char* name;
+    int mode;
+    DWORD deliverEvery;
+    DWORD zeroFrameInterval;
+};
+
+class TimingRecordingTest : public RecordingTest, public testing::WithParamInterface<TimingCase> {
+  protected:
+    void TearDown() override {
+        harness::resetLibrary();
+        RecordingTest::TearDown();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Cameras, TimingRecordingTest,
+                         testing::Values(TimingCase{"rate30", 300, 0, 0},
+                                         TimingCase{"third", 300, 3, 0},
+                                         TimingCase{"unstated", 300, 0, 1},
+                                         TimingCase{"third301", 301, 3, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(TimingRecordingTest, LastsAsLongAsTheRecording) {
+    const TimingCase& c = GetParam();
+    harness::CameraConfig camera{L"Timing camera", {L"320x240@30"}};
+    camera.deliverEvery = c.deliverEvery;
+    camera.zeroFrameInterval = c.zeroFrameInterval;
+    harness::configureCameras({camera});
+    const std::string name = c.name;
+    const std::wstring file = std::wstring(name.begin(), name.end()) + L".avi";
+    ASSERT_GE(vcx_Init(), 0);
+    harness::GraphSpy spy;
+    ASSERT_EQ(vcx_Open(0, c.mode, 0, reinterpret_cast<vcx_intptr>(file.c_str()), 0), 0);
+    const ComPtr<IGraphBuilder> graph = spy.takeGraph();
+    ComPtr<IBaseFilter> device;
+    ASSERT_EQ(graph->FindFilterByName(L"Device Filter", device.put()), S_OK);
+    ComPtr<vcxcam::IStreamStats> stats;
+    ASSERT_EQ(device->QueryInterface(vcxcam::kIidStreamStats, stats.putVoid()), S_OK);
+    const double spacing = c.deliverEvery > 1 ? c.deliverEvery / 30.0 : 1 / 30.0;
+    const Timing timing = timeRecording(
+        3.0, spacing, [] { EXPECT_GE(vcx_Play2(), 0); }, [] { EXPECT_EQ(vcx_Stop(), 0); });
+    vcxcam::StreamStats state{};
+    ASSERT_EQ(stats->GetStreamStats(&state), S_OK);
+    stats.reset();
+    device.reset();
+    ASSERT_EQ(vcx_Close(), 0);
+    EXPECT_GT(state.framesDelivered, static_cast<ULONGLONG>(2 / spacing));
+    writeExpectation(name, state.framesDelivered, 320, 240, 0, vcxcam::Subtype::Rgb24, timing);
 }
 
 // A YUY2 and an NV12 camera recorded by vcx_Open's mode 300: the file holds

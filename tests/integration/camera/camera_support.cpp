@@ -166,6 +166,19 @@ std::optional<std::uint32_t> matchPicture(const std::vector<std::uint8_t>& frame
     return std::nullopt;
 }
 
+Rgb pixelOf(const std::vector<std::uint8_t>& frame, long width, long height, long x, long y) {
+    if (frame.size() != rgb24FrameBytes(width, height) || x < 0 || x >= width || y < 0 ||
+        y >= std::labs(height)) {
+        ADD_FAILURE() << "no pixel " << x << ", " << y << " in " << frame.size() << " bytes of "
+                      << width << "x" << height;
+        return {-1, -1, -1};
+    }
+    const long row = height > 0 ? height - 1 - y : y;
+    const std::size_t at =
+        rgb24FrameBytes(width, 1) * static_cast<std::size_t>(row) + 3 * static_cast<std::size_t>(x);
+    return {frame[at + 2], frame[at + 1], frame[at]};
+}
+
 STDMETHODIMP SampleRecorder::QueryInterface(REFIID iid, void** out) {
     if (iid == IID_IUnknown || iid == IID_ISampleGrabberCB) {
         *out = static_cast<ISampleGrabberCB*>(this);

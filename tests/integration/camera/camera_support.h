@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -98,6 +99,15 @@ std::vector<std::uint8_t> convertedPicture(long width, long height, vcxcam::Subt
 std::optional<std::uint32_t> matchPicture(const std::vector<std::uint8_t>& frame, long width,
                                           long height,
                                           vcxcam::Subtype sent = vcxcam::Subtype::Rgb24);
+
+// Red, green and blue of one pixel.
+using Rgb = std::array<int, 3>;
+
+// Pixel (x, y), row y counted from the top, of an RGB24 frame of width x
+// |height| pixels, stored bottom-up for a positive height, rows padded to four
+// bytes: read here from the layout alone, for checks that do not use the
+// camera's own drawing and conversion.
+Rgb pixelOf(const std::vector<std::uint8_t>& frame, long width, long height, long x, long y);
 
 // Records what reaches the Sample Grabber's callback (on the streaming thread).
 class SampleRecorder final : public ISampleGrabberCB {

@@ -115,6 +115,22 @@ const std::vector<RgbPixel> kFourByFour = {kBrown, kRed,   kBlack, kWhite, kGree
 const std::vector<std::uint8_t> kFourByFourNv12 = {123, 82,  16,  235, 144, 41,  235, 235,
                                                    82,  82,  82,  82,  82,  82,  82,  82,
                                                    119, 140, 128, 128, 90,  240, 90,  240};
+// Four blocks whose U and V sums leave every remainder mod 4, so that rounding
+// down (floor(sum / 4)), half down, half up and up give different bytes:
+//   block 0: U 90 + 240 + 128 + 128 = 586 (2 mod 4): floor((586 + 2) / 4) = 147
+//            (down and half down 146); V 240 + 110 + 128 + 128 = 606: 152 (151);
+//   block 1: U 128 + 91 + 90 + 240 = 549 (1 mod 4): 137 (up 138);
+//            V 128 + 175 + 240 + 110 = 653 (1 mod 4): 163 (up 164);
+//   block 2: U 240 + 91 + 54 + 90 = 475 (3 mod 4): 119 (down 118);
+//            V 110 + 175 + 34 + 240 = 559 (3 mod 4): 140 (down 139);
+//   block 3: U 54 + 128 + 128 + 90 = 400 (0 mod 4): 100;
+//            V 34 + 128 + 128 + 240 = 530 (2 mod 4): 133 (down and half down 132).
+const std::vector<RgbPixel> kEightByTwo = {kRed,   kBlue,  kWhite, kBrown, kBlue, kBrown,
+                                           kGreen, kBlack, kBlack, kWhite, kRed,  kBlue,
+                                           kGreen, kRed,   kWhite, kRed};
+const std::vector<std::uint8_t> kEightByTwoNv12 = {82,  41,  235, 123, 41,  123, 144, 16,
+                                                   16,  235, 82,  41,  144, 82,  235, 82,
+                                                   147, 152, 137, 163, 119, 140, 100, 133};
 
 class FromRgb24 : public testing::TestWithParam<PictureCase> {};
 
@@ -124,10 +140,20 @@ INSTANTIATE_TEST_SUITE_P(
         // floor((91 + 90 + 1) / 2) = 91, floor((175 + 240 + 1) / 2) = 208.
         PictureCase{
             "Yuy2PairRoundsHalfUp", Subtype::Yuy2, 2, 1, {kBrown, kRed}, {123, 91, 82, 208}},
+        // Each pair its own mean, neither pixel's value: floor((240 + 128 + 1) / 2) =
+        // 184, floor((110 + 128 + 1) / 2) = 119; odd sums floor((54 + 91 + 1) / 2) = 73
+        // (down 72), floor((34 + 175 + 1) / 2) = 105 (down 104).
+        PictureCase{"Yuy2PairsTakeTheirOwnMeans",
+                    Subtype::Yuy2,
+                    4,
+                    1,
+                    {kBlue, kWhite, kGreen, kBrown},
+                    {41, 184, 235, 119, 144, 73, 123, 105}},
         PictureCase{"Yuy2FromBottomUp", Subtype::Yuy2, 2, 2, kTwoRowPair, kTwoRowPairYuy2},
         PictureCase{"Yuy2FromTopDown", Subtype::Yuy2, 2, -2, kTwoRowPair, kTwoRowPairYuy2},
         PictureCase{"Nv12FromBottomUp", Subtype::Nv12, 4, 4, kFourByFour, kFourByFourNv12},
-        PictureCase{"Nv12FromTopDown", Subtype::Nv12, 4, -4, kFourByFour, kFourByFourNv12}),
+        PictureCase{"Nv12FromTopDown", Subtype::Nv12, 4, -4, kFourByFour, kFourByFourNv12},
+        PictureCase{"Nv12BlocksRoundHalfUp", Subtype::Nv12, 8, 2, kEightByTwo, kEightByTwoNv12}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(FromRgb24, WritesTheSubtypesBytesTopRowFirst) {

@@ -100,6 +100,30 @@ TEST_F(StreamConfigTest, CurrentFormatIsTheFirstCapabilityUntilSet) {
     EXPECT_EQ(capture->QueryAccept(VideoInfoType(320, 240, 333333).get()), S_FALSE);
 }
 
+// ZeroFrameInterval: every type states no rate, as Wine's own capture filter's
+// do, while the capabilities keep their range.
+TEST_F(StreamConfigTest, AZeroFrameIntervalCameraStatesNoRate) {
+    harness::CameraConfig camera{L"Rateless camera", {L"320x240@30", L"640x480@15"}};
+    camera.zeroFrameInterval = 1;
+    harness::configureCameras({camera});
+    camera_ = createCamera(0);
+    ComPtr<IAMStreamConfig> config = streamConfig(camera_.get());
+    OwnedType type;
+    EXPECT_EQ(capsOf(config.get(), 1, type).MinFrameInterval, 666667);
+    EXPECT_EQ(shapeOf(*type.get()), (VideoShape{640, 480, 0, 640 * 3 * 480}));
+    ASSERT_EQ(config->GetFormat(type.put()), S_OK);
+    EXPECT_EQ(shapeOf(*type.get()), (VideoShape{320, 240, 0, 320 * 3 * 240}));
+    ComPtr<IPin> capture = findPin(camera_.get(), L"Capture");
+    EXPECT_EQ(capture->QueryAccept(VideoInfoType(320, 240, 0).get()), S_OK);
+    EXPECT_EQ(capture->QueryAccept(VideoInfoType(320, 240, 333333).get()), S_FALSE);
+    // Taken without a rate, and offered so from then on.
+    ASSERT_EQ(config->SetFormat(VideoInfoType(640, 480, 0).get()), S_OK);
+    ComPtr<IEnumMediaTypes> types;
+    ASSERT_EQ(capture->EnumMediaTypes(types.put()), S_OK);
+    ASSERT_EQ(types->Next(1, type.put(), nullptr), S_OK);
+    EXPECT_EQ(shapeOf(*type.get()), (VideoShape{640, 480, 0, 640 * 3 * 480}));
+}
+
 TEST_F(StreamConfigTest, SetFormatRecomputesTheSizesItWasGiven) {
     configure();
     ComPtr<IAMStreamConfig> config = streamConfig(camera_.get());

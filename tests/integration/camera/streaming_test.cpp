@@ -4,14 +4,18 @@
 // run / pause / stop cycles and filter releases.
 #include "camera_support.h"
 
+#include "filterbase/media_type.h"
+
 #include "process_counters.h"
 #include "stream_stats.h"
 
 #include <psapi.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 
 namespace camtest {
 namespace {
@@ -29,6 +33,22 @@ void expectPictureFrames(PreviewGraph& graph, long width, long height) {
     EXPECT_TRUE(matchPicture(frame, width, height).has_value())
         << "the frame is not the test picture at " << width << "x" << height;
     ASSERT_EQ(graph.control->Stop(), S_OK);
+}
+
+// Pixels at the corners and inside frame number f compared with the picture's
+// definition (vcxcam/README.md), computed here: matchPicture draws with the
+// camera's own code, so a fault there would pass it.
+void expectDocumentedPixels(const std::vector<std::uint8_t>& frame, long width, long height,
+                            std::uint32_t f) {
+    const long right = width - 1;
+    const long bottom = std::labs(height) - 1;
+    for (const auto& [x, y] : {std::pair{0L, 0L}, std::pair{right, 0L}, std::pair{0L, bottom},
+                               std::pair{right, bottom}, std::pair{width / 2 + 1, bottom / 2}}) {
+        const Rgb drawn{static_cast<int>((x ^ y) % 256), static_cast<int>(y % 256),
+                        static_cast<int>((x + static_cast<long>(f)) % 256)};
+        EXPECT_EQ(pixelOf(frame, width, height, x, y), drawn)
+            << "frame " << f << ", pixel " << x << ", " << y;
+    }
 }
 
 // Format line, preview pin.
@@ -116,33 +136,127 @@ TEST_F(StreamingTest, SetFormatWhileConnectedReconnectsThePin) {
               VFW_E_NOT_STOPPED);
 }
 
+// A second branch in graph: the camera's pin of category -> a Sample Grabber
+// that buffers samples, takes only subtype when one is given and calls
+// recorder back when one is given -> a Null Renderer.
+ComPtr<ISampleGrabber> addGrabberBranch(PreviewGraph& graph, IBaseFilter* camera,
+                                        const GUID& category, const GUID* subtype = nullptr,
+                                        SampleRecorder* recorder = nullptr) {
+    ComPtr<IBaseFilter> grabberFilter;
+    ComPtr<IBaseFilter> renderer;
+    ComPtr<ISampleGrabber> grabber;
+    harness::checkHr(CoCreateInstance(harness::kClsidSampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IBaseFilter, grabberFilter.putVoid()),
+                     "creating the second Sample Grabber");
+    harness::checkHr(CoCreateInstance(harness::kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IBaseFilter, renderer.putVoid()),
+                     "creating the second Null Renderer");
+    harness::checkHr(grabberFilter->QueryInterface(IID_ISampleGrabber, grabber.putVoid()),
+                     "querying ISampleGrabber");
+    if (subtype != nullptr) {
+        AM_MEDIA_TYPE type{};
+        type.majortype = MEDIATYPE_Video;
+        type.subtype = *subtype;
+        harness::checkHr(grabber->SetMediaType(&type), "ISampleGrabber::SetMediaType");
+    }
+    harness::checkHr(grabber->SetBufferSamples(TRUE), "SetBufferSamples");
+    if (recorder != nullptr) {
+        harness::checkHr(grabber->SetCallback(recorder, 0), "ISampleGrabber::SetCallback");
+    }
+    harness::checkHr(graph.graph->AddFilter(grabberFilter.get(), L"Second grabber"),
+                     "adding the second grabber");
+    harness::checkHr(graph.graph->AddFilter(renderer.get(), L"Second renderer"),
+                     "adding the second renderer");
+    harness::checkHr(graph.builder->RenderStream(&category, &MEDIATYPE_Video, camera,
+                                                 grabberFilter.get(), renderer.get()),
+                     "RenderStream to the second grabber");
+    return grabber;
+}
+
 TEST_F(StreamingTest, BothPinsDeliverTheSamePicture) {
     harness::configureCameras({harness::CameraConfig{L"Both pins", {L"320x240@15"}, 1, 0, 0}});
     ComPtr<IBaseFilter> camera = createCamera(0);
     auto preview = buildPreviewGraph(camera.get(), PIN_CATEGORY_PREVIEW);
-    // The capture pin into a second grabber of the same graph.
-    ComPtr<IBaseFilter> grabberFilter;
-    ComPtr<IBaseFilter> renderer;
-    ComPtr<ISampleGrabber> grabber;
-    ASSERT_EQ(CoCreateInstance(harness::kClsidSampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IBaseFilter, grabberFilter.putVoid()),
-              S_OK);
-    ASSERT_EQ(CoCreateInstance(harness::kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IBaseFilter, renderer.putVoid()),
-              S_OK);
-    ASSERT_EQ(grabberFilter->QueryInterface(IID_ISampleGrabber, grabber.putVoid()), S_OK);
-    ASSERT_EQ(grabber->SetBufferSamples(TRUE), S_OK);
-    ASSERT_EQ(preview->graph->AddFilter(grabberFilter.get(), L"Capture grabber"), S_OK);
-    ASSERT_EQ(preview->graph->AddFilter(renderer.get(), L"Capture renderer"), S_OK);
-    ASSERT_EQ(preview->builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.get(),
-                                             grabberFilter.get(), renderer.get()),
-              S_OK);
+    const ComPtr<ISampleGrabber> grabber =
+        addGrabberBranch(*preview, camera.get(), PIN_CATEGORY_CAPTURE);
     ASSERT_TRUE(SUCCEEDED(preview->control->Run()));
     const std::vector<std::uint8_t> captured = waitForFrame(grabber.get());
     const std::vector<std::uint8_t> previewed = waitForFrame(preview->grabber.get());
     ASSERT_EQ(preview->control->Stop(), S_OK);
     EXPECT_TRUE(matchPicture(captured, 320, 240).has_value());
     EXPECT_TRUE(matchPicture(previewed, 320, 240).has_value());
+}
+
+// The subtype the camera's pin is connected with.
+GUID connectedSubtype(IBaseFilter* camera, const wchar_t* pin) {
+    AM_MEDIA_TYPE type{};
+    harness::checkHr(findPin(camera, pin)->ConnectionMediaType(&type), "ConnectionMediaType");
+    const GUID subtype = type.subtype;
+    filterbase::freeMediaTypeFields(type);
+    return subtype;
+}
+
+// Capture in YUY2 and preview in RGB24 at one size: the stream makes each
+// frame once per format, so each pin gets its own subtype's bytes of the same
+// frame; and a property in auto mode moves one step a frame, however many
+// formats the frame was drawn for. StallAfter lets exactly kFrames frames
+// through each stream, so the step count is known; a run of a single frame
+// steps too, whatever frame the run before ended on.
+TEST_F(StreamingTest, PinsInTwoSubtypesGetTheirOwnBytesAndAutoModeStepsOnceAFrame) {
+    for (const int kFrames : {6, 1}) {
+        SCOPED_TRACE(kFrames);
+        harness::CameraConfig config{L"Two subtypes", {L"64x48@60:YUY2", L"64x48@60"}, 1, 0, 0};
+        config.controls = std::vector<std::wstring>{L"Pan -180 180 1 0 both auto"};
+        config.stallAfter = kFrames;
+        harness::configureCameras({config});
+        ComPtr<IBaseFilter> camera = createCamera(0);
+        ComPtr<IAMCameraControl> controls;
+        ASSERT_EQ(camera->QueryInterface(IID_IAMCameraControl, controls.putVoid()), S_OK);
+        const auto pan = [&] {
+            long value = 0;
+            long flags = 0;
+            EXPECT_EQ(controls->Get(CameraControl_Pan, &value, &flags), S_OK);
+            EXPECT_EQ(flags, CameraControl_Flags_Auto);
+            return value;
+        };
+        SampleRecorder previewed(kFrames);
+        SampleRecorder captured(kFrames);
+        // The preview pin takes its second type, RGB24; the capture pin its first.
+        auto graph = buildPreviewGraph(camera.get(), PIN_CATEGORY_PREVIEW, &previewed);
+        addGrabberBranch(*graph, camera.get(), PIN_CATEGORY_CAPTURE, &MEDIASUBTYPE_YUY2, &captured);
+        EXPECT_EQ(connectedSubtype(camera.get(), L"Capture"), MEDIASUBTYPE_YUY2);
+        EXPECT_EQ(connectedSubtype(camera.get(), L"Preview"), MEDIASUBTYPE_RGB24);
+
+        const long before = pan();
+        for (int run = 1; run <= 2; ++run) {
+            previewed.clear();
+            captured.clear();
+            ASSERT_TRUE(SUCCEEDED(graph->control->Run())) << "run " << run;
+            ASSERT_TRUE(previewed.waitFor(kFrames)) << "run " << run;
+            ASSERT_TRUE(captured.waitFor(kFrames)) << "run " << run;
+            ASSERT_EQ(graph->control->Stop(), S_OK);
+            EXPECT_EQ(pan(), before + run * kFrames) << "run " << run;
+            const std::vector<SampleRecorder::Sample> rgb = previewed.samples();
+            const std::vector<SampleRecorder::Sample> yuy2 = captured.samples();
+            ASSERT_EQ(rgb.size(), static_cast<std::size_t>(kFrames)) << "run " << run;
+            ASSERT_EQ(yuy2.size(), static_cast<std::size_t>(kFrames)) << "run " << run;
+            for (int i = 0; i < kFrames; ++i) {
+                const auto f = static_cast<std::uint32_t>(i);
+                EXPECT_EQ(yuy2[i].bits, cameraFrame(64, 48, vcxcam::Subtype::Yuy2, f))
+                    << "frame " << f;
+                EXPECT_EQ(rgb[i].bits, cameraFrame(64, 48, vcxcam::Subtype::Rgb24, f))
+                    << "frame " << f;
+                expectDocumentedPixels(rgb[i].bits, 64, 48, f);
+            }
+            // Pixels (12, 0) and (13, 0) of frame 0, drawn r g b (12, 0, 12) and
+            // (13, 0, 13): Y 20 and 21, U 131 and 132, V 132 and 133; the pair's U
+            // floor((131 + 132 + 1) / 2) = 132, V floor((132 + 133 + 1) / 2) = 133.
+            ASSERT_EQ(yuy2[0].bits.size(), 64u * 48 * 2);
+            EXPECT_EQ(
+                std::vector<std::uint8_t>(yuy2[0].bits.begin() + 24, yuy2[0].bits.begin() + 28),
+                (std::vector<std::uint8_t>{20, 132, 21, 133}));
+        }
+    }
 }
 
 TEST_F(StreamingTest, FramesComeFromOneThreadAtTheFormatRateStampedFromTheClock) {
@@ -188,6 +302,7 @@ TEST_F(StreamingTest, FramesComeFromOneThreadAtTheFormatRateStampedFromTheClock)
     // The first frames of the run are pictures 0, 1, 2.
     for (std::uint32_t f = 0; f < 3; ++f) {
         EXPECT_EQ(matchPicture(samples[f].bits, 160, 120), f);
+        expectDocumentedPixels(samples[f].bits, 160, 120, f);
     }
 }
 
@@ -265,6 +380,7 @@ TEST_F(StreamingTest, EveryRunStartsAtPictureZeroAndNothingMovesWhenNotRunning) 
         const std::vector<SampleRecorder::Sample> samples = recorder.samples();
         EXPECT_EQ(matchPicture(samples[0].bits, 160, -120), 0u) << "cycle " << cycle;
         EXPECT_EQ(matchPicture(samples[1].bits, 160, -120), 1u) << "cycle " << cycle;
+        expectDocumentedPixels(samples[1].bits, 160, -120, 1);
         ASSERT_EQ(stats->GetStreamStats(&state), S_OK);
         EXPECT_FALSE(state.streaming) << "cycle " << cycle;
         const std::size_t stopped = recorder.count();

@@ -19,7 +19,13 @@ rm -rf "$work"
 mkdir -p "$work"
 # Camera properties a row sets stay with the camera (in the prefix's
 # registry): put the camera's defaults back for the tests after this one.
-trap '"$wine" reg delete '"'"'HKCU\Software\vcxcam\Controls'"'"' /f >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+# A microphone a row configures is removed again the same way.
+vcxcam_dll=$(cd "$(dirname "$exe")" && pwd)/vcxcam.dll
+no_microphones() {
+    "$wine" reg delete 'HKCU\Software\vcxcam\Microphones' /f >/dev/null 2>&1 || true
+    "$wine" regsvr32 /s "$vcxcam_dll" >/dev/null 2>&1
+}
+trap '"$wine" reg delete '"'"'HKCU\Software\vcxcam\Controls'"'"' /f >/dev/null 2>&1 || true; no_microphones; rm -rf "$work"' EXIT
 cd "$work"
 # Arguments reach the program as UTF-8, whatever the caller's locale.
 export LC_ALL=C.UTF-8
@@ -84,6 +90,24 @@ camera_fault DropEvery 3
 expect 0 '^watch 2 s: [0-9]+ frames, [0-9]+\.[0-9]{2} fps, [1-9][0-9]* dropped$' \
                                                               -                  -- watch 0 --seconds 2
 no_faults
+
+# Recording with sound: the audio arguments' refusals, with and without a
+# microphone (Wine lists no audio capture device or compressor of its own).
+expect 2 '--audio-codec requires --audio'                     'none a.avi'       -- record 0 a.avi --seconds 1 --audio-codec x
+expect 2 'not RATE,CHANNELS,BITS: 48000,2'                    'none a.avi'       -- record 0 a.avi --seconds 1 --audio 0 --audio-format 48000,2
+expect 1 'vcx_SetAudioDevice answered -4: there is no audio capture device' \
+                                                              'none a.avi'       -- record 0 a.avi --seconds 1 --audio 0
+"$wine" reg add 'HKCU\Software\vcxcam\Microphones\0' /v Formats /t REG_MULTI_SZ /d '44100,2,16' /f >/dev/null 2>&1
+"$wine" regsvr32 /s "$vcxcam_dll" >/dev/null 2>&1
+expect 0 $'^audio capture devices:\n^  0  vcxcam Virtual Microphone$\n^     formats: 44100,2,16$' \
+                                                              -                  -- devices
+expect 1 'vcx_SetAudioDevice answered -5: the index is not less than the number of audio capture devices' \
+                                                              'none a.avi'       -- record 0 a.avi --seconds 1 --audio 1
+expect 1 'vcx_SetAudioCodec answered -4: there is no audio compressor' \
+                                                              'none a.avi'       -- record 0 a.avi --seconds 1 --audio 0 --audio-codec 'Any codec'
+expect 1 'vcx_SetAudioFormat answered -2: the number of channels is outside 1..8' \
+                                                              'none a.avi'       -- record 0 a.avi --seconds 1 --audio 0 --audio-format 48000,0,16
+no_microphones
 
 # Camera properties: the table, a setting kept for the next process, refusals
 # with their meaning, and the device paths.

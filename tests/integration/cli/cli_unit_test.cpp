@@ -3,6 +3,7 @@
 // each export's codes read from its own table.
 #include <gtest/gtest.h>
 
+#include "commands.h"
 #include "device_controls.h"
 #include "device_formats.h"
 #include "events.h"
@@ -107,7 +108,38 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"vcx_WaitFrame", -4, "vcx_WaitFrame answered -4: the device has been lost"},
         ResultCase{"vcx_GetDroppedFrames", -3,
                    "vcx_GetDroppedFrames answered -3: the device offers no IAMDroppedFrames on "
-                   "its capture pin"}));
+                   "its capture pin"},
+        ResultCase{"vcx_SetAudioDevice", -5,
+                   "vcx_SetAudioDevice answered -5: the index is not less than the number of "
+                   "audio capture devices"},
+        ResultCase{"vcx_SetAudioFormat", -3,
+                   "vcx_SetAudioFormat answered -3: the bits per sample are not 8, 16, 24 or 32"},
+        ResultCase{"vcx_Open", 2,
+                   "vcx_Open answered 2: the audio device refused the requested audio format; "
+                   "it records in its own"}));
+
+struct AudioFormatCase {
+    const char* text;
+    std::optional<cli::AudioFormatRequest> format;
+};
+
+class AudioFormatArguments : public ::testing::TestWithParam<AudioFormatCase> {};
+
+TEST_P(AudioFormatArguments, AreThreeNumbersBetweenCommas) {
+    EXPECT_EQ(cli::parseAudioFormat(GetParam().text), GetParam().format);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, AudioFormatArguments,
+    ::testing::Values(
+        AudioFormatCase{"48000,2,16", cli::AudioFormatRequest{48000, 2, 16}},
+        AudioFormatCase{"8000,1,8", cli::AudioFormatRequest{8000, 1, 8}},
+        // Ranges are the library's to check.
+        AudioFormatCase{"0,0,0", cli::AudioFormatRequest{0, 0, 0}},
+        AudioFormatCase{"48000,2", std::nullopt}, AudioFormatCase{"48000,2,16,", std::nullopt},
+        AudioFormatCase{"48000,,16", std::nullopt}, AudioFormatCase{"48000, 2,16", std::nullopt},
+        AudioFormatCase{"-1,2,16", std::nullopt}, AudioFormatCase{"9999999999,2,16", std::nullopt},
+        AudioFormatCase{"", std::nullopt}));
 
 // What the tool says of a graph event, and which events end a capture.
 struct EventCase {

@@ -158,6 +158,16 @@ std::vector<std::uint32_t> waitForAFrame(Buffers&) {
 std::vector<std::uint32_t> nextFrame(Buffers& b) {
     return {word(0), word(1000), word(b.bits.data()), word(&b.bitsSize), word(b.header.data())};
 }
+std::vector<std::uint32_t> unknownAudioCodec(Buffers&) {
+    static const char name[] = "No such audio codec";
+    return {word(name)};
+}
+std::vector<std::uint32_t> firstDeviceAndList(Buffers& b) {
+    return {word(0), word(b.lists[0].data())};
+}
+std::vector<std::uint32_t> audioFormat(Buffers&) {
+    return {word(48000), word(2), word(16)};
+}
 // The default value, so that the camera's picture stays the one the other rows check.
 std::vector<std::uint32_t> setBrightness(Buffers&) {
     return {word(VCX_CONTROL_BRIGHTNESS), word(0), word(VCX_CONTROL_MANUAL)};
@@ -266,6 +276,16 @@ const ExportCall kCalls[] = {
     {"vcx_WaitFrame", S::kRunning, waitForAFrame, std::nullopt, false, nullptr, true},
     {"vcx_GetNextFrame", S::kRunning, nextFrame, std::nullopt, false, holdsTheCamerasPicture, true},
     {"vcx_GetEvent", S::kOpen, twoNumbers, 0},
+    // No audio device (-1, the default); Wine lists no audio compressor (-4).
+    {"vcx_SetAudioDevice", S::kInitialised, one<-1>, 0},
+    {"vcx_SetAudioCodec", S::kInitialised, unknownAudioCodec, -4},
+    {"vcx_SetAudioFormat", S::kFresh, audioFormat, 0},
+    // Wine lists no audio capture device of its own: no category (-4).
+    {"vcx_GetAudioFormatList", S::kInitialised, firstDeviceAndList, -4},
+    {"vcx_GetAudioFormatListSize", S::kInitialised, one<0>, -4},
+    {"vcx_SetFrameQueue", S::kOpen, one<2>, 0},
+    {"vcx_GetFrameQueue", S::kFresh, none, 0},
+    {"vcx_SetStartupAllowance", S::kFresh, one<5000>, 0},
 };
 
 // The names the loaded DLL exports, from its export directory.
@@ -329,6 +349,7 @@ class MisalignedStack : public testing::TestWithParam<ExportCall> {
         vcx_SetDevWidth(0);
         vcx_SetDevHeight(0);
         vcx_SetDevFrameRate(0.0);
+        vcx_SetAudioFormat(0, 0, 0);
     }
 
     static std::string snapshotPath() {

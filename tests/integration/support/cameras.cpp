@@ -59,9 +59,39 @@ void writeCamera(size_t index, const CameraConfig& camera) {
     writeDword(HKEY_CURRENT_USER, key, L"StallAfter", camera.stallAfter);
     writeDword(HKEY_CURRENT_USER, key, L"LoseAfter", camera.loseAfter);
     writeDword(HKEY_CURRENT_USER, key, L"DropEvery", camera.dropEvery);
+    writeDword(HKEY_CURRENT_USER, key, L"DeliverEvery", camera.deliverEvery);
+    writeDword(HKEY_CURRENT_USER, key, L"ZeroFrameInterval", camera.zeroFrameInterval);
+}
+
+void writeMicrophone(const std::wstring& key, const MicrophoneConfig& microphone) {
+    if (!microphone.friendlyName.empty()) {
+        writeString(HKEY_CURRENT_USER, key, L"FriendlyName", microphone.friendlyName);
+    }
+    if (!microphone.formats.empty()) {
+        writeMultiString(HKEY_CURRENT_USER, key, L"Formats", microphone.formats);
+    }
+    writeDword(HKEY_CURRENT_USER, key, L"StartupDelay", microphone.startupDelayMs);
+    writeDword(HKEY_CURRENT_USER, key, L"RefuseFormats", microphone.refuseFormats);
+    writeDword(HKEY_CURRENT_USER, key, L"NoStreamConfig", microphone.noStreamConfig);
+    writeDword(HKEY_CURRENT_USER, key, L"NoClock", microphone.noClock);
+    writeDword(HKEY_CURRENT_USER, key, L"StallAfter", microphone.stallAfter);
+    writeDword(HKEY_CURRENT_USER, key, L"LoseAfter", microphone.loseAfter);
 }
 
 } // namespace
+
+void configureMicrophones(const std::vector<MicrophoneConfig>& microphones) {
+    if (microphones.size() > static_cast<size_t>(vcxcam::kMaxMicrophones)) {
+        throw Failure("vcxcam has at most " + std::to_string(vcxcam::kMaxMicrophones) +
+                      " microphones");
+    }
+    const std::wstring root = std::wstring(vcxcam::kConfigKey) + L"\\Microphones";
+    deleteTree(HKEY_CURRENT_USER, root);
+    for (size_t index = 0; index < microphones.size(); ++index) {
+        writeMicrophone(root + L"\\" + std::to_wstring(index), microphones[index]);
+    }
+    registerVcxcam();
+}
 
 void registerVcxcam() {
     callServerEntry("DllRegisterServer");

@@ -63,6 +63,8 @@ struct CameraConfig {
     DWORD stallAfter = 0; // faults: see vcxcam/README.md
     DWORD loseAfter = 0;
     DWORD dropEvery = 0;
+    DWORD deliverEvery = 0;      // a camera slower than its format: DeliverEvery
+    DWORD zeroFrameInterval = 0; // types without a rate: ZeroFrameInterval
 };
 
 // Replaces the vcxcam configuration with the given cameras (Cameras\0 ..
@@ -82,6 +84,23 @@ void removeCameras();
 // or removes the value (nothing: the one default compressor), and registers
 // vcxcam.dll again. restoreDefaultCameras() removes the value too.
 void configureCompressors(const std::optional<std::vector<std::wstring>>& names);
+
+// One virtual microphone (HKCU\Software\vcxcam\Microphones\N).
+struct MicrophoneConfig {
+    std::wstring friendlyName;         // empty: not written, the default name applies
+    std::vector<std::wstring> formats; // lines like "48000,2,16"; empty: not written
+    DWORD startupDelayMs = 0;
+    DWORD refuseFormats = 0;
+    DWORD noStreamConfig = 0;
+    DWORD noClock = 0;
+    DWORD stallAfter = 0; // faults, in sample frames: see vcxcam/README.md
+    DWORD loseAfter = 0;
+};
+
+// Replaces the microphones of the vcxcam configuration with these
+// (Microphones\0 .. N-1), keeping the cameras, and registers vcxcam.dll
+// again. configureCameras and restoreDefaultCameras remove them all.
+void configureMicrophones(const std::vector<MicrophoneConfig>& microphones);
 
 // Calls vcxcam.dll's DllRegisterServer / DllUnregisterServer in this process.
 void registerVcxcam();

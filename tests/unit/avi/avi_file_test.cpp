@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -109,29 +111,194 @@ TEST(AviFileTest, ShortRecordingByteByByte) {
     EXPECT_EQ(file.bytes(), e.bytes);
 }
 
+// 8 kHz mono 16-bit PCM.
+vcx::avi::AudioStream pcmStream() {
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 8000, 16000, 2, 16, 0};
+    vcx::avi::AudioStream stream;
+    const auto* first = reinterpret_cast<const std::uint8_t*>(&format);
+    stream.waveFormat.assign(first, first + sizeof(format));
+    stream.blockAlign = 2;
+    stream.bytesPerSecond = 16000;
+    return stream;
+}
+
+struct LargeCase {
+    const char* name;
+    // A chunk of audio after every frame, a drop chunk before every tenth, and
+    // a lead of 10 drop chunks (30 reserved).
+    bool audio;
+};
+
+class AviLargeFileTest : public testing::TestWithParam<LargeCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Streams, AviLargeFileTest,
+                         testing::Values(LargeCase{"VideoOnly", false},
+                                         LargeCase{"VideoAudioAndDrops", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // 700 frames of 8 MiB in segments of 1 GiB, 127 frames each: the fifth
 // segment crosses 4 GiB, the sixth starts past it. The file keeps the bytes
-// of headers and indices only.
-TEST(AviFileTest, OffsetsPastFourGibStayWhole) {
+// of headers, indices and audio only.
+TEST_P(AviLargeFileTest, OffsetsPastFourGibStayWhole) {
     constexpr int kFrames = 700;
     constexpr DWORD kFrameBytes = (DWORD{8} << 20) + 1;
+    constexpr DWORD kAudioBytes = 3200;
+    const bool audio = GetParam().audio;
     avitest::SparseFile file(kFrameBytes);
     AviFile avi(file, AviLimits{});
     const std::vector<std::uint8_t> frame(kFrameBytes, 0x5A);
-    ASSERT_EQ(avi.begin(smallStream()), S_OK);
+    ASSERT_EQ(avi.begin(smallStream(), audio ? std::optional(pcmStream()) : std::nullopt), S_OK);
+    std::vector<std::uint32_t> sizes;
+    if (audio) {
+        ASSERT_EQ(avi.reserveVideoLead(30), S_OK);
+        avi.settleVideoLead(10);
+        sizes.assign(10, 0);
+    }
     for (int i = 0; i < kFrames; ++i) {
+        if (audio && i % 10 == 9) {
+            ASSERT_EQ(avi.addDropFrame(), S_OK) << i;
+            sizes.push_back(0);
+        }
         ASSERT_EQ(avi.addFrame(frame.data(), kFrameBytes, i % 5 == 0), S_OK) << i;
+        sizes.push_back(kFrameBytes);
+        if (audio) {
+            const std::vector<std::uint8_t> samples = frameBytes(kAudioBytes, i);
+            ASSERT_EQ(avi.addAudio(samples.data(), kAudioBytes), S_OK) << i;
+        }
     }
     ASSERT_EQ(avi.finish(), S_OK);
     EXPECT_GT(file.size(), ULONGLONG{5} << 30);
     const avitest::ReadAvi read = avitest::readAvi(file);
     ASSERT_EQ(read.error, "");
-    EXPECT_EQ(read.frameSizes, std::vector<std::uint32_t>(kFrames, kFrameBytes));
+    EXPECT_EQ(read.frameSizes, sizes);
     EXPECT_EQ(read.segments, 6u);
     EXPECT_LE(read.largestSegment, AviLimits{}.segmentBytes);
-    ASSERT_EQ(read.keyFrames.size(), std::size_t{kFrames});
-    for (std::size_t i = 0; i < read.keyFrames.size(); ++i) {
-        EXPECT_EQ(read.keyFrames[i], i % 5 == 0) << i;
+    ASSERT_EQ(read.keyFrames.size(), sizes.size());
+    for (std::size_t i = 0, frameNumber = 0; i < read.keyFrames.size(); ++i) {
+        EXPECT_EQ(read.keyFrames[i], sizes[i] != 0 && frameNumber % 5 == 0) << i;
+        frameNumber += sizes[i] != 0 ? 1 : 0;
+    }
+    ASSERT_EQ(read.streams.size(), audio ? 2u : 1u);
+    if (audio) {
+        EXPECT_EQ(read.streams[1].sizes, std::vector<std::uint32_t>(kFrames, kAudioBytes));
+        EXPECT_EQ(read.streams[1].length, kFrames * kAudioBytes / 2);
+    }
+}
+
+// Recordings of chunks in the order a script gives: v a frame (its key
+// flag alternating), d a drop chunk, a audio; then the timing the header records.
+struct MixCase {
+    const char* name;
+    bool video;
+    bool audio;
+    const char* script;
+    REFERENCE_TIME interval; // set with setVideoTiming when not 0
+    DWORD videoStart;
+    DWORD audioStart;
+    // The header's video rate / scale and avih's microseconds per frame.
+    DWORD rate;
+    DWORD scale;
+    DWORD microSecPerFrame;
+    DWORD lead = 0; // drop chunks reserved ahead of the video
+    DWORD kept = 0; // of them, kept
+};
+
+class AviMixTest : public testing::TestWithParam<MixCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, AviMixTest,
+    testing::Values(MixCase{"VideoOnly", true, false, "vvdv", 0, 0, 0, 25, 1, 40'000},
+                    MixCase{"Interleaved", true, true, "avavdvaav", 0, 0, 7, 25, 1, 40'000},
+                    MixCase{"VideoStartsLater", true, true, "aavav", 500'000, 3, 0, 20, 1, 50'000},
+                    MixCase{"MeasuredRate", true, true, "vavddva", 333'367, 0, 1234, 10'000'000,
+                            333'367, 33'337},
+                    MixCase{"AudioOnly", false, true, "aaa", 0, 0, 5, 0, 0, 0},
+                    MixCase{"VideoLead", true, true, "aavav", 0, 0, 0, 25, 1, 40'000, 5, 2},
+                    MixCase{"VideoLeadNoneKept", true, true, "vava", 0, 0, 0, 25, 1, 40'000, 3, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(AviMixTest, EveryStreamReadsBackWithItsHeaderAndIndices) {
+    const MixCase& c = GetParam();
+    avitest::MemoryFile file;
+    AviLimits limits;
+    limits.superIndexEntries = 2;
+    limits.bufferBytes = 64;
+    AviFile avi(file, limits);
+    ASSERT_EQ(avi.begin(c.video ? std::optional(smallStream()) : std::nullopt,
+                        c.audio ? std::optional(pcmStream()) : std::nullopt),
+              S_OK);
+    if (c.lead != 0) {
+        ASSERT_EQ(avi.reserveVideoLead(c.lead), S_OK);
+    }
+    std::vector<std::vector<std::uint8_t>> video;
+    std::vector<bool> keys;
+    std::vector<std::uint8_t> audio;
+    std::string order;
+    const char videoNumber = '0';
+    const char audioNumber = c.video ? '1' : '0';
+    for (int i = 0; c.script[i] != '\0'; ++i) {
+        const std::vector<std::uint8_t> bytes = frameBytes(static_cast<std::size_t>(5 + i), i);
+        const auto size = static_cast<DWORD>(bytes.size());
+        switch (c.script[i]) {
+        case 'v':
+            ASSERT_EQ(avi.addFrame(bytes.data(), size, video.size() % 2 == 0), S_OK);
+            keys.push_back(video.size() % 2 == 0);
+            video.push_back(bytes);
+            order += videoNumber;
+            break;
+        case 'd':
+            ASSERT_EQ(avi.addDropFrame(), S_OK);
+            keys.push_back(false);
+            video.emplace_back();
+            order += videoNumber;
+            break;
+        default:
+            ASSERT_EQ(avi.addAudio(bytes.data(), size), S_OK);
+            audio.insert(audio.end(), bytes.begin(), bytes.end());
+            order += audioNumber;
+        }
+    }
+    if (c.lead != 0) {
+        avi.settleVideoLead(c.kept);
+        avi.settleVideoLead(c.kept + 1); // only the first counts
+        video.insert(video.begin(), c.kept, std::vector<std::uint8_t>{});
+        keys.insert(keys.begin(), c.kept, false);
+        order.insert(0, c.kept, videoNumber);
+    }
+    EXPECT_EQ(avi.videoLead(), std::optional<DWORD>(c.kept));
+    if (c.interval != 0) {
+        avi.setVideoTiming(c.interval, c.videoStart);
+    }
+    avi.setAudioStart(c.audioStart);
+    EXPECT_EQ(avi.frames(), video.size());
+    ASSERT_EQ(avi.finish(), S_OK);
+
+    const avitest::ReadAvi read = avitest::readAvi(file.bytes());
+    ASSERT_EQ(read.error, "");
+    EXPECT_EQ(read.order, order);
+    ASSERT_EQ(read.streams.size(), (c.video ? 1u : 0u) + (c.audio ? 1u : 0u));
+    EXPECT_EQ(read.microSecPerFrame, c.microSecPerFrame);
+    if (c.video) {
+        const avitest::ReadStream& v = read.streams[0];
+        EXPECT_EQ(v.type, "vids");
+        EXPECT_EQ(v.chunks, video);
+        EXPECT_EQ(v.keyFrames, keys);
+        EXPECT_EQ(v.rate, c.rate);
+        EXPECT_EQ(v.scale, c.scale);
+        EXPECT_EQ(v.start, c.videoStart);
+        EXPECT_EQ(v.sampleSize, 0u);
+    }
+    if (c.audio) {
+        const avitest::ReadStream& a = read.streams.back();
+        EXPECT_EQ(a.type, "auds");
+        EXPECT_EQ(avitest::joined(a), audio);
+        EXPECT_EQ(a.keyFrames, std::vector<bool>(a.chunks.size(), true));
+        EXPECT_EQ(a.format, pcmStream().waveFormat);
+        EXPECT_EQ(a.scale, 2u);
+        EXPECT_EQ(a.rate, 16000u);
+        EXPECT_EQ(a.sampleSize, 2u);
+        EXPECT_EQ(a.start, c.audioStart);
+        EXPECT_EQ(a.length, audio.size() / 2);
     }
 }
 
@@ -185,12 +352,16 @@ TEST_P(AviSegmentTest, SegmentsStayWithinTheLimitAndKeepEveryFrame) {
     }
 }
 
-// Records frames of these sizes (some larger than the buffer, some odd) into
-// segments of 1500 bytes, with write number failingWrite failing after taking
-// half its bytes, or every write failing from failAllFrom on. Returns the
-// frames that were added without failure.
+// Records chunks of these kinds and sizes (some larger than the buffer, some
+// odd; no two that fit the buffer together follow each other, nor a small
+// one the pad byte of an odd one, so a failed flush loses one chunk at most) into segments of 1500
+// bytes, with write number failingWrite failing after taking half its bytes, or every write failing
+// from failAllFrom on. Returns the chunks that were added without failure, as the stream numbers in
+// order and each stream's bytes, the video's lead included.
 struct Recording {
-    std::vector<std::vector<std::uint8_t>> added;
+    std::string order;
+    std::vector<std::vector<std::uint8_t>> frames;
+    std::vector<std::uint8_t> audio;
     HRESULT finish = E_FAIL;
 };
 
@@ -201,26 +372,49 @@ Recording recordWithFailures(avitest::MemoryFile& file) {
     limits.bufferBytes = 128;
     AviFile avi(file, limits);
     Recording recording;
-    if (avi.begin(smallStream()) == S_OK) {
-        const std::size_t sizes[] = {300, 7, 130, 64, 500, 129, 600, 3, 400, 250, 90, 777};
-        for (std::size_t i = 0; i < std::size(sizes); ++i) {
-            const std::vector<std::uint8_t> frame = frameBytes(sizes[i], static_cast<int>(i));
-            if (avi.addFrame(frame.data(), static_cast<DWORD>(frame.size()), true) != S_OK) {
+    struct Step {
+        char kind; // v frame, d drop chunk, a audio
+        std::size_t size;
+    };
+    const Step steps[] = {{'v', 300}, {'a', 200}, {'v', 7},   {'a', 150}, {'v', 130}, {'d', 0},
+                          {'v', 500}, {'a', 121}, {'v', 64},  {'a', 300}, {'d', 0},   {'v', 129},
+                          {'v', 600}, {'v', 3},   {'a', 200}, {'v', 400}, {'d', 0},   {'v', 250},
+                          {'a', 128}, {'v', 90},  {'a', 160}, {'v', 777}};
+    // A lead of 6 drop chunks, 2 of them kept once the first chunk is in.
+    if (avi.begin(smallStream(), pcmStream()) == S_OK && avi.reserveVideoLead(6) == S_OK) {
+        for (std::size_t i = 0; i < std::size(steps); ++i) {
+            if (i == 1) {
+                avi.settleVideoLead(2);
+                recording.order.insert(0, "00");
+                recording.frames.insert(recording.frames.begin(), 2, {});
+            }
+            const std::vector<std::uint8_t> bytes = frameBytes(steps[i].size, static_cast<int>(i));
+            const auto size = static_cast<DWORD>(bytes.size());
+            const HRESULT hr = steps[i].kind == 'a'   ? avi.addAudio(bytes.data(), size)
+                               : steps[i].kind == 'd' ? avi.addDropFrame()
+                                                      : avi.addFrame(bytes.data(), size, true);
+            if (hr != S_OK) {
                 break;
             }
-            recording.added.push_back(frame);
+            recording.order += steps[i].kind == 'a' ? '1' : '0';
+            if (steps[i].kind == 'a') {
+                recording.audio.insert(recording.audio.end(), bytes.begin(), bytes.end());
+            } else {
+                recording.frames.push_back(bytes);
+            }
         }
     }
     recording.finish = avi.finish();
     return recording;
 }
 
-TEST(AviFileFailureTest, AnyFailedWriteLeavesAValidFileOfTheFramesBeforeIt) {
+TEST(AviFileFailureTest, AnyFailedWriteLeavesAValidFileOfTheChunksBeforeIt) {
     avitest::MemoryFile clean;
     const Recording full = recordWithFailures(clean);
     ASSERT_EQ(full.finish, S_OK);
-    ASSERT_EQ(full.added.size(), 12u);
-    ASSERT_EQ(avitest::readAvi(clean.bytes()).segments, 4u);
+    ASSERT_EQ(full.order.size(), 24u);
+    ASSERT_EQ(avitest::readAvi(clean.bytes()).order, full.order);
+    ASSERT_GE(avitest::readAvi(clean.bytes()).segments, 4u);
     for (int failing = 0; failing < clean.writes(); ++failing) {
         avitest::MemoryFile file;
         file.failingWrites = {failing};
@@ -228,10 +422,16 @@ TEST(AviFileFailureTest, AnyFailedWriteLeavesAValidFileOfTheFramesBeforeIt) {
         ASSERT_EQ(recording.finish, S_OK) << "write " << failing;
         const avitest::ReadAvi read = avitest::readAvi(file.bytes());
         ASSERT_EQ(read.error, "") << "write " << failing;
-        // Only the frame in flight when the write failed may be missing.
-        ASSERT_LE(read.frames.size(), recording.added.size()) << "write " << failing;
-        ASSERT_GE(read.frames.size() + 1, recording.added.size()) << "write " << failing;
-        EXPECT_TRUE(std::equal(read.frames.begin(), read.frames.end(), recording.added.begin()))
+        // Only the chunk in flight when the write failed may be missing.
+        ASSERT_EQ(recording.order.compare(0, read.order.size(), read.order), 0)
+            << "write " << failing;
+        ASSERT_GE(read.order.size() + 1, recording.order.size()) << "write " << failing;
+        EXPECT_TRUE(std::equal(read.frames.begin(), read.frames.end(), recording.frames.begin()))
+            << "write " << failing;
+        const std::vector<std::uint8_t> audio = read.streams.size() > 1
+                                                    ? avitest::joined(read.streams[1])
+                                                    : std::vector<std::uint8_t>{};
+        EXPECT_TRUE(std::equal(audio.begin(), audio.end(), recording.audio.begin()))
             << "write " << failing;
     }
 }

@@ -1,11 +1,13 @@
-// Which media types the AVI writer's pin takes, and the stream format chunk
-// and frame rate it records for them.
+// Which video types the AVI writer's pins take, and the stream format chunk
+// and frame interval it records for them.
 #include "avi/video_stream.h"
 
 #include <dshow.h>
 #include <dvdmedia.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <vector>
 
 namespace {
@@ -28,6 +30,7 @@ struct TypeCase {
 
 constexpr DWORD kMjpg = MAKEFOURCC('M', 'J', 'P', 'G');
 constexpr std::size_t kInfo = sizeof(VIDEOINFOHEADER);
+constexpr std::size_t kInfo2 = sizeof(VIDEOINFOHEADER2);
 
 class VideoStreamTest : public testing::TestWithParam<TypeCase> {};
 
@@ -46,10 +49,17 @@ INSTANTIATE_TEST_SUITE_P(
                     TypeCase{"PaletteCutAtBlock", MEDIATYPE_Video, FORMAT_VideoInfo, kInfo + 16, 40,
                              64, 48, 8, BI_RGB, 333'333, true, 40 + 16, 333'333},
                     TypeCase{"NoFrameRate", MEDIATYPE_Video, FORMAT_VideoInfo, kInfo, 40, 640, 480,
-                             24, BI_RGB, 0, true, 40, 333'333},
-                    TypeCase{"VideoInfo2", MEDIATYPE_Video, FORMAT_VideoInfo2,
-                             sizeof(VIDEOINFOHEADER2), 40, 640, 480, 24, BI_RGB, 333'333, false, 0,
-                             0},
+                             24, BI_RGB, 0, true, 40, 0},
+                    TypeCase{"IntervalTooShort", MEDIATYPE_Video, FORMAT_VideoInfo, kInfo, 40, 64,
+                             48, 24, BI_RGB, 9'999, true, 40, 0},
+                    TypeCase{"VideoInfo2", MEDIATYPE_Video, FORMAT_VideoInfo2, kInfo2, 40, 640, 480,
+                             24, BI_RGB, 333'333, true, 40, 333'333},
+                    TypeCase{"VideoInfo2Mjpg", MEDIATYPE_Video, FORMAT_VideoInfo2, kInfo2, 40, 1920,
+                             1080, 24, kMjpg, 0, true, 40, 0},
+                    TypeCase{"VideoInfo2PaletteCut", MEDIATYPE_Video, FORMAT_VideoInfo2,
+                             kInfo2 + 16, 40, 64, 48, 8, BI_RGB, 333'333, true, 40 + 16, 333'333},
+                    TypeCase{"VideoInfo2ShortBlock", MEDIATYPE_Video, FORMAT_VideoInfo2, kInfo2 - 1,
+                             40, 640, 480, 24, BI_RGB, 333'333, false, 0, 0},
                     TypeCase{"Audio", MEDIATYPE_Audio, FORMAT_VideoInfo, kInfo, 40, 640, 480, 24,
                              BI_RGB, 333'333, false, 0, 0},
                     TypeCase{"ShortBlock", MEDIATYPE_Video, FORMAT_VideoInfo, kInfo - 1, 40, 640,
@@ -64,19 +74,24 @@ INSTANTIATE_TEST_SUITE_P(
                              BI_RGB, 333'333, false, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_P(VideoStreamTest, TakesVideoInfoTypesOnly) {
+TEST_P(VideoStreamTest, TakesVideoInfoAndVideoInfo2TypesOnly) {
     const TypeCase& c = GetParam();
-    // The block is laid out as a VIDEOINFOHEADER whatever its format type says.
-    std::vector<BYTE> block(std::max(c.blockBytes, sizeof(VIDEOINFOHEADER2)) + 8, 0x5A);
-    auto& info = *reinterpret_cast<VIDEOINFOHEADER*>(block.data());
-    info = VIDEOINFOHEADER{};
-    info.AvgTimePerFrame = c.interval;
-    info.bmiHeader.biSize = c.biSize;
-    info.bmiHeader.biWidth = c.width;
-    info.bmiHeader.biHeight = c.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = c.bitCount;
-    info.bmiHeader.biCompression = c.compression;
+    // The block is laid out as the format type says (a VIDEOINFOHEADER for
+    // others); both keep AvgTimePerFrame at the same place.
+    std::vector<BYTE> block(std::max(c.blockBytes, kInfo2) + 8, 0x5A);
+    std::fill_n(block.begin(), kInfo2, 0);
+    *reinterpret_cast<REFERENCE_TIME*>(&block[offsetof(VIDEOINFOHEADER, AvgTimePerFrame)]) =
+        c.interval;
+    const std::size_t headerAt = c.format == FORMAT_VideoInfo2
+                                     ? offsetof(VIDEOINFOHEADER2, bmiHeader)
+                                     : offsetof(VIDEOINFOHEADER, bmiHeader);
+    auto& header = *reinterpret_cast<BITMAPINFOHEADER*>(&block[headerAt]);
+    header.biSize = c.biSize;
+    header.biWidth = c.width;
+    header.biHeight = c.height;
+    header.biPlanes = 1;
+    header.biBitCount = c.bitCount;
+    header.biCompression = c.compression;
     AM_MEDIA_TYPE type{};
     type.majortype = c.major;
     type.subtype = MEDIASUBTYPE_RGB24;
@@ -89,8 +104,9 @@ TEST_P(VideoStreamTest, TakesVideoInfoTypesOnly) {
     if (!c.accepted) {
         return;
     }
-    const BYTE* header = reinterpret_cast<const BYTE*>(&info.bmiHeader);
-    EXPECT_EQ(stream->bitmapInfo, std::vector<BYTE>(header, header + c.strfBytes));
+    const auto first = block.begin() + static_cast<std::ptrdiff_t>(headerAt);
+    EXPECT_EQ(stream->bitmapInfo,
+              std::vector<BYTE>(first, first + static_cast<std::ptrdiff_t>(c.strfBytes)));
     EXPECT_EQ(stream->compression, c.compression);
     EXPECT_EQ(stream->width, c.width);
     EXPECT_EQ(stream->height, c.height < 0 ? -c.height : c.height);

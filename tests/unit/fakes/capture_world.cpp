@@ -59,6 +59,8 @@ void CaptureWorld::expectSlotEmpty(const vcx::CaptureSlot& slot) {
     EXPECT_EQ(slot.compressorFilter, nullptr);
     EXPECT_EQ(slot.compressDialogs, nullptr);
     EXPECT_EQ(slot.muxFilter, nullptr);
+    EXPECT_EQ(slot.audioSourceFilter, nullptr);
+    EXPECT_EQ(slot.audioCompressorFilter, nullptr);
     EXPECT_EQ(slot.frameCounter, nullptr);
     EXPECT_TRUE(slot.events.empty());
     EXPECT_FALSE(slot.events.deviceLost);

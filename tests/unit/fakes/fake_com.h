@@ -136,5 +136,6 @@ inline constexpr char kIGraphBuilderName[] = "IGraphBuilder";
 inline constexpr char kIMediaControlName[] = "IMediaControl";
 inline constexpr char kIVideoWindowName[] = "IVideoWindow";
 inline constexpr char kIMediaEventExName[] = "IMediaEventEx";
+inline constexpr char kIMediaFilterName[] = "IMediaFilter";
 
 } // namespace fakes

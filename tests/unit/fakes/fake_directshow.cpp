@@ -14,10 +14,11 @@ std::string describe(const void* iface) {
         return "null";
     }
     static const IID* const interfaces[] = {
-        &IID_IUnknown,       &IID_IBaseFilter,           &IID_ISampleGrabber,
-        &IID_IGraphBuilder,  &IID_IMediaControl,         &IID_IVideoWindow,
-        &IID_IMoniker,       &IID_IPropertyBag,          &IID_IEnumMoniker,
-        &IID_ICreateDevEnum, &IID_ICaptureGraphBuilder2, &IID_IAMVfwCompressDialogs,
+        &IID_IUnknown,        &IID_IBaseFilter,           &IID_ISampleGrabber,
+        &IID_IGraphBuilder,   &IID_IMediaControl,         &IID_IVideoWindow,
+        &IID_IMoniker,        &IID_IPropertyBag,          &IID_IEnumMoniker,
+        &IID_ICreateDevEnum,  &IID_ICaptureGraphBuilder2, &IID_IAMVfwCompressDialogs,
+        &IID_IReferenceClock, &IID_IConfigAviMux,         &IID_IConfigInterleaving,
     };
     for (FakeCom* fake : FakeCom::living()) {
         for (const IID* iid : interfaces) {
@@ -162,7 +163,14 @@ void* FakeFilterGraph::find(REFIID iid) {
     if (iid == IID_IMediaEvent || iid == IID_IMediaEventEx) {
         return static_cast<IMediaEventEx*>(this);
     }
+    if (iid == IID_IMediaFilter) {
+        return static_cast<IMediaFilter*>(this);
+    }
     return nullptr;
+}
+
+HRESULT FakeFilterGraph::SetSyncSource(IReferenceClock* clock) {
+    return call("SetSyncSource(" + describe(clock) + ")");
 }
 
 HANDLE FakeFilterGraph::eventHandle() {

@@ -165,7 +165,8 @@ class FakeFilterGraph : public FakeCom,
                         public SeparateRelease<IGraphBuilder, kIGraphBuilderName>,
                         public SeparateRelease<IMediaControl, kIMediaControlName>,
                         public SeparateRelease<IVideoWindow, kIVideoWindowName>,
-                        public SeparateRelease<IMediaEventEx, kIMediaEventExName> {
+                        public SeparateRelease<IMediaEventEx, kIMediaEventExName>,
+                        public SeparateRelease<IMediaFilter, kIMediaFilterName> {
   public:
     explicit FakeFilterGraph(std::string name = "graph") : FakeCom(std::move(name)) {}
     ~FakeFilterGraph() override;
@@ -222,6 +223,13 @@ class FakeFilterGraph : public FakeCom,
     HRESULT STDMETHODCALLTYPE get_FilterCollection(IDispatch**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_RegFilterCollection(IDispatch**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE StopWhenReady() override { return E_NOTIMPL; }
+    // IMediaFilter (Stop and Pause shared with IMediaControl): SetSyncSource
+    // journaled as "SetSyncSource(clock's fake)"; the rest E_NOTIMPL.
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetState(DWORD, FILTER_STATE*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock* clock) override;
+    HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock**) override { return E_NOTIMPL; }
     // IVideoWindow: the calls the library makes are journaled with their
     // arguments; the rest answer E_NOTIMPL.
     HRESULT STDMETHODCALLTYPE put_Owner(OAHWND owner) override;

@@ -64,8 +64,9 @@ FakePlatform::FakePlatform() : table_(vcx::systemPlatform()) {
     VCX_LOUD(heapFree);
     VCX_LOUD(wideCharToMultiByte);
     VCX_LOUD(setAviOutputFileName);
-    // FakeSync (a member) has set the events, waits, clocks and CloseHandle.
-    static_assert(sizeof(vcx::Platform) == 24 * sizeof(void*),
+    // FakeSync (a member) has set the events, waits, messages, clocks and
+    // CloseHandle.
+    static_assert(sizeof(vcx::Platform) == 28 * sizeof(void*),
                   "a new platform entry needs a fake or a VCX_LOUD line here");
     installed = this;
     vcx::installPlatform(&table_);

@@ -42,8 +42,8 @@ HRESULT FakeStreamConfig::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* c
     if (index < 0 || index >= static_cast<int>(capabilities.size())) {
         return S_FALSE;
     }
-    // The whole caps structure is written, as a device does.
-    std::memset(caps, 0x5A, sizeof(VIDEO_STREAM_CONFIG_CAPS));
+    // The whole caps structure of the size reported is written, as a device does.
+    std::memset(caps, 0x5A, static_cast<std::size_t>(capsSize));
     const FakeCapability& capability = capabilities[index];
     auto* made = static_cast<AM_MEDIA_TYPE*>(allocateTaskMemory(sizeof(AM_MEDIA_TYPE)));
     std::memset(made, 0, sizeof *made);

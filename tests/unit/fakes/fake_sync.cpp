@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace fakes {
@@ -15,7 +16,11 @@ FakeSync::FakeSync(vcx::Platform& table) : FakeCom("sync") {
     installed = this;
     table.createEventW = createEventW;
     table.setEvent = setEvent;
-    table.waitForMultipleObjects = waitForMultipleObjects;
+    table.msgWaitForMultipleObjectsEx = msgWaitForMultipleObjectsEx;
+    table.peekMessageW = peekMessageW;
+    table.translateMessage = translateMessage;
+    table.dispatchMessageW = dispatchMessageW;
+    table.postQuitMessage = postQuitMessage;
     table.closeHandle = closeHandle;
     table.getTickCount64 = getTickCount64;
     table.queryPerformanceCounter = queryPerformanceCounter;
@@ -99,26 +104,35 @@ int FakeSync::takeSignal(DWORD count, const HANDLE* handles) {
     return -1;
 }
 
-DWORD WINAPI FakeSync::waitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
-                                              DWORD milliseconds) {
-    EXPECT_FALSE(waitAll);
+DWORD WINAPI FakeSync::msgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles,
+                                                   DWORD milliseconds, DWORD wakeMask,
+                                                   DWORD flags) {
+    EXPECT_EQ(flags & MWMO_WAITALL, 0u);
     const std::string timeout =
         milliseconds == INFINITE ? std::string("INFINITE") : std::to_string(milliseconds);
-    if (FAILED(installed->call("WaitForMultipleObjects(" + std::to_string(count) + ", " + timeout +
-                                   ")",
+    const bool messagesWake = wakeMask != 0;
+    if (FAILED(installed->call("MsgWaitForMultipleObjectsEx(" + std::to_string(count) + ", " +
+                                   timeout + (messagesWake ? ")" : ", handles only)"),
                                Site::kFailure))) {
         return WAIT_FAILED;
     }
     installed->waitTimeouts.push_back(milliseconds);
-    int signalled = installed->takeSignal(count, handles);
-    if (signalled < 0 && !installed->duringWaits.empty()) {
+    const auto look = [&] {
+        const int signalled = installed->takeSignal(count, handles);
+        if (signalled >= 0) {
+            return WAIT_OBJECT_0 + static_cast<DWORD>(signalled);
+        }
+        return messagesWake && !installed->messages.empty() ? WAIT_OBJECT_0 + count : WAIT_TIMEOUT;
+    };
+    DWORD woke = look();
+    if (woke == WAIT_TIMEOUT && !installed->duringWaits.empty()) {
         const std::function<void()> meanwhile = std::move(installed->duringWaits.front());
         installed->duringWaits.pop_front();
         meanwhile();
-        signalled = installed->takeSignal(count, handles);
+        woke = look();
     }
-    if (signalled >= 0) {
-        return WAIT_OBJECT_0 + static_cast<DWORD>(signalled);
+    if (woke != WAIT_TIMEOUT) {
+        return woke;
     }
     if (milliseconds == INFINITE) {
         ADD_FAILURE() << "a wait without end that nothing ends";
@@ -126,6 +140,38 @@ DWORD WINAPI FakeSync::waitForMultipleObjects(DWORD count, const HANDLE* handles
     }
     installed->advanceMs(milliseconds);
     return WAIT_TIMEOUT;
+}
+
+BOOL WINAPI FakeSync::peekMessageW(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
+    EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(last, 0u);
+    if (installed->messages.empty()) {
+        return FALSE;
+    }
+    *message = installed->messages.front();
+    if ((remove & PM_REMOVE) != 0) {
+        installed->messages.pop_front();
+    }
+    return TRUE;
+}
+
+BOOL WINAPI FakeSync::translateMessage(const MSG*) {
+    return FALSE;
+}
+
+LRESULT WINAPI FakeSync::dispatchMessageW(const MSG* message) {
+    char text[48];
+    std::snprintf(text, sizeof text, "sync.DispatchMessageW(0x%X)", message->message);
+    journal().record(text);
+    if (installed->onDispatch) {
+        installed->onDispatch(*message);
+    }
+    return 0;
+}
+
+void WINAPI FakeSync::postQuitMessage(int exitCode) {
+    journal().record("sync.PostQuitMessage(" + std::to_string(exitCode) + ")");
 }
 
 BOOL WINAPI FakeSync::closeHandle(HANDLE handle) {

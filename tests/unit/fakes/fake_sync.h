@@ -1,17 +1,23 @@
-// Events, waits and clocks of the fake platform, which FakePlatform installs
-// for every test: CreateEventW hands out handles of events kept here,
-// SetEvent sets them, CloseHandle closes them (FakeFiles passes on the
-// handles that are not its files), and WaitForMultipleObjects answers from
-// their states. A wait that finds no handle set runs the next of the test's
-// duringWaits, which stands for what happens on other threads meanwhile
-// (a frame arriving, an event queued, time passing), and looks again; still
-// nothing set, it lets its whole timeout pass on the fake clock and answers
-// WAIT_TIMEOUT. A wait without end that nothing would end fails the test.
+// Events, waits, messages and clocks of the fake platform, which FakePlatform
+// installs for every test: CreateEventW hands out handles of events kept
+// here, SetEvent sets them, CloseHandle closes them (FakeFiles passes on the
+// handles that are not its files), and MsgWaitForMultipleObjectsEx answers
+// from their states, then from the thread's message queue (messages, when
+// its wake mask lets them wake it). A wait that finds nothing runs the next
+// of the test's duringWaits, which stands for what happens on other threads
+// meanwhile (a frame arriving, an event queued, a message posted, time
+// passing), and looks again; still nothing, it lets its whole timeout pass on
+// the fake clock and answers WAIT_TIMEOUT. A wait without end that nothing
+// would end fails the test. PeekMessageW takes messages off the queue;
+// DispatchMessageW hands them to onDispatch, the host's window procedure.
 // The clock runs in 100 ns units: the performance counter (frequency 10^7)
 // and GetTickCount64 read it; it moves only when a test or a wait moves it.
-// CreateEventW, WaitForMultipleObjects and CloseHandle of an event are
-// journaled ("sync.CreateEventW(auto-reset)", "sync.WaitForMultipleObjects(2,
-// 100)") and fallible through FakeCom::call; SetEvent is journaled only.
+// CreateEventW, MsgWaitForMultipleObjectsEx and CloseHandle of an event are
+// journaled ("sync.CreateEventW(auto-reset)",
+// "sync.MsgWaitForMultipleObjectsEx(2, 100)", with ", handles only" when
+// messages cannot wake it) and fallible through FakeCom::call; SetEvent,
+// DispatchMessageW ("sync.DispatchMessageW(0x400)") and PostQuitMessage
+// ("sync.PostQuitMessage(3)") are journaled only.
 #pragma once
 
 #include <windows.h>
@@ -48,6 +54,12 @@ class FakeSync : public FakeCom {
     void advanceMs(LONGLONG ms) { now += ms * 10'000; }
 
     std::deque<std::function<void()>> duringWaits;
+    // The thread's message queue, and what dispatching a message does.
+    std::deque<MSG> messages;
+    std::function<void(const MSG&)> onDispatch;
+    void post(UINT message, WPARAM wParam = 0) {
+        messages.push_back(MSG{nullptr, message, wParam, 0, 0, {}});
+    }
     // Runs once, at the next GetTickCount64: what another thread does
     // between two steps of the library's (an interleaving a wait cannot show).
     std::function<void()> atNextTickRead;
@@ -64,8 +76,13 @@ class FakeSync : public FakeCom {
     static HANDLE WINAPI createEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState,
                                       LPCWSTR name);
     static BOOL WINAPI setEvent(HANDLE event);
-    static DWORD WINAPI waitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
-                                               DWORD milliseconds);
+    static DWORD WINAPI msgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles,
+                                                    DWORD milliseconds, DWORD wakeMask,
+                                                    DWORD flags);
+    static BOOL WINAPI peekMessageW(LPMSG message, HWND window, UINT first, UINT last, UINT remove);
+    static BOOL WINAPI translateMessage(const MSG* message);
+    static LRESULT WINAPI dispatchMessageW(const MSG* message);
+    static void WINAPI postQuitMessage(int exitCode);
     static BOOL WINAPI closeHandle(HANDLE handle);
     static ULONGLONG WINAPI getTickCount64();
     static BOOL WINAPI queryPerformanceCounter(LARGE_INTEGER* counter);

@@ -5,18 +5,18 @@
 
 #include <cstdint>
 
-#include "config/control_access.h"
+#include "config/camera_property_access.h"
 
 namespace vcx {
 namespace {
 
 // The slot open or running (-1) and a known property number (-2).
-int32_t checkControl(int property) {
+int32_t checkProperty(int property) {
     const int32_t guard = checkSlotState(kGuardSlotOpen);
     if (guard < 0) {
         return guard;
     }
-    return controlProperty(property) == nullptr ? -2 : 0;
+    return cameraProperty(property) == nullptr ? -2 : 0;
 }
 
 } // namespace
@@ -26,7 +26,7 @@ using namespace vcx;
 
 extern "C" int VCXAPI vcx_GetDevControlRange(int property, int* minimum, int* maximum, int* step,
                                              int* defaultValue, int* capabilities) {
-    const int32_t checked = checkControl(property);
+    const int32_t checked = checkProperty(property);
     if (checked < 0) {
         return checked;
     }
@@ -34,8 +34,8 @@ extern "C" int VCXAPI vcx_GetDevControlRange(int property, int* minimum, int* ma
         capabilities == nullptr) {
         return -3;
     }
-    return onControl(*controlProperty(property), [&](auto& control, LONG id) -> int32_t {
-        ControlRange range;
+    return onCameraProperty(*cameraProperty(property), [&](auto& control, LONG id) -> int32_t {
+        PropertyRange range;
         if (!readRange(control, id, range)) {
             return -6;
         }
@@ -43,41 +43,41 @@ extern "C" int VCXAPI vcx_GetDevControlRange(int property, int* minimum, int* ma
         *maximum = range.maximum;
         *step = range.step;
         *defaultValue = range.defaultValue;
-        *capabilities = controlCapabilities(range.capabilities);
+        *capabilities = propertyCapabilities(range.capabilities);
         return 0;
     });
 }
 
 extern "C" int VCXAPI vcx_GetDevControl(int property, int* value, int* flags) {
-    const int32_t checked = checkControl(property);
+    const int32_t checked = checkProperty(property);
     if (checked < 0) {
         return checked;
     }
     if (value == nullptr || flags == nullptr) {
         return -3;
     }
-    return onControl(*controlProperty(property), [&](auto& control, LONG id) -> int32_t {
+    return onCameraProperty(*cameraProperty(property), [&](auto& control, LONG id) -> int32_t {
         LONG current = 0;
         LONG mode = 0;
         if (control.Get(id, &current, &mode) != S_OK) {
             return -6;
         }
         *value = current;
-        *flags = controlMode(mode);
+        *flags = propertyMode(mode);
         return 0;
     });
 }
 
 extern "C" int VCXAPI vcx_SetDevControl(int property, int value, int flags) {
-    const int32_t checked = checkControl(property);
+    const int32_t checked = checkProperty(property);
     if (checked < 0) {
         return checked;
     }
     if (flags != VCX_CONTROL_AUTO && flags != VCX_CONTROL_MANUAL) {
         return -3;
     }
-    return onControl(*controlProperty(property), [&](auto& control, LONG id) -> int32_t {
-        ControlRange range;
+    return onCameraProperty(*cameraProperty(property), [&](auto& control, LONG id) -> int32_t {
+        PropertyRange range;
         if (!readRange(control, id, range)) {
             return -6;
         }

@@ -9,13 +9,13 @@
 #include <cstdint>
 
 #include "core/com_ptr.h"
-#include "core/control_properties.h"
+#include "config/camera_property_table.h"
 #include "core/slots.h"
 
 namespace vcx {
 
 // A property's range as GetRange reports it.
-struct ControlRange {
+struct PropertyRange {
     LONG minimum = 0;
     LONG maximum = 0;
     LONG step = 0;
@@ -25,8 +25,8 @@ struct ControlRange {
 
 // Asks control (either interface: both have the same methods) for the range
 // of property id; true only when GetRange answers S_OK.
-template <class Control> bool readRange(Control& control, LONG id, ControlRange& range) {
-    ControlRange read;
+template <class Control> bool readRange(Control& control, LONG id, PropertyRange& range) {
+    PropertyRange read;
     if (control.GetRange(id, &read.minimum, &read.maximum, &read.step, &read.defaultValue,
                          &read.capabilities) != S_OK) {
         return false;
@@ -37,44 +37,34 @@ template <class Control> bool readRange(Control& control, LONG id, ControlRange&
 
 // The mode a device reports as the exports hand it out: VCX_CONTROL_AUTO
 // when its auto flag is set, else VCX_CONTROL_MANUAL.
-inline int32_t controlMode(LONG flags) {
-    return (flags & kControlAuto) != 0 ? 1 : 2;
+inline int32_t propertyMode(LONG flags) {
+    return (flags & kPropertyAuto) != 0 ? 1 : 2;
 }
 
 // The capability flags a device reports, of auto (1) and manual (2) only.
-inline int32_t controlCapabilities(LONG flags) {
-    return flags & (kControlAuto | kControlManual);
+inline int32_t propertyCapabilities(LONG flags) {
+    return flags & (kPropertyAuto | kPropertyManual);
 }
 
 // The results of the steps every single-property export shares.
-inline constexpr int32_t kControlNoDeviceFilter = -4;
-inline constexpr int32_t kControlNoInterface = -5;
-
-// The active slot's device filter queried for iid; a success code other than
-// S_OK counts as no interface, and whatever came with it is released.
-template <class I> ComPtr<I> queryDevice(IBaseFilter& device, REFIID iid) {
-    ComPtr<I> control;
-    if (device.QueryInterface(iid, control.putVoid()) != S_OK) {
-        control.reset();
-    }
-    return control;
-}
+inline constexpr int32_t kPropertyNoDeviceFilter = -4;
+inline constexpr int32_t kPropertyNoInterface = -5;
 
 // Hands property's interface on the active slot's device, and the property's
 // id on it, to use(control, id) and returns what use returns; -4 when the slot
 // has no device filter, -5 when the filter offers no such interface.
-template <class Use> int32_t onControl(const ControlProperty& property, Use&& use) {
+template <class Use> int32_t onCameraProperty(const CameraProperty& property, Use&& use) {
     IBaseFilter* device = activeSlot().sourceFilter;
     if (device == nullptr) {
-        return kControlNoDeviceFilter;
+        return kPropertyNoDeviceFilter;
     }
-    if (property.iface == ControlInterface::kVideoProcAmp) {
-        ComPtr<IAMVideoProcAmp> control =
-            queryDevice<IAMVideoProcAmp>(*device, IID_IAMVideoProcAmp);
-        return control ? use(*control.get(), property.id) : kControlNoInterface;
+    if (property.iface == PropertyInterface::kVideoProcAmp) {
+        // A success other than S_OK counts as no interface.
+        const ComPtr<IAMVideoProcAmp> control = query<IAMVideoProcAmp>(device);
+        return control ? use(*control.get(), property.id) : kPropertyNoInterface;
     }
-    ComPtr<IAMCameraControl> control = queryDevice<IAMCameraControl>(*device, IID_IAMCameraControl);
-    return control ? use(*control.get(), property.id) : kControlNoInterface;
+    const ComPtr<IAMCameraControl> control = query<IAMCameraControl>(device);
+    return control ? use(*control.get(), property.id) : kPropertyNoInterface;
 }
 
 } // namespace vcx

@@ -24,6 +24,7 @@ HRESULT setOutputFile(CaptureSlot& slot, LPCOLESTR fileName) {
     HRESULT hr = slot.captureBuilder->SetOutputFileName(&MEDIASUBTYPE_Avi, fileName,
                                                         &slot.muxFilter, nullptr);
     const auto ownWriter = platform().setAviOutputFileName;
+    slot.builderMux = hr == S_OK;
     if (hr == E_NOTIMPL && ownWriter != nullptr) {
         hr = ownWriter(slot.graph, &MEDIASUBTYPE_Avi, fileName, &slot.muxFilter, nullptr);
     }

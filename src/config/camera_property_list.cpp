@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "config/control_access.h"
+#include "config/camera_property_access.h"
 #include "lists/name_list.h"
 
 namespace vcx {
@@ -21,9 +21,9 @@ constexpr int kLineBytes = 128;
 // value is right-aligned in eleven characters (the longest 32-bit number), so
 // that a control moving on its own in auto mode cannot make the list longer
 // than its size query said.
-template <class Control> void addControlLine(Control& control, int number, NameList& list) {
-    const ControlProperty& property = kControlProperties[number];
-    ControlRange range;
+template <class Control> void addPropertyLine(Control& control, int number, NameList& list) {
+    const CameraProperty& property = kCameraProperties[number];
+    PropertyRange range;
     LONG value = 0;
     LONG mode = 0;
     if (!readRange(control, property.id, range) ||
@@ -34,8 +34,8 @@ template <class Control> void addControlLine(Control& control, int number, NameL
     const int length =
         std::snprintf(line, sizeof line, "%s,%d,%ld,%ld,%ld,%ld,%d,%11ld,%d", property.name, number,
                       range.minimum, range.maximum, range.step, range.defaultValue,
-                      static_cast<int>(controlCapabilities(range.capabilities)), value,
-                      static_cast<int>(controlMode(mode)));
+                      static_cast<int>(propertyCapabilities(range.capabilities)), value,
+                      static_cast<int>(propertyMode(mode)));
     list.add(std::string_view(line, static_cast<std::size_t>(length)));
 }
 
@@ -51,21 +51,20 @@ int32_t listControls(char* buffer, ListOutput output) {
     if (output == ListOutput::kList && buffer == nullptr) {
         return -3;
     }
-    const ComPtr<IAMVideoProcAmp> procAmp =
-        queryDevice<IAMVideoProcAmp>(*device, IID_IAMVideoProcAmp);
-    const ComPtr<IAMCameraControl> camera =
-        queryDevice<IAMCameraControl>(*device, IID_IAMCameraControl);
+    // A success other than S_OK counts as no interface.
+    const ComPtr<IAMVideoProcAmp> procAmp = query<IAMVideoProcAmp>(device);
+    const ComPtr<IAMCameraControl> camera = query<IAMCameraControl>(device);
     if (!procAmp && !camera) {
         return -4;
     }
     NameList list = NameList::of(output, buffer);
-    for (int number = 0; number < kControlPropertyCount; ++number) {
-        if (kControlProperties[number].iface == ControlInterface::kVideoProcAmp) {
+    for (int number = 0; number < kCameraPropertyCount; ++number) {
+        if (kCameraProperties[number].iface == PropertyInterface::kVideoProcAmp) {
             if (procAmp) {
-                addControlLine(*procAmp.get(), number, list);
+                addPropertyLine(*procAmp.get(), number, list);
             }
         } else if (camera) {
-            addControlLine(*camera.get(), number, list);
+            addPropertyLine(*camera.get(), number, list);
         }
     }
     return list.result();

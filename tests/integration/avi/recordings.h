@@ -1,0 +1,64 @@
+// What the AVI recording tests leave for check-recordings.sh to read with
+// ffprobe and ffmpeg, in the current folder: <name>.avi, <name>.expect
+// ("<frames> <width> <height> <fps> [<shortest> <longest> <spacing>]": the
+// seconds the recording lasted at least and at most, and between the frames
+// the camera sent), <name>.raw, the exact bytes the recorded video must end
+// with, and for a recording with sound <name>.audio, the exact bytes of its
+// audio, and <name>.sync, the seconds from the video's first frame to the
+// audio's first sample.
+#pragma once
+
+#include "subtype.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace avirec {
+
+// What the header must state and the file must last.
+struct Timing {
+    double fps = 30.0; // the rate the header states
+    // Seconds the recording lasted at least (from the return of Run to the
+    // call of Stop) and at most (from the call of Run to the return of
+    // Stop); 0: the duration is not checked.
+    double shortest = 0.0;
+    double longest = 0.0;
+    double spacing = 0.0; // seconds between the frames the camera sent
+};
+
+double secondsNow();
+
+// Runs a recording for about seconds and stops it, timing it: run() and
+// stop() make the calls.
+template <class Run, class Stop>
+Timing timeRecording(double seconds, double spacing, Run run, Stop stop) {
+    Timing timing;
+    timing.spacing = spacing;
+    const double beforeRun = secondsNow();
+    run();
+    const double afterRun = secondsNow();
+    Sleep(static_cast<DWORD>(seconds * 1000));
+    const double beforeStop = secondsNow();
+    stop();
+    const double afterStop = secondsNow();
+    timing.shortest = beforeStop - afterRun;
+    timing.longest = afterStop - beforeRun;
+    return timing;
+}
+
+// Writes name.expect and name.raw: frames firstRaw .. frames-1 of the camera
+// at width x height, as it sends them in subtype.
+void writeExpectation(const std::string& name, ULONGLONG frames, int width, int height,
+                      ULONGLONG firstRaw, vcxcam::Subtype subtype = vcxcam::Subtype::Rgb24,
+                      const Timing& timing = Timing{});
+
+// Writes name.audio (the audio bytes) and name.sync (seconds from the
+// video's first frame to the audio's first sample, negative when the audio
+// starts first).
+void writeAudioExpectation(const std::string& name, const std::vector<std::uint8_t>& audio,
+                           double audioAfterVideo);
+
+} // namespace avirec
