@@ -14,16 +14,11 @@
 #   * each recording-*.avi decodes cleanly (ffmpeg) and has frames (ffprobe);
 #     one with a .expect ("WALL_SECONDS FRAMES FPS") lasts, as ffprobe reads
 #     its header, the wall time within 5 %.
-# The recordings' time is checked against what the library's AVI writer does
-# today: it takes the rate from the format's frame interval and assumes
-# 30 fps where a device gives none, so a device that gives none records the
-# wrong time unless it delivers exactly 30 fps. EXPECTED_TO_FAIL_UNTIL_WRITER_KEEPS_TIME
-# lists the rates ("5 30") whose time check is expected to fail until the
-# writer takes the time from the frames: their failure is reported and does
-# not fail the run; their passing is reported too (a device that kept 30 fps
-# exactly passes today), to be noticed when the writer keeps time.
 #
-# Settings: CLI_SECONDS (default 2), the length of the CLI's watch and record.
+#   * vcxcap-cli's recording lasts its --seconds within 5 % and two frame
+#     intervals.
+#
+# Settings: CLI_SECONDS (default 3), the length of the CLI's watch and record.
 set -euo pipefail
 wine=${1:?usage: check-any-camera.sh WINE BINDIR WORKDIR CAMERAS PICTURE}
 bin=${2:?}
@@ -32,8 +27,7 @@ cameras=${4:?}
 picture=${5:?}
 here=$(cd "$(dirname "$0")" && pwd)
 exe=$bin/vcxcap-cli.exe
-xfail=" ${EXPECTED_TO_FAIL_UNTIL_WRITER_KEEPS_TIME:-} "
-seconds=${CLI_SECONDS:-2}
+seconds=${CLI_SECONDS:-3}
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -84,10 +78,8 @@ for avi in "${recordings[@]}"; do
     verdict=$(awk -v d="$duration" -v w="$wall" \
         'BEGIN { r = d / w - 1; print (r <= 0.05 && r >= -0.05) ? "ok" : "off"; printf " %+.1f %%", 100 * r }')
     said="$avi: $frames frames at $fps fps over $wall s of wall time last ${duration} s:${verdict#* }"
-    case "$verdict $xfail" in
-    ok*" ${fps%.*} "*) echo "check-any-camera: $said; passes, though expected to fail until the writer keeps time" ;;
+    case $verdict in
     ok*) echo "check-any-camera: $said" ;;
-    *" ${fps%.*} "*) echo "check-any-camera: $said; not within 5 %, as expected until the writer keeps time" ;;
     *) fail "$said, not within 5 %" ;;
     esac
 done
@@ -118,6 +110,17 @@ watched=$(sed -nE 's/^watch [0-9]+ s: [0-9]+ frames, ([0-9.]+) fps.*/\1/p' <<<"$
 awk -v r="${watched:-0}" -v f="$rate" 'BEGIN { exit !(r >= f / 2 && r <= 2 * f) }' ||
     fail "vcxcap-cli watch $d: ${watched:-no} fps, the device was set to $rate"
 expect 0 '^recorded '"$seconds"' s of device '"$d"' to rec.avi'  'avi rec.avi' -- record "$d" rec.avi --seconds "$seconds"
+# It plays as long as it recorded: within 5 %, with a frame interval of slack
+# at each end (the first frame comes some time after the run begins).
+if [ -f rec.avi ]; then
+    duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 rec.avi)
+    if awk -v d="${duration:-0}" -v s="$seconds" -v f="$rate" \
+        'BEGIN { x = d - s; exit !((x < 0 ? -x : x) <= 0.05 * s + 2 / f) }'; then
+        echo "check-any-camera: rec.avi: $seconds s recorded at $rate fps last $duration s"
+    else
+        fail "vcxcap-cli record $d rec.avi --seconds $seconds: the file lasts ${duration:-no} s"
+    fi
+fi
 
 if [ "$failures" -gt 0 ]; then
     echo "check-any-camera: $failures checks failed" >&2
