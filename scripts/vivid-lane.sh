@@ -74,7 +74,8 @@ if [ ! -f "$prefix/.done" ]; then
     rm -rf "$prefix"
     mkdir -p "$prefix"
     (export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-     wineboot -i >/dev/null 2>&1 && wineserver -w) || verdict "wineboot could not make $prefix"
+     timeout 300 wineboot -i >/dev/null 2>&1 && timeout 60 wineserver -w) ||
+        verdict "wineboot could not make $prefix within 6 minutes"
     touch "$prefix/.done"
 fi
 
