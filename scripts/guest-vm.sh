@@ -161,7 +161,7 @@ qemu_command() {
 # Boots the guest with run.sh in the run folder $1; prints the console,
 # enforces the timeouts, and returns the script's status.
 boot() {
-    local run=$1 accel qemu_command
+    local run=$1 accel qemu_command reason
     qemu_command "$run" ""
     local console=$run/console.log
     : >"$console"
@@ -176,7 +176,10 @@ boot() {
     local boot_limit=${GUEST_BOOT_TIMEOUT:-60} limit=${GUEST_TIMEOUT:-900} verdict=
     until grep -q '^guest-init: up' "$console"; do
         if ! kill -0 "$qemu" 2>/dev/null; then
-            verdict="qemu ended before the guest was up: $(tail -n 1 "$run/qemu.log")"
+            # the kernel's panic, else qemu's last word
+            reason=$({ grep -m 1 -o 'Kernel panic.*' "$console" || grep . "$run/qemu.log" | tail -n 1; } |
+                tr -d '\r' || true)
+            verdict="qemu ended before the guest was up${reason:+: $reason}"
             break
         fi
         if [ $((SECONDS - start)) -ge "$boot_limit" ]; then
