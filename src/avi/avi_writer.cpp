@@ -270,11 +270,12 @@ void AviWriter::abandonRecording(HRESULT reason) {
     }
 }
 
-REFERENCE_TIME AviWriter::sampleTime(IMediaSample* sample, Kind kind, DWORD bytes) {
+REFERENCE_TIME AviWriter::sampleTime(IMediaSample* sample, Kind kind, DWORD bytes, bool& arrived) {
     REFERENCE_TIME start = 0;
     REFERENCE_TIME stop = 0;
     const HRESULT hr = sample->GetTime(&start, &stop);
-    if (hr == S_OK || hr == VFW_S_NO_STOP_TIME) {
+    arrived = hr != S_OK && hr != VFW_S_NO_STOP_TIME;
+    if (!arrived) {
         return start;
     }
     REFERENCE_TIME arrival = clock_->now() - arrivalBase_;
@@ -302,8 +303,8 @@ void AviWriter::reportJump(Kind kind, REFERENCE_TIME step) {
 }
 
 HRESULT AviWriter::writeVideo(IMediaSample* sample, const BYTE* data, DWORD bytes,
-                              REFERENCE_TIME time) {
-    const VideoTimeline::Placement placement = videoTimeline_.place(time);
+                              REFERENCE_TIME time, bool arrived) {
+    const VideoTimeline::Placement placement = videoTimeline_.place(time, arrived);
     if (placement.jump) {
         reportJump(Kind::kVideo, *placement.jump);
     }
@@ -335,8 +336,9 @@ HRESULT AviWriter::receive(std::size_t pin, IMediaSample* sample) {
         const long length = sample->GetActualDataLength();
         const DWORD bytes = length > 0 ? static_cast<DWORD>(length) : 0;
         const Kind kind = kinds_[pin];
-        const REFERENCE_TIME time = sampleTime(sample, kind, bytes);
-        hr = kind == Kind::kVideo ? writeVideo(sample, data, bytes, time)
+        bool arrived = false;
+        const REFERENCE_TIME time = sampleTime(sample, kind, bytes, arrived);
+        hr = kind == Kind::kVideo ? writeVideo(sample, data, bytes, time, arrived)
                                   : writeAudio(data, bytes, time);
         settleLead(videoTimeline_.placingInterval());
     }

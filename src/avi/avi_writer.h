@@ -108,8 +108,10 @@ class AviWriter final : public filterbase::FilterBase, public IFileSinkFilter {
     // recorded into it. Call with controlLock() held, stopped.
     void closeFile();
     // The sample's time (see above). Call with streamLock_ held.
-    REFERENCE_TIME sampleTime(IMediaSample* sample, Kind kind, DWORD bytes);
-    HRESULT writeVideo(IMediaSample* sample, const BYTE* data, DWORD bytes, REFERENCE_TIME time);
+    // The sample's time; arrived tells whether it is its arrival.
+    REFERENCE_TIME sampleTime(IMediaSample* sample, Kind kind, DWORD bytes, bool& arrived);
+    HRESULT writeVideo(IMediaSample* sample, const BYTE* data, DWORD bytes, REFERENCE_TIME time,
+                       bool arrived);
     HRESULT writeAudio(const BYTE* data, DWORD bytes, REFERENCE_TIME time);
     void reportJump(Kind kind, REFERENCE_TIME step);
     // Settles the video's lead once both streams started and interval

@@ -43,7 +43,7 @@ std::optional<REFERENCE_TIME> JumpWatch::next(REFERENCE_TIME time) {
 VideoTimeline::VideoTimeline(REFERENCE_TIME formatInterval)
     : formatInterval_(formatInterval), interval_(formatInterval) {}
 
-VideoTimeline::Placement VideoTimeline::place(REFERENCE_TIME time) {
+VideoTimeline::Placement VideoTimeline::place(REFERENCE_TIME time, bool arrived) {
     Placement placement;
     const bool first = !watch_.started();
     const REFERENCE_TIME previous = first ? time : lastTime_;
@@ -64,7 +64,10 @@ VideoTimeline::Placement VideoTimeline::place(REFERENCE_TIME time) {
                 anchorPlace_ = next_;
             }
         } else {
-            place = std::max(place, anchorPlace_ + roundedQuotient(time - anchorTime_, interval_));
+            const REFERENCE_TIME since = time - anchorTime_;
+            const ULONGLONG steps = arrived ? static_cast<ULONGLONG>(since / interval_)
+                                            : roundedQuotient(since, interval_);
+            place = std::max(place, anchorPlace_ + steps);
         }
         placedTime_ += step;
         placedSteps_ += place + 1 - next_;

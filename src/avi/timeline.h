@@ -6,7 +6,11 @@
 // at the place its time says, counted from an anchor (the stream's first
 // frame); a gap of k frame intervals since the previous frame is filled with
 // k - 1 empty (drop) chunks, so players keep the timing; a frame due at or
-// before the place already reached is written there, as it comes. When the
+// before the place already reached is written there, as it comes. A frame
+// timed by its arrival rather than a stamp only ever comes late, by however
+// long the machine took to hand it over, so it is placed by the whole
+// intervals since the anchor (rounded down): a frame held up by less than an
+// interval writes no drop chunk that the stream did not lose. When the
 // type gives no frame interval, the first kEstimateSpacings spacings of the
 // frames are written one after another and their median becomes the
 // interval that places the rest (the anchor moves to the frame that
@@ -68,8 +72,9 @@ class VideoTimeline {
         ULONGLONG drops = 0;                // empty chunks to write before the frame
         std::optional<REFERENCE_TIME> jump; // the step, when the frame jumped
     };
-    // Places the next frame, whose time is time.
-    Placement place(REFERENCE_TIME time);
+    // Places the next frame, whose time is time: its start time stamp, or
+    // its arrival when arrived.
+    Placement place(REFERENCE_TIME time, bool arrived = false);
 
     bool started() const { return watch_.started(); }
     REFERENCE_TIME firstTime() const { return watch_.firstTime(); }

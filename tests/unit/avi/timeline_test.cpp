@@ -23,6 +23,7 @@ struct PlaceCase {
     std::string places;                // F a frame, D a drop chunk, in file order
     std::vector<REFERENCE_TIME> jumps; // the steps reported, in order
     REFERENCE_TIME headerInterval;
+    bool arrivals = false; // the times are arrivals, not stamps
 };
 
 // n frames spaced by step from start.
@@ -55,6 +56,21 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   k30},
         PlaceCase{"EarlyFrameGoesNext", k30, {0, 100'000, 2 * k30}, "FFF", {}, k30},
+        // A frame held up by three quarters of an interval: stamped, it is
+        // due at the next place; arriving, it is only late.
+        PlaceCase{
+            "LateStampIsItsPlace", k30, {0, k30, 2 * k30 + 250'000, 3 * k30}, "FFDFF", {}, k30},
+        PlaceCase{
+            "LateArrivalIsNoGap", k30, {0, k30, 2 * k30 + 250'000, 3 * k30}, "FFFF", {}, k30, true},
+        PlaceCase{"ArrivalsAfterALostFrame",
+                  k30,
+                  {0, k30, 3 * k30 + 50'000, 4 * k30 + 300'000, 5 * k30},
+                  "FFDFFF",
+                  {},
+                  k30,
+                  true},
+        PlaceCase{
+            "ArrivalsAtAThirdOfTheRate", k30, steady(3, 3 * k30, 10'000), "FDDFDDF", {}, k30, true},
         PlaceCase{"ThirdOfTheRate", k30, steady(4, 3 * k30), "FDDFDDFDDF", {}, k30},
         PlaceCase{"JumpForwardHours",
                   k30,
@@ -95,7 +111,7 @@ TEST_P(TimelineTest, PlacesFramesWhereTheirTimesSay) {
     std::string places;
     std::vector<REFERENCE_TIME> jumps;
     for (const REFERENCE_TIME time : c.times) {
-        const VideoTimeline::Placement placement = timeline.place(time);
+        const VideoTimeline::Placement placement = timeline.place(time, c.arrivals);
         places += std::string(placement.drops, 'D') + "F";
         if (placement.jump) {
             jumps.push_back(*placement.jump);
