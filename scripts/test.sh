@@ -8,7 +8,10 @@
 # endurance tests, then the i686 tree's unit tests and its chosen integration
 # tests (32-bit Wine natively where the kernel runs 32-bit code, else under
 # qemu-user: scripts/wine-i686.sh, whose set-up is cached under
-# ~/.cache/i386lab).
+# ~/.cache/i386lab); and last the vivid lane (scripts/vivid-lane.sh): the
+# tests that hold for any camera against Wine's own capture filter on the
+# kernel's vivid driver, in a guest that boots Debian's kernel (its set-up is
+# cached under ~/.cache/vcxguest).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -42,4 +45,6 @@ for arch in x86_64 i686; do
         xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@") ||
         status=1
 done
+echo "test: the vivid lane"
+"$root/scripts/vivid-lane.sh" "$root/build/x86_64" || status=1
 exit $status

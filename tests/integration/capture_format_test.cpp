@@ -32,9 +32,7 @@ class CaptureFormat : public ::testing::Test {
     void SetUp() override { ASSERT_EQ(vcx_Init(), 0); }
     void TearDown() override {
         harness::resetLibrary();
-        vcx_SetDevWidth(0);
-        vcx_SetDevHeight(0);
-        vcx_SetDevFrameRate(0.0);
+        harness::forgetRequestedFormat();
     }
 };
 

@@ -43,9 +43,7 @@ class YuvCamera : public testing::TestWithParam<YuvCase> {
     static void TearDownTestSuite() { harness::restoreDefaultCameras(); }
     void TearDown() override {
         harness::resetLibrary();
-        vcx_SetDevWidth(0);
-        vcx_SetDevHeight(0);
-        vcx_SetDevFrameRate(0.0);
+        harness::forgetRequestedFormat();
         DeleteFileW(recording().c_str());
         DeleteFileA(snapshot().c_str());
     }

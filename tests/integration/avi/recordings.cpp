@@ -6,13 +6,6 @@
 
 namespace avirec {
 
-double secondsNow() {
-    LARGE_INTEGER counter{}, frequency{};
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 void writeExpectation(const std::string& name, ULONGLONG frames, int width, int height,
                       ULONGLONG firstRaw, vcxcam::Subtype subtype, const Timing& timing) {
     std::ofstream expect(name + ".expect", std::ios::binary);

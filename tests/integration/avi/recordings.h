@@ -8,6 +8,7 @@
 // audio's first sample.
 #pragma once
 
+#include "clock.h"
 #include "subtype.h"
 
 #include <windows.h>
@@ -29,21 +30,19 @@ struct Timing {
     double spacing = 0.0; // seconds between the frames the camera sent
 };
 
-double secondsNow();
-
 // Runs a recording for about seconds and stops it, timing it: run() and
 // stop() make the calls.
 template <class Run, class Stop>
 Timing timeRecording(double seconds, double spacing, Run run, Stop stop) {
     Timing timing;
     timing.spacing = spacing;
-    const double beforeRun = secondsNow();
+    const double beforeRun = harness::seconds();
     run();
-    const double afterRun = secondsNow();
+    const double afterRun = harness::seconds();
     Sleep(static_cast<DWORD>(seconds * 1000));
-    const double beforeStop = secondsNow();
+    const double beforeStop = harness::seconds();
     stop();
-    const double afterStop = secondsNow();
+    const double afterStop = harness::seconds();
     timing.shortest = beforeStop - afterRun;
     timing.longest = afterStop - beforeRun;
     return timing;

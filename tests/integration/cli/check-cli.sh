@@ -13,6 +13,7 @@ wine=${1:?usage: check-cli.sh WINE vcxcap-cli.exe WORKDIR decode_snapshot.py}
 exe=${2:?}
 work=${3:?}
 decoder=${4:?}
+here=$(cd "$(dirname "$0")" && pwd)
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -29,58 +30,13 @@ cd "$work"
 # Arguments reach the program as UTF-8, whatever the caller's locale.
 export LC_ALL=C.UTF-8
 
-failures=0
-fail() {
-    echo "check-cli: vcxcap-cli $*" >&2
-    failures=$((failures + 1))
+# The camera's picture, decoded by Pillow.
+check_picture() {
+    /usr/bin/python3 "$decoder" "$1" "$2" "$3" >/dev/null 2>&1 ||
+        echo "$1: $(/usr/bin/python3 "$decoder" "$1" "$2" "$3" 2>&1 | tail -1)"
 }
-
-# The file a row left: "bmp FILE W H", "avi FILE W H", "none FILE" or "-".
-check_file() {
-    local kind=$1 file=${2:-} width=${3:-} height=${4:-}
-    case $kind in
-    -) ;;
-    none) [ ! -e "$file" ] || echo "left $file behind" ;;
-    bmp) /usr/bin/python3 "$decoder" "$file" "$width" "$height" >/dev/null 2>&1 ||
-        echo "$file: $(/usr/bin/python3 "$decoder" "$file" "$width" "$height" 2>&1 | tail -1)" ;;
-    avi)
-        local messages probe
-        messages=$(ffmpeg -v error -i "$file" -f null - 2>&1) || echo "$file: ffmpeg failed"
-        [ -z "$messages" ] || echo "$file: decoding says: $messages"
-        probe=$(ffprobe -v error -select_streams v:0 -count_frames \
-            -show_entries stream=width,height,nb_read_frames -of csv=p=0 "$file" 2>&1) || true
-        IFS=, read -r w h frames <<<"$probe"
-        [ "$w,$h" = "$width,$height" ] && [ "${frames:-0}" -ge 1 ] ||
-            echo "$file: ffprobe says '$probe', expected ${width}x$height with frames"
-        ;;
-    esac
-}
-
-# expect STATUS PATTERN FILECHECK -- ARGUMENTS...
-# PATTERN is an extended regular expression each line of which must match
-# some line of the program's output (stdout and stderr together).
-expect() {
-    local status=$1 pattern=$2 filecheck=$3
-    shift 4
-    local output actual=0
-    output=$("$wine" "$exe" "$@" 2>&1) || actual=$?
-    output=${output//$'\r'/}
-    local problem=""
-    [ "$actual" = "$status" ] || problem="exit status $actual, expected $status"
-    while IFS= read -r line; do
-        grep -Eq -- "$line" <<<"$output" || problem="${problem:+$problem; }no line matches '$line'"
-    done <<<"$pattern"
-    # shellcheck disable=SC2086
-    local fileproblem
-    fileproblem=$(check_file $filecheck)
-    [ -z "$fileproblem" ] || problem="${problem:+$problem; }$fileproblem"
-    if [ -n "$problem" ]; then
-        fail "$*: $problem"
-        sed 's/^/    | /' <<<"$output" | grep -v 'ALSA lib' >&2 || true
-    else
-        echo "check-cli: vcxcap-cli $*: ok"
-    fi
-}
+# shellcheck source=tests/integration/cli/expect.sh
+. "$here/expect.sh"
 
 # Camera 0's faults (read each time a camera filter is made): a value, or none.
 camera_fault() {

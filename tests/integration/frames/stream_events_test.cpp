@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "camera_support.h"
+#include "clock.h"
 #include "graph_spy.h"
 #include "harness.h"
 #include "library.h"
@@ -32,12 +33,7 @@ constexpr int kNullRenderer = 6;
 constexpr int kTimedOut = -3;
 constexpr int kDeviceLost = -4;
 
-double seconds() {
-    LARGE_INTEGER counter{}, frequency{};
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using harness::seconds;
 
 class StreamEvents : public ::testing::Test {
   protected:

@@ -16,4 +16,10 @@ void resetLibrary() {
     vcx_Exit();
 }
 
+void forgetRequestedFormat() {
+    vcx_SetDevWidth(0);
+    vcx_SetDevHeight(0);
+    vcx_SetDevFrameRate(0.0);
+}
+
 } // namespace harness

@@ -8,4 +8,8 @@ namespace harness {
 // for TearDown: it checks nothing, whatever state a failed test left.
 void resetLibrary();
 
+// Takes back a format requested with vcx_SetDevWidth, vcx_SetDevHeight and
+// vcx_SetDevFrameRate, so that the next open uses the device's own.
+void forgetRequestedFormat();
+
 } // namespace harness
