@@ -252,6 +252,16 @@ const Step kAudioFormats{
 const Step kOpenAviSound{"open avi 300 sound",
                          [](Host&) { return vcx_Open(0, 300, 0, textArgument(L"a.avi"), 0); }};
 
+const Step kOpenAviPreviewSound{
+    "open avi 301 sound", [](Host&) { return vcx_Open(0, 301, 0, textArgument(L"a.avi"), 0); }};
+
+// Recording with sound where the builder has no file output: the library's
+// own writer takes both streams, and no multiplexer is configured.
+void ownWriterWithSound(World& world) {
+    builderWithoutFileOutput(world);
+    withSound(world);
+}
+
 const Scenario kScenarios[] = {
     {"video_renderer", {kInit, kOpen0, kPlay, kState, kResize, kStop, kClose, kExit}},
     {"vmr7_overlay", {kInit, kOpen1, kPlay, kOverlay, kStop, kClose, kExit}},
@@ -288,6 +298,9 @@ const Scenario kScenarios[] = {
      {kInit, kSoundDevice, kSoundCodec, kSoundFormat, kAudioFormatsSize, kAudioFormats,
       kOpenAviSound, kPlay2, kStop, kClose, kExit},
      withSound},
+    {"own_writer_with_sound",
+     {kInit, kSoundDevice, kSoundFormat, kOpenAviPreviewSound, kPlay2, kStop, kClose, kExit},
+     ownWriterWithSound},
 };
 
 // --- Documented outcomes -------------------------------------------------------

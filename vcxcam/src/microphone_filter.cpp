@@ -147,11 +147,23 @@ STDMETHODIMP_(ULONG) MicrophoneFilter::Release() {
 }
 
 HRESULT MicrophoneFilter::queryExtraInterface(REFIID iid, void** out) {
-    if (iid != IID_IReferenceClock || config_.noClock) {
+    if (iid == kIidStreamStats) {
+        *out = static_cast<IStreamStats*>(this);
+    } else if (iid == IID_IReferenceClock && !config_.noClock) {
+        *out = static_cast<IReferenceClock*>(this);
+    } else {
         return E_NOINTERFACE;
     }
-    *out = static_cast<IReferenceClock*>(this);
     AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP MicrophoneFilter::GetStreamStats(StreamStats* stats) {
+    if (stats == nullptr) {
+        return E_POINTER;
+    }
+    *stats = StreamStats{};
+    stats->framesDelivered = static_cast<ULONGLONG>(stream_.framesDelivered());
     return S_OK;
 }
 

@@ -1,6 +1,7 @@
 // The vcxcam microphone: a live audio source filter with one capture pin
 // that streams the counter signal in one of the microphone's configured PCM
-// formats, and the device's clock as IReferenceClock on the filter.
+// formats, and the device's clock as IReferenceClock on the filter; for the
+// tests, IStreamStats counts the sample frames it delivered.
 #pragma once
 
 #include "audio_format.h"
@@ -9,6 +10,7 @@
 #include "filterbase/output_pin.h"
 #include "microphone_config.h"
 #include "microphone_stream.h"
+#include "stream_stats.h"
 
 #include <optional>
 #include <vector>
@@ -43,7 +45,9 @@ class MicrophonePin final : public filterbase::OutputPin, public IAMStreamConfig
     MicrophoneFilter& microphone_;
 };
 
-class MicrophoneFilter final : public filterbase::FilterBase, public IReferenceClock {
+class MicrophoneFilter final : public filterbase::FilterBase,
+                               public IReferenceClock,
+                               public IStreamStats {
   public:
     // Makes the filter of microphone index, configured as the registry says now.
     static HRESULT create(int index, REFIID iid, void** out);
@@ -59,6 +63,11 @@ class MicrophoneFilter final : public filterbase::FilterBase, public IReferenceC
     STDMETHODIMP AdvisePeriodic(REFERENCE_TIME start, REFERENCE_TIME period, HSEMAPHORE semaphore,
                                 DWORD_PTR* cookie) override;
     STDMETHODIMP Unadvise(DWORD_PTR cookie) override;
+
+    // IStreamStats: framesDelivered counts sample frames since the stream
+    // started; nothing is skipped (late buffers are caught up) and the
+    // thread's time is not measured.
+    STDMETHODIMP GetStreamStats(StreamStats* stats) override;
 
     // For the pin; call with controlLock() held. Formats: the configured
     // ones, or the one IAMStreamConfig::SetFormat chose.

@@ -20,10 +20,18 @@
 # same packets (stream, time, size) read with its OpenDML indices, with its
 # idx1 alone and with no index at all, and the sought last frame through idx1
 # alone. With NAME.audio the file must hold a video and an audio stream, the
-# audio, copied out, exactly the bytes of NAME.audio; its first sample must
-# lie NAME.sync seconds after the first frame (within a millisecond), and
-# both streams must end within one frame interval of each other. The work
-# folder goes afterwards, recordings of gigabytes included.
+# audio, copied out, exactly the bytes of NAME.audio. NAME.sync holds "SYNC
+# [TOLERANCE ENDS SKIPPED]": the audio's first sample must lie SYNC seconds
+# after the first frame, within TOLERANCE (a millisecond when not given);
+# unless ENDS is 0 (one stream outlived the other on purpose), both streams
+# must end within one frame interval of each other, plus SKIPPED intervals
+# (frame times the camera passed over, each of which moves the rest of its
+# frames a place later). Frame k of the file (the k-th frame of NAME.raw's
+# camera when it holds them all) must lie within one frame interval of the
+# audio sample stamped with frame k's time (k frame intervals after the
+# first frame, SYNC seconds less after the first sample), plus SKIPPED
+# intervals later; the mean of those offsets is printed as the A/V offset.
+# The work folder goes afterwards, recordings of gigabytes included.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wine=${1:?usage: check-recordings.sh WINE TEST.exe WORKDIR}
@@ -117,12 +125,29 @@ for expect in "${expectations[@]}"; do
             "$name.avi" | awk -F, '!($1 in first) { first[$1] = $2 } { end[$1] = $2 + $3 }
             END { printf "%.6f %.6f %.6f %.6f", first[0], end[0], first[1], end[1] }')
         read -r videoFirst videoEnd audioFirst audioEnd <<<"$sound"
-        awk -v v="$videoFirst" -v a="$audioFirst" -v s="$(cat "$name.sync")" \
-            'BEGIN { exit !((a - v - s) ^ 2 <= 0.001 ^ 2) }' ||
-            fail "the audio starts $audioFirst s, the video $videoFirst s; expected $(cat "$name.sync") s apart"
-        awk -v v="$videoEnd" -v a="$audioEnd" -v f="$fps" 'BEGIN { exit !((a - v) ^ 2 <= (1 / f) ^ 2) }' ||
-            fail "the video ends at $videoEnd s, the audio at $audioEnd s"
-        sound=", video $videoFirst to $videoEnd s, audio $audioFirst to $audioEnd s"
+        read -r sync tolerance ends skipped <"$name.sync"
+        tolerance=${tolerance:-0.001} ends=${ends:-1} skipped=${skipped:-0}
+        awk -v v="$videoFirst" -v a="$audioFirst" -v s="$sync" -v t="$tolerance" \
+            'BEGIN { exit !((a - v - s) ^ 2 <= t ^ 2) }' ||
+            fail "the audio starts $audioFirst s, the video $videoFirst s; expected $sync s apart"
+        if [ "$ends" != 0 ]; then
+            awk -v v="$videoEnd" -v a="$audioEnd" -v f="$fps" -v k="$skipped" \
+                'BEGIN { exit !((a - v) ^ 2 <= ((1 + k) / f) ^ 2) }' ||
+                fail "the video ends at $videoEnd s, the audio at $audioEnd s"
+        fi
+        # Each frame against the audio stamped with its time: mean, least, most.
+        read -r mean least most < <(ffprobe -v error -select_streams v:0 -show_entries \
+            packet=pts_time -of csv=p=0 "$name.avi" | awk -v a="$audioFirst" -v s="$sync" -v f="$fps" \
+            '{ o = $1 - (a - s + (NR - 1) / f); sum += o
+               if (NR == 1 || o < lo) lo = o
+               if (NR == 1 || o > hi) hi = o }
+             END { printf "%.6f %.6f %.6f\n", sum / NR, lo, hi }')
+        awk -v lo="$least" -v hi="$most" -v f="$fps" -v k="$skipped" \
+            'BEGIN { exit !(lo >= -1 / f && hi <= (1 + k) / f) }' ||
+            fail "frames lie $least to $most s from the audio stamped with their times"
+        sound=", video $videoFirst to $videoEnd s, audio $audioFirst to $audioEnd s,"
+        sound+=$(awk -v m="$mean" -v lo="$least" -v hi="$most" \
+            'BEGIN { printf " A/V offset %.2f ms (frames %.2f to %.2f ms)", m * 1000, lo * 1000, hi * 1000 }')
     fi
     echo "check-recordings: $name.avi: $(stat -c %s "$name.avi") bytes," \
         "$(value nb_read_frames) frames of $(value width)x$(value height) in $(value nb_frames)" \

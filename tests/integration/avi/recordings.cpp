@@ -24,11 +24,13 @@ void writeExpectation(const std::string& name, ULONGLONG frames, int width, int 
 }
 
 void writeAudioExpectation(const std::string& name, const std::vector<std::uint8_t>& audio,
-                           double audioAfterVideo) {
+                           double audioAfterVideo, const AudioSync& sync) {
     std::ofstream(name + ".audio", std::ios::binary)
         .write(reinterpret_cast<const char*>(audio.data()),
                static_cast<std::streamsize>(audio.size()));
-    std::ofstream(name + ".sync", std::ios::binary) << audioAfterVideo << '\n';
+    std::ofstream(name + ".sync", std::ios::binary)
+        << audioAfterVideo << ' ' << sync.tolerance << ' ' << (sync.endsTogether ? 1 : 0) << ' '
+        << sync.skipped << '\n';
 }
 
 } // namespace avirec

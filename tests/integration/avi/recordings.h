@@ -54,10 +54,17 @@ void writeExpectation(const std::string& name, ULONGLONG frames, int width, int 
                       ULONGLONG firstRaw, vcxcam::Subtype subtype = vcxcam::Subtype::Rgb24,
                       const Timing& timing = Timing{});
 
+// How closely a recording's two streams must keep together.
+struct AudioSync {
+    double tolerance = 0.001; // seconds the audio's start may differ from the expected
+    bool endsTogether = true; // false: one stream outlived the other on purpose
+    ULONGLONG skipped = 0;    // frame times the camera passed over
+};
+
 // Writes name.audio (the audio bytes) and name.sync (seconds from the
 // video's first frame to the audio's first sample, negative when the audio
-// starts first).
+// starts first, and the checks of sync).
 void writeAudioExpectation(const std::string& name, const std::vector<std::uint8_t>& audio,
-                           double audioAfterVideo);
+                           double audioAfterVideo, const AudioSync& sync = AudioSync{});
 
 } // namespace avirec
