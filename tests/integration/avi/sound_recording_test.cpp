@@ -6,6 +6,7 @@
 // only once both got there, so that what the file must hold does not depend
 // on when Stop comes.
 #include "camera_support.h"
+#include "clock.h"
 
 #include "audio_signal.h"
 #include "graph_spy.h"
@@ -135,13 +136,13 @@ TEST_P(SoundLengthTest, HoldsEverySampleBesideItsFrames) {
     const Devices devices = stallingAt(c.format, c.fps, c.frames);
     open(devices, c.name, c.mode);
     ASSERT_FALSE(HasFatalFailure());
-    const double started = avirec::secondsNow();
+    const double started = harness::seconds();
     ASSERT_GE(vcx_Play2(), 0);
     const vcxcam::StreamStats camera = waitForDelivery(c.frames, devices.microphone.stallAfter);
     ASSERT_EQ(vcx_Stop(), 0);
     ASSERT_EQ(vcx_Close(), 0);
     std::printf("%s: %lu frames and %lu samples in %.1f s, %llu frame times passed over\n", c.name,
-                c.frames, devices.microphone.stallAfter, avirec::secondsNow() - started,
+                c.frames, devices.microphone.stallAfter, harness::seconds() - started,
                 camera.framesSkipped);
     avirec::Timing timing;
     timing.fps = c.fps;
