@@ -984,6 +984,7 @@ int VCXAPI vcx_SetDevFormat(int index, double framesPerSecond);
  */
 int VCXAPI vcx_GetDevFormat(int* fourcc, int* bitCount, int* width, int* height,
                             double* framesPerSecond);
+
 /*
  * Events the library itself posts to a slot's graph, in the range of
  * EC_USER (0x8000); vcx_GetEvent hands them out like the graph's own.
