@@ -15,6 +15,43 @@ namespace {
 // force that goes without a warning.
 constexpr double kRateSlack = 0.05;
 constexpr ULONGLONG kMeasureAfterMs = 1000;
+// A measured rate counts the frames between two arrivals at least this far
+// apart and this many frames apart, so that how late one frame was handed
+// over weighs little; it gives up on a frame after kMeasureWaitMs.
+constexpr double kMeasureSpanSeconds = 1.5;
+constexpr int kMeasureFrames = 4;
+constexpr double kMeasureLongestSeconds = 4.0;
+constexpr int kMeasureWaitMs = 2000;
+
+double secondsNow() {
+    LARGE_INTEGER frequency{};
+    LARGE_INTEGER count{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&count);
+    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The rate the running slot's frames arrive at, from frame arrivals seen by
+// waits; the slot's own one-second rate when too few frames come.
+double measureFrameRate() {
+    const int first = vcx_WaitFrame(vcx_GetFrameCount(), kMeasureWaitMs);
+    const double start = secondsNow();
+    int last = first;
+    double elapsed = 0;
+    while (first > 0 && elapsed < kMeasureLongestSeconds &&
+           (elapsed < kMeasureSpanSeconds || last - first < kMeasureFrames)) {
+        const int next = vcx_WaitFrame(last, kMeasureWaitMs);
+        if (next <= 0) {
+            break;
+        }
+        last = next;
+        elapsed = secondsNow() - start;
+    }
+    if (first <= 0 || last == first || elapsed <= 0) {
+        return check("vcx_GetFrameRate", vcx_GetFrameRate()) / 1000.0;
+    }
+    return (last - first) / elapsed;
+}
 
 FormatPlan chooseFormat(int device, const FormatRequest& request) {
     OpenSlot probe(device, kNoOutput);
@@ -94,7 +131,7 @@ void warnAboutRate(const FormatPlan& plan, ULONGLONG runStart) {
         if (now < due) {
             Sleep(static_cast<DWORD>(due - now));
         }
-        inForce = check("vcx_GetFrameRate", vcx_GetFrameRate()) / 1000.0;
+        inForce = measureFrameRate();
     }
     if (const std::optional<std::string> warning = rateMismatch(*plan.fps, inForce, measured)) {
         std::fflush(stdout);
