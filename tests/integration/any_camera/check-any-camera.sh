@@ -4,27 +4,40 @@
 # left with tools of their own, then runs vcxcap-cli's commands on the first
 # camera as a user would:
 #
-#   check-any-camera.sh WINE BINDIR WORKDIR CAMERAS PICTURE
+#   check-any-camera.sh WINE BINDIR WORKDIR CAMERAS PICTURE RATES
 #
 # BINDIR holds the program, vcxcap-cli.exe and the DLLs; CAMERAS is
 # "INDEX@FPS[,INDEX@FPS...]", each device's index and the rate it was set to;
 # PICTURE is what the cameras show (colour-bars, vcxcam, or anything else
-# for a picture left unchecked). Checked with independent readers:
+# for a picture left unchecked); RATES is "reported" (the formats state their
+# rate and the camera runs at the one asked for) or "unreported" (the formats
+# state none and the camera keeps the rate it was set to, whatever is asked).
+# Checked with independent readers:
 #   * each snapshot-*-WxH.bmp decodes (Pillow) to a picture of its camera;
 #   * each recording-*.avi decodes cleanly (ffmpeg) and has frames (ffprobe);
 #     one with a .expect ("WALL_SECONDS FRAMES FPS") lasts, as ffprobe reads
 #     its header, the wall time within 5 %.
 #
 #   * vcxcap-cli's recording lasts its --seconds within 5 % and two frame
-#     intervals.
+#     intervals;
+#   * vcxcap-cli tells the rates: no "inf" in its lists, "rate not reported"
+#     where the formats state none, no warning for --fps at the rate each
+#     camera runs at, and (RATES unreported) a warning with the measured rate, within
+#     10 % of the camera's, for --fps at three times it.
 #
 # Settings: CLI_SECONDS (default 3), the length of the CLI's watch and record.
 set -euo pipefail
-wine=${1:?usage: check-any-camera.sh WINE BINDIR WORKDIR CAMERAS PICTURE}
+wine=${1:?usage: check-any-camera.sh WINE BINDIR WORKDIR CAMERAS PICTURE RATES}
 bin=${2:?}
 work=${3:?}
 cameras=${4:?}
 picture=${5:?}
+rates=${6:?}
+case $rates in
+reported) listed='[0-9]+\.[0-9]{2} fps' interval='[1-9][0-9]* x 100 ns \([0-9]+\.[0-9]{2} fps\)' ;;
+unreported) listed='rate not reported' interval='0 \(rate not reported\)' ;;
+*) echo "check-any-camera.sh: RATES must be reported or unreported, not $rates" >&2; exit 2 ;;
+esac
 here=$(cd "$(dirname "$0")" && pwd)
 exe=$bin/vcxcap-cli.exe
 seconds=${CLI_SECONDS:-3}
@@ -42,6 +55,13 @@ check_picture() {
 }
 # shellcheck source=tests/integration/cli/expect.sh
 . "$here/../cli/expect.sh"
+# The last command's output has none of these words.
+no_word() {
+    local word
+    for word; do
+        ! grep -qw -- "$word" <<<"$output" || fail "vcxcap-cli says '$word': $(grep -w -- "$word" <<<"$output" | head -n 1)"
+    done
+}
 
 # --- the program ---------------------------------------------------------
 start=$SECONDS
@@ -91,14 +111,13 @@ d=${cameras%%@*}
 rate=${cameras#*@}
 rate=${rate%%,*}
 expect 0 $'^video capture devices:$\n^  '"$d"'  .+$'             -  -- devices
-expect 0 $'^capture formats of device '"$d"$':$\n^  0  [0-9]+x[0-9]+  ' \
-                                                               -  -- formats "$d"
-expect 0 $'^  width +[1-9][0-9]*$\n^  height +-?[1-9][0-9]*$\n^  frame interval  ' \
+expect 0 $'^  width +[1-9][0-9]*$\n^  height +-?[1-9][0-9]*$\n^  frame interval  '"$interval"'$' \
                                                                -  -- info "$d"
+no_word inf nan
 expect 0 '^camera properties of device '"$d"':$'                -  -- controls "$d"
 # Brightness to its minimum and back to its default, when the camera has it:
 # "  Brightness  NUMBER  MINIMUM  MAXIMUM  STEP  DEFAULT  VALUE  MODE  MODES"
-read -r _ _ minimum _ _ default _ < <(grep -E '^  Brightness ' <<<"$output" || true)
+read -r _ _ minimum _ _ default _ < <(grep -E '^  Brightness ' <<<"$output" || true) || true
 if [ -n "${default:-}" ]; then
     expect 0 $'^Brightness = '"$minimum"$' \\(manual\\)$\n^Brightness = '"$default"$' \\(manual\\)$' \
                                                                -  -- set "$d" "brightness=$minimum" "brightness=$default"
@@ -120,6 +139,29 @@ if [ -f rec.avi ]; then
     else
         fail "vcxcap-cli record $d rec.avi --seconds $seconds: the file lasts ${duration:-no} s"
     fi
+fi
+
+# Each camera's formats, and --fps at the rate it runs at (in its first
+# format's size: in an emulated guest the larger ones come slower) goes
+# without a warning; one that keeps its rate, asked for three times it, warns
+# with the rate its frames arrive at.
+for camera in ${cameras//,/ }; do
+    expect 0 $'^capture formats of device '"${camera%@*}"$':$\n^  0  [0-9]+x[0-9]+  '"$listed"'  ' \
+                                                               -  -- formats "${camera%@*}"
+    no_word inf nan
+    size=$(sed -nE 's/^  0  ([0-9]+x[0-9]+)  .*/\1/p' <<<"$output")
+    size=${size:-640x480}
+    expect 0 '^saved a '"$size"' frame of device '"${camera%@*}"' to at-rate.bmp$' "bmp at-rate.bmp ${size%x*} ${size#*x}" \
+        -- snap "${camera%@*}" at-rate.bmp --width "${size%x*}" --height "${size#*x}" --fps "${camera#*@}"
+    no_word warning
+done
+if [ "$rates" = unreported ]; then
+    warned='^vcxcap-cli: warning: asked for '"$((3 * rate))"'\.00 fps, the frames arrive at [0-9]+\.[0-9]{2} fps \(measured; the format in force reports no rate\)$'
+    expect 0 '^saved a 640x480 frame of device '"$d"' to off-rate.bmp$'$'\n'"$warned" \
+        'bmp off-rate.bmp 640 480' -- snap "$d" off-rate.bmp --width 640 --height 480 --fps $((3 * rate))
+    measured=$(sed -nE 's/.* the frames arrive at ([0-9.]+) fps.*/\1/p' <<<"$output")
+    awk -v m="${measured:-0}" -v f="$rate" 'BEGIN { exit !(m >= 0.9 * f && m <= 1.1 * f) }' ||
+        fail "vcxcap-cli snap $d --fps $((3 * rate)): measured ${measured:-no} fps, the device runs at $rate"
 fi
 
 if [ "$failures" -gt 0 ]; then
