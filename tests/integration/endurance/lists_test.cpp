@@ -27,6 +27,10 @@
 namespace {
 
 constexpr int kCalls = 10000;
+// Wine enumerates its video compressors through every VfW driver, 25 ms each
+// time: 2000 calls of the list (4000 enumerations) take the time 10000 of the
+// other lists do, and a leak of 33 bytes a call still passes the heap bound.
+constexpr int kCompressorCalls = 2000;
 constexpr int kBareEnumerations = 200;
 constexpr int kNullRenderer = 6;
 constexpr char kKept[] = "kept text ";
@@ -39,6 +43,7 @@ struct ListCase {
     std::function<int(char*)> list;
     int bufferType;       // the vcx_GetBufferSize type of the same size query
     const GUID* category; // the device category listed; none for the graph's filters
+    int calls = kCalls;
 };
 
 // Eight cameras with four formats each (one of them offered as
@@ -116,13 +121,14 @@ TEST_P(Lists, EveryCallWritesWhatItsSizeQuerySaid) {
     EXPECT_EQ(vcx_GetBufferSize(GetParam().bufferType), GetParam().size());
     const endurance::Counters start = endurance::readCounters();
     std::string appended;
-    for (int call = 1; call < kCalls; ++call) {
+    const int calls = GetParam().calls;
+    for (int call = 1; call < calls; ++call) {
         ASSERT_TRUE(callOnce(GetParam(), buffer, appended)) << "call " << call;
         ASSERT_EQ(appended, first) << "call " << call;
     }
     const endurance::Counters growth = endurance::readCounters() - start;
     endurance::report(std::string(GetParam().name) + ": " + std::to_string(first.size()) +
-                          " bytes; growth over " + std::to_string(kCalls) + " calls",
+                          " bytes; growth over " + std::to_string(calls) + " calls",
                       growth);
     endurance::Counters bare{};
     if (const GUID* category = GetParam().category) {
@@ -133,7 +139,7 @@ TEST_P(Lists, EveryCallWritesWhatItsSizeQuerySaid) {
                           bare);
     }
     // Each call enumerates the category twice: the size query and the list.
-    const std::ptrdiff_t wineHeap = bare.heapBytes * 2 * kCalls / kBareEnumerations;
+    const std::ptrdiff_t wineHeap = bare.heapBytes * 2 * calls / kBareEnumerations;
     EXPECT_LE(growth.threads, 2);
     EXPECT_LE(growth.heapBytes, wineHeap + 65536);
 }
@@ -183,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
                                &CLSID_AudioInputDeviceCategory},
                       ListCase{"VideoCompressors", [] { return vcx_GetCodecListSize(0); },
                                [](char* buffer) { return vcx_GetCodecList(buffer, 0); }, 3,
-                               &CLSID_VideoCompressorCategory},
+                               &CLSID_VideoCompressorCategory, kCompressorCalls},
                       ListCase{"AudioCompressors", [] { return vcx_GetCodecListSize(1); },
                                [](char* buffer) { return vcx_GetCodecList(buffer, 1); }, 4,
                                &CLSID_AudioCompressorCategory},
